@@ -1,0 +1,49 @@
+#include "app/ProgramFlow.h"
+
+#include "capture/frmZoom.h"
+#include "catalogue/frmSize.h"
+
+ProgramFlow::ProgramFlow(SettingsFile& settings, Dialogs& dialogs, LiveCapture& liveCapture,
+                         QString programFolder)
+    : m_dialogs(dialogs),
+      m_liveCapture(liveCapture),
+      m_size(std::make_unique<frmSize>(settings, dialogs, std::move(programFolder)))
+{
+    connect(m_size.get(), &frmSize::nextAccepted, this, &ProgramFlow::showZoom);
+    connect(m_size.get(), &frmSize::endRequested, this, &ProgramFlow::end);
+}
+
+ProgramFlow::~ProgramFlow() = default;
+
+void ProgramFlow::start()
+{
+    m_size->startUp();
+}
+
+void ProgramFlow::showZoom()
+{
+    if (!m_zoom) {
+        m_zoom = std::make_unique<frmZoom>(m_size->selection(), m_dialogs, m_liveCapture);
+        connect(m_zoom.get(), &frmZoom::backRequested, this, &ProgramFlow::backToSize);
+        connect(m_zoom.get(), &frmZoom::endRequested, this, &ProgramFlow::end);
+    }
+    m_zoom->show();
+    m_size->hide();
+}
+
+void ProgramFlow::backToSize()
+{
+    m_size->show();
+    m_zoom->hide();
+}
+
+void ProgramFlow::end()
+{
+    // A running live capture returns at its next pass; every window goes away at once.
+    m_size->selection().stopLoupe = true;
+    if (m_zoom) {
+        m_zoom->hide();
+    }
+    m_size->hide();
+    emit endRequested();
+}

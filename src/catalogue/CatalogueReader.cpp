@@ -1,0 +1,186 @@
+#include "catalogue/CatalogueReader.h"
+
+#include "common/Numbers.h"
+#include "platform/TextCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <optional>
+#include <utility>
+
+namespace {
+
+// A catalogue is a few kilobytes; anything this large is not one.
+constexpr qint64 kMaxCatalogueBytes = 4 * 1024 * 1024;
+constexpr qsizetype kFieldsPerLine = 4;
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+bool isBlankLine(QStringView line)
+{
+    for (QChar c : line) {
+        if (!isBlank(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QStringView withoutTrailingBlanks(QStringView text)
+{
+    while (!text.isEmpty() && isBlank(text.back())) {
+        text.chop(1);
+    }
+    return text;
+}
+
+// Splits one line into its comma-separated fields. Quotes enclose a field (""
+// inside them is one quote) and never reach past the line; text after a closing
+// quote is kept as written up to the comma, its trailing blanks dropped.
+class FieldSplitter
+{
+public:
+    explicit FieldSplitter(QStringView line) : line_(line) {}
+
+    QStringList split()
+    {
+        QStringList fields;
+        do {
+            fields.append(nextField());
+        } while (takeComma());
+        return fields;
+    }
+
+private:
+    QString nextField()
+    {
+        while (pos_ < line_.size() && isBlank(line_[pos_])) {
+            ++pos_;
+        }
+        QString field;
+        if (pos_ < line_.size() && line_[pos_] == u'"') {
+            ++pos_;
+            field = quotedText();
+        }
+        field += withoutTrailingBlanks(textUpToComma());
+        return field;
+    }
+
+    // The inside of a quoted field; pos_ is just past the opening quote.
+    QString quotedText()
+    {
+        QString text;
+        while (pos_ < line_.size()) {
+            const QChar c = line_[pos_++];
+            if (c != u'"') {
+                text += c;
+            } else if (pos_ < line_.size() && line_[pos_] == u'"') {
+                text += c;
+                ++pos_;
+            } else {
+                break;
+            }
+        }
+        return text;
+    }
+
+    QStringView textUpToComma()
+    {
+        const qsizetype start = pos_;
+        while (pos_ < line_.size() && line_[pos_] != u',') {
+            ++pos_;
+        }
+        return line_.sliced(start, pos_ - start);
+    }
+
+    bool takeComma()
+    {
+        if (pos_ < line_.size() && line_[pos_] == u',') {
+            ++pos_;
+            return true;
+        }
+        return false;
+    }
+
+    QStringView line_;
+    qsizetype pos_ = 0;
+};
+
+std::optional<CatalogueEntry> entryFromFields(const QStringList& fields)
+{
+    if (fields.size() != kFieldsPerLine) {
+        return std::nullopt;
+    }
+    for (qsizetype i = 1; i < kFieldsPerLine; ++i) {
+        if (!numbers::wholeNumber(fields[i])) {
+            return std::nullopt;
+        }
+    }
+    return CatalogueEntry{fields[0], fields[1], fields[2], fields[3]};
+}
+
+}  // namespace
+
+CatalogueParse parseCatalogue(QByteArrayView bytes)
+{
+    const QString text = textcodec::decodeUtf8OrCp932(bytes);
+    CatalogueParse parse;
+    int lineNumber = 0;
+    for (QStringView line : QStringView(text).tokenize(u'\n')) {
+        ++lineNumber;
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+        if (isBlankLine(line)) {
+            continue;
+        }
+        if (auto entry = entryFromFields(FieldSplitter(line).split())) {
+            parse.entries.append(*std::move(entry));
+        } else {
+            parse.badLines.append(lineNumber);
+        }
+    }
+    return parse;
+}
+
+CatalogueLoad loadCatalogueFile(const QString& path)
+{
+    CatalogueLoad load;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return load;
+    }
+    // Read one byte past the limit, so a file whose size is not known in advance
+    // is refused just the same.
+    const QByteArray bytes = file.read(kMaxCatalogueBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxCatalogueBytes) {
+        return load;
+    }
+    load.opened = true;
+    load.parse = parseCatalogue(bytes);
+    return load;
+}
+
+QString catalogueProblemMessage(const QString& path, const CatalogueLoad& load)
+{
+    const QString shownPath = QDir::toNativeSeparators(path);
+    if (!load.opened) {
+        return QStringLiteral("機種一覧ファイル「%1」を開けませんでした。").arg(shownPath);
+    }
+    if (load.parse.badLines.isEmpty()) {
+        return {};
+    }
+    QStringList numbers;
+    for (int line : load.parse.badLines) {
+        numbers.append(QString::number(line));
+    }
+    return QStringLiteral(
+               "機種一覧ファイル「%1」の%2行目を読み飛ばしました。"
+               "各行は「機種名,縦サイズ,横サイズ,"
+               "サイズ上限」の4項目で、サイズは整数で書いてください。")
+        .arg(shownPath, numbers.join(u'、'));
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+// Numeric text and rounding, the one place where the program turns text and
+// non-integers into integers.
+namespace numbers {
+
+// The value of the longest leading decimal number of the text (optional blanks,
+// optional sign, digits, optional point and digits); 0 when there is none.
+double leadingValue(QStringView text);
+
+// The value when the whole text (blanks around it allowed) is one decimal number,
+// otherwise nothing.
+std::optional<double> exactValue(QStringView text);
+
+// The whole text as a decimal integer without sign or point ("0", "240", "20479");
+// nothing for anything else or for values beyond int.
+std::optional<int> wholeNumber(QStringView text);
+
+// Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
+// Values beyond the range of long long are clamped to it.
+long long roundHalfEven(double value);
+
+// Integer division truncating toward zero; 0 when the divisor is 0.
+constexpr long long divTrunc(long long dividend, long long divisor)
+{
+    return divisor == 0 ? 0 : dividend / divisor;
+}
+
+// value / 100 as the shortest decimal text: 100 -> "1", 102 -> "1.02", 150 -> "1.5".
+QString hundredthsText(int value);
+
+}  // namespace numbers

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+// An INI file read and written the way the Windows private-profile functions do:
+// section and key matched without regard to letter case, the value is the text
+// after the first "=", a missing file, section or key reads as the default, a
+// write creates what is missing and replaces an existing value in place, and
+// every other line of the file is kept byte for byte.
+class IniFile
+{
+public:
+    explicit IniFile(QString path);
+
+    const QString& path() const { return m_path; }
+
+    // The value, or defaultValue when the file, section or key is missing or the
+    // file cannot be read.
+    QString read(QStringView section, QStringView key, const QString& defaultValue = {}) const;
+
+    // Sets one value. The file is replaced all or nothing; false when it could not be written.
+    bool write(QStringView section, QStringView key, QStringView value);
+
+private:
+    QString m_path;
+};
+
+// The same behaviour on file contents, without a file.
+namespace ini {
+
+// The raw value bytes of key in section, nothing when section or key is missing.
+std::optional<QByteArray> findValue(QByteArrayView content, QByteArrayView section,
+                                    QByteArrayView key);
+
+// The content with key in section set to value.
+QByteArray withValue(QByteArrayView content, QByteArrayView section, QByteArrayView key,
+                     QByteArrayView value);
+
+}  // namespace ini
