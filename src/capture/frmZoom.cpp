@@ -43,6 +43,8 @@ QScrollBar* makeSlider(const QString& objectName, int maximum, const QString& ac
     slider->setPageStep(10);
     slider->setValue(CaptureScale::kMinValue);
     slider->setFocusPolicy(Qt::StrongFocus);
+    // Right arrow moves the thumb right, to a larger factor.
+    slider->setInvertedControls(false);
     slider->setMinimumWidth(260);
     return slider;
 }

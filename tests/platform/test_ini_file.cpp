@@ -49,6 +49,8 @@ private slots:
         QTest::newRow("CR LF, no final line end")
             << QByteArray("[Size]\r\nMaker=docomo\r\nModel=N") << QByteArray("Size")
             << QByteArray("Model") << QByteArray("N");
+        QTest::newRow("cut after the last CR")
+            << QByteArray("[A]\nk=1\r") << QByteArray("A") << QByteArray("k") << QByteArray("1");
         QTest::newRow("letter case") << QByteArray("[size]\r\nMAKER=x\r\n") << QByteArray("SiZe")
                                      << QByteArray("maker") << QByteArray("x");
         QTest::newRow("value holding =") << QByteArray("[A]\nk=a=b\n") << QByteArray("A")
@@ -117,6 +119,9 @@ private slots:
                                         << QByteArray("k") << QByteArray("[A]\r\nk=v\r\nj=2\r\n");
         QTest::newRow("replace, no final line end") << QByteArray("[A]\nk=old") << QByteArray("A")
                                                     << QByteArray("k") << QByteArray("[A]\nk=v");
+        QTest::newRow("replace, cut after the last CR")
+            << QByteArray("[A]\nk=old\r") << QByteArray("A") << QByteArray("k")
+            << QByteArray("[A]\nk=v\r");
         QTest::newRow("replace the first of two keys")
             << QByteArray("[A]\nk=1\nk=2\n") << QByteArray("A") << QByteArray("k")
             << QByteArray("[A]\nk=v\nk=2\n");

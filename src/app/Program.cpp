@@ -1,0 +1,33 @@
+#include "app/Program.h"
+
+#include "platform/AppPaths.h"
+
+#include <QApplication>
+#include <QIcon>
+
+void Program::configureApplication(QApplication& app)
+{
+    QApplication::setApplicationName(QStringLiteral("sorakado"));
+    QApplication::setOrganizationName(QString());
+    QIcon icon;
+    for (int size : {16, 32, 48, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/sorakado-%1.png").arg(size));
+    }
+    QApplication::setWindowIcon(icon);
+    // The window flow ends the program itself; hiding one dialog to show the next
+    // must never end it.
+    app.setQuitOnLastWindowClosed(false);
+}
+
+Program::Program()
+    : m_settings(mdlIni::settingsPath()),
+      m_flow(m_settings, m_dialogs, m_liveCapture, apppaths::programFolder())
+{
+    QObject::connect(&m_flow, &ProgramFlow::endRequested, qApp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+}
+
+void Program::start()
+{
+    m_flow.start();
+}

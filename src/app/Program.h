@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/ProgramFlow.h"
+#include "app/mdlIni.h"
+#include "capture/LiveCapture.h"
+#include "platform/Dialogs.h"
+
+class QApplication;
+
+// The whole program as main() starts it: settings file, dialogs, live capture and
+// the window flow, wired to end the application.
+class Program
+{
+public:
+    // Names, window icon: what the application object needs before any window exists.
+    static void configureApplication(QApplication& app);
+
+    Program();
+
+    // Opens the first window; the application's event loop does the rest.
+    void start();
+
+    ProgramFlow& flow() { return m_flow; }
+
+private:
+    SettingsFile m_settings;
+    QtDialogs m_dialogs;
+    RecordingLiveCapture m_liveCapture;
+    ProgramFlow m_flow;
+};

@@ -1,0 +1,223 @@
+#include "capture/LiveCapture.h"
+#include "capture/frmZoom.h"
+#include "common/SelectionState.h"
+#include "support/FakeDialogs.h"
+#include "support/FocusChain.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+const QString kNoModel = QStringLiteral("機種を選択してください。");
+const QString kUnusable = QStringLiteral("選択したサイズに設定した倍率は使用できません。");
+
+}  // namespace
+
+class TestFrmZoom : public QObject
+{
+    Q_OBJECT
+
+private:
+    SelectionState selection;
+    FakeDialogs dialogs;
+    std::unique_ptr<RecordingLiveCapture> live;
+    std::unique_ptr<frmZoom> zoom;
+
+    template <typename T>
+    T* control(const char* name)
+    {
+        T* widget = zoom->findChild<T*>(QString::fromLatin1(name));
+        if (!widget) {
+            qFatal("missing control %s", name);
+        }
+        return widget;
+    }
+    QScrollBar* shrink() { return control<QScrollBar>("HScroll1"); }
+    QScrollBar* enlarge() { return control<QScrollBar>("HScroll2"); }
+    QString text(const char* label) { return control<QLabel>(label)->text(); }
+    void chooseModel(const char* height, const char* width)
+    {
+        selection.phone.height = QString::fromLatin1(height);
+        selection.phone.width = QString::fromLatin1(width);
+    }
+    void pressOk() { QTest::mouseClick(control<QPushButton>("cmdOk"), Qt::LeftButton); }
+
+private slots:
+    void init()
+    {
+        selection = SelectionState{};
+        dialogs.messages.clear();
+        live = std::make_unique<RecordingLiveCapture>();
+        zoom = std::make_unique<frmZoom>(selection, dialogs, *live);
+        zoom->show();
+    }
+
+    void opensOnTheShrinkSide()
+    {
+        QVERIFY(control<QCheckBox>("Check1")->isChecked());
+        QVERIFY(control<QRadioButton>("Option1_0")->isChecked());
+        QVERIFY(shrink()->isEnabled());
+        QVERIFY(!enlarge()->isEnabled());
+        QVERIFY(!control<QLabel>("lblEnlarge")->isEnabled());
+        QVERIFY(!control<QLabel>("lblEnlargeUnit")->isEnabled());
+        QCOMPARE(text("lblShrink"), QStringLiteral("1"));
+        QCOMPARE(text("lblEnlarge"), QStringLiteral("1"));
+        QVERIFY(text("lblHelp").startsWith(QStringLiteral("OKをクリックした後でも")));
+        QCOMPARE(shrink()->minimum(), 100);
+        QCOMPARE(shrink()->maximum(), 1000);
+        QCOMPARE(enlarge()->maximum(), 200);
+        QCOMPARE(shrink()->singleStep(), 1);
+        QCOMPARE(shrink()->pageStep(), 10);
+    }
+
+    void sliderNumbersAreShortestDecimals()
+    {
+        for (auto [value, shown] : {std::pair{102, "1.02"}, std::pair{150, "1.5"}, std::pair{1000, "10"},
+                                    std::pair{100, "1"}}) {
+            shrink()->setValue(value);
+            QCOMPARE(text("lblShrink"), QString::fromLatin1(shown));
+        }
+        QTest::keyClick(shrink(), Qt::Key_Right);
+        QCOMPARE(shrink()->value(), 101);
+        QCOMPARE(text("lblShrink"), QStringLiteral("1.01"));
+    }
+
+    void changesEndARunningCaptureAndRestoreTheDefaultHelp()
+    {
+        chooseModel("320", "240");
+        pressOk();
+        QVERIFY(!selection.stopLoupe);
+        QVERIFY(text("lblHelp").startsWith(QStringLiteral("ルーペウィンドウを")));
+        shrink()->setValue(110);
+        QVERIFY(selection.stopLoupe);
+        QVERIFY(text("lblHelp").startsWith(QStringLiteral("OKをクリックした後でも")));
+    }
+
+    void enlargeModeResetsTheShrinkSide()
+    {
+        shrink()->setValue(150);
+        control<QRadioButton>("Option1_1")->click();
+        QCOMPARE(shrink()->value(), 100);
+        QCOMPARE(text("lblShrink"), QStringLiteral("1"));
+        QVERIFY(!shrink()->isEnabled());
+        QVERIFY(!control<QLabel>("lblShrinkUnit")->isEnabled());
+        QVERIFY(enlarge()->isEnabled());
+        enlarge()->setValue(130);
+        control<QRadioButton>("Option1_0")->click();
+        QCOMPARE(enlarge()->value(), 100);
+        QVERIFY(!enlarge()->isEnabled());
+        QVERIFY(shrink()->isEnabled());
+    }
+
+    void scalingOffResetsBothAndOnSelectsShrink()
+    {
+        control<QRadioButton>("Option1_1")->click();
+        enlarge()->setValue(150);
+        selection.stopLoupe = false;
+        control<QCheckBox>("Check1")->click();
+        QVERIFY(selection.stopLoupe);
+        QCOMPARE(enlarge()->value(), 100);
+        QCOMPARE(shrink()->value(), 100);
+        QCOMPARE(text("lblEnlarge"), QStringLiteral("1"));
+        for (const char* name : {"Option1_0", "Option1_1", "HScroll1", "HScroll2", "lblShrink",
+                                 "lblEnlarge", "lblShrinkUnit", "lblEnlargeUnit"}) {
+            QVERIFY2(!control<QWidget>(name)->isEnabled(), name);
+        }
+        control<QCheckBox>("Check1")->click();
+        QVERIFY(control<QRadioButton>("Option1_0")->isChecked());
+        QVERIFY(control<QRadioButton>("Option1_1")->isEnabled());
+        QVERIFY(shrink()->isEnabled());
+        QVERIFY(!enlarge()->isEnabled());
+    }
+
+    void confirmStartsTheLiveCaptureWithTheWorkingSize()
+    {
+        chooseModel("96", "72");
+        shrink()->setValue(150);
+        pressOk();
+        QVERIFY(dialogs.messages.isEmpty());
+        QCOMPARE(live->requests().size(), 1);
+        const RecordingLiveCapture::Request request = live->requests().first();
+        QCOMPARE(request.size, (CaptureSize{true, 192, 144}));
+        QCOMPARE(request.scale.shrinkValue, 150);
+        QCOMPARE(request.scale.enlargeValue, 100);
+        QCOMPARE(selection.capture, (CaptureSize{true, 192, 144}));
+    }
+
+    void confirmRefusesWhatCannotBeCaptured()
+    {
+        pressOk();
+        QCOMPARE(dialogs.messages, QStringList{kNoModel});
+        QVERIFY(live->requests().isEmpty());
+
+        dialogs.messages.clear();
+        chooseModel("120", "200");
+        control<QRadioButton>("Option1_1")->click();
+        enlarge()->setValue(110);
+        selection.stopLoupe = true;
+        pressOk();
+        QCOMPARE(dialogs.messages, QStringList{kUnusable});
+        QVERIFY(live->requests().isEmpty());
+        QVERIFY(selection.stopLoupe);  // left as it was
+
+        // With no model any more, the size held from before is checked again.
+        dialogs.messages.clear();
+        chooseModel("", "");
+        pressOk();
+        QCOMPARE(dialogs.messages, (QStringList{kNoModel, kUnusable}));
+        QCOMPARE(selection.capture, (CaptureSize{false, 120, 200}));
+    }
+
+    void backEndAndCloseAreHandedOn()
+    {
+        QSignalSpy back(zoom.get(), &frmZoom::backRequested);
+        QSignalSpy end(zoom.get(), &frmZoom::endRequested);
+        QTest::mouseClick(control<QPushButton>("cmdBack"), Qt::LeftButton);
+        QCOMPARE(back.count(), 1);
+        QTest::keyClick(zoom.get(), Qt::Key_Escape);
+        QCOMPARE(end.count(), 0);
+        QTest::mouseClick(control<QPushButton>("cmdEnd"), Qt::LeftButton);
+        QCOMPARE(end.count(), 1);
+        zoom->close();
+        QCOMPARE(end.count(), 2);
+    }
+
+    void captureAgainKeepsTheFactors()
+    {
+        chooseModel("320", "240");
+        shrink()->setValue(120);
+        pressOk();
+        zoom->hide();
+        selection.stopLoupe = true;
+        zoom->captureAgain();
+        QVERIFY(zoom->isVisible());
+        QVERIFY(!selection.stopLoupe);
+        QCOMPARE(shrink()->value(), 120);
+        QCOMPARE(text("lblShrink"), QStringLiteral("1.2"));
+        QVERIFY(text("lblHelp").startsWith(QStringLiteral("OKをクリックした後でも")));
+    }
+
+    void keyboardOrder()
+    {
+        control<QRadioButton>("Option1_1")->click();  // every control enabled
+        const QStringList expected{QStringLiteral("Check1"),   QStringLiteral("Option1_0"),
+                                   QStringLiteral("HScroll1"), QStringLiteral("Option1_1"),
+                                   QStringLiteral("HScroll2"), QStringLiteral("cmdOk"),
+                                   QStringLiteral("cmdBack"),  QStringLiteral("cmdEnd")};
+        control<QWidget>("HScroll1")->setEnabled(true);
+        QCOMPARE(tabOrder(control<QWidget>("Check1"), 8), expected);
+        QCOMPARE(control<QPushButton>("cmdOk")->text(), QStringLiteral(" 決定"));
+        QCOMPARE(control<QPushButton>("cmdBack")->text(), QStringLiteral(" 戻る"));
+        QCOMPARE(control<QPushButton>("cmdEnd")->text(), QStringLiteral(" 終了"));
+    }
+};
+
+QTEST_MAIN(TestFrmZoom)
+#include "test_frm_zoom.moc"
