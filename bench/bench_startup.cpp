@@ -63,12 +63,17 @@ std::string readAll(int fd)
     }
 }
 
-std::string firstLineOf(const std::string& path)
+// The probe's last complaint, which is the one that ended it.
+std::string lastLineOf(const std::string& path)
 {
     std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    return line;
+    std::string last;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) {
+            last = line;
+        }
+    }
+    return last;
 }
 
 // Starts the probe with the current environment, standard output into a pipe and
@@ -109,11 +114,13 @@ ProbeRun launchProbe(const std::string& probe, const std::string& stderrFile)
     }
     const Clock::time_point exited = Clock::now();
 
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || output.empty()) {
-        run.error = probe + " failed: " + firstLineOf(stderrFile);
+    char* end = nullptr;
+    const long long shownNs = std::strtoll(output.c_str(), &end, 10);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || end == output.c_str()) {
+        run.error = probe + " failed: " + lastLineOf(stderrFile);
         return run;
     }
-    const Clock::time_point shown{Clock::duration(std::stoll(output))};
+    const Clock::time_point shown{std::chrono::nanoseconds(shownNs)};
     run.windowMs = millisecondsBetween(launched, shown);
     run.exitMs = millisecondsBetween(launched, exited);
     return run;

@@ -11,7 +11,8 @@ void Program::configureApplication(QApplication& app)
     QApplication::setOrganizationName(QString());
     QIcon icon;
     for (int size : {16, 32, 48, 128, 256}) {
-        icon.addFile(QStringLiteral(":/icons/sorakado-%1.png").arg(size));
+        // With the size given, each picture is decoded only when a window needs it.
+        icon.addFile(QStringLiteral(":/icons/sorakado-%1.png").arg(size), QSize(size, size));
     }
     QApplication::setWindowIcon(icon);
     // The window flow ends the program itself; hiding one dialog to show the next

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -124,8 +125,15 @@ void frmZoom::buildControls()
     root->addSpacing(6);
 
     m_help = makeLabel(QString(), QStringLiteral("lblHelp"), this);
-    m_help->setWordWrap(true);
-    m_help->setMinimumHeight(m_help->fontMetrics().lineSpacing() * 4);
+    // Wide enough for the longest help line, so each line stays one line.
+    int helpWidth = 0;
+    for (const QString& help : {kDefaultHelp, kCaptureHelp}) {
+        for (const QString& line : help.split(u'\n')) {
+            helpWidth = std::max(helpWidth, m_help->fontMetrics().horizontalAdvance(line));
+        }
+    }
+    m_help->setMinimumWidth(helpWidth + 4);
+    m_help->setMinimumHeight(m_help->fontMetrics().lineSpacing() * 2 + 4);
     m_help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     root->addWidget(m_help);
 
