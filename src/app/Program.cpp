@@ -22,7 +22,8 @@ void Program::configureApplication(QApplication& app)
 
 Program::Program()
     : m_settings(mdlIni::settingsPath()),
-      m_flow(m_settings, m_dialogs, m_liveCapture, apppaths::programFolder())
+      m_liveCapture(m_grabber),
+      m_flow(m_settings, m_dialogs, m_liveCapture, m_cutCommand, apppaths::programFolder())
 {
     QObject::connect(&m_flow, &ProgramFlow::endRequested, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);

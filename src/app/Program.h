@@ -2,8 +2,10 @@
 
 #include "app/ProgramFlow.h"
 #include "app/mdlIni.h"
-#include "capture/LiveCapture.h"
+#include "capture/CutCommand.h"
+#include "capture/mdlZoom.h"
 #include "platform/Dialogs.h"
+#include "platform/ScreenGrabber.h"
 
 class QApplication;
 
@@ -25,6 +27,8 @@ public:
 private:
     SettingsFile m_settings;
     QtDialogs m_dialogs;
-    RecordingLiveCapture m_liveCapture;
+    QtScreenGrabber m_grabber;
+    mdlZoom m_liveCapture;
+    RecordingCutCommand m_cutCommand;
     ProgramFlow m_flow;
 };

@@ -1,16 +1,20 @@
 #include "app/ProgramFlow.h"
 
+#include "capture/CutCommand.h"
+#include "capture/LiveCapture.h"
 #include "capture/frmZoom.h"
 #include "catalogue/frmSize.h"
 
 ProgramFlow::ProgramFlow(SettingsFile& settings, Dialogs& dialogs, LiveCapture& liveCapture,
-                         QString programFolder)
+                         CutCommand& cutCommand, QString programFolder)
     : m_dialogs(dialogs),
       m_liveCapture(liveCapture),
+      m_cutCommand(cutCommand),
       m_size(std::make_unique<frmSize>(settings, dialogs, std::move(programFolder)))
 {
     connect(m_size.get(), &frmSize::nextAccepted, this, &ProgramFlow::showZoom);
     connect(m_size.get(), &frmSize::endRequested, this, &ProgramFlow::end);
+    connect(&m_liveCapture, &LiveCapture::captureTaken, this, &ProgramFlow::onCaptureTaken);
 }
 
 ProgramFlow::~ProgramFlow() = default;
@@ -46,4 +50,12 @@ void ProgramFlow::end()
     }
     m_size->hide();
     emit endRequested();
+}
+
+void ProgramFlow::onCaptureTaken(const QImage& snapshot)
+{
+    if (m_zoom) {
+        m_zoom->hide();
+    }
+    m_cutCommand.cut(snapshot);
 }

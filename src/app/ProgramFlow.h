@@ -3,7 +3,9 @@
 #include <QObject>
 #include <memory>
 
+class CutCommand;
 class Dialogs;
+class QImage;
 class LiveCapture;
 class SettingsFile;
 class frmSize;
@@ -17,7 +19,7 @@ class ProgramFlow : public QObject
 
 public:
     ProgramFlow(SettingsFile& settings, Dialogs& dialogs, LiveCapture& liveCapture,
-                QString programFolder);
+                CutCommand& cutCommand, QString programFolder);
     ~ProgramFlow() override;
 
     // Opens the selection dialog (which may go on to the scale dialog by itself).
@@ -35,9 +37,11 @@ private:
     void showZoom();
     void backToSize();
     void end();
+    void onCaptureTaken(const QImage& snapshot);
 
     Dialogs& m_dialogs;
     LiveCapture& m_liveCapture;
+    CutCommand& m_cutCommand;
     std::unique_ptr<frmSize> m_size;
     std::unique_ptr<frmZoom> m_zoom;
 };

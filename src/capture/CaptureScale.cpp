@@ -16,8 +16,8 @@ int clampToInt(long long value)
 
 int scaled(int work, const CaptureScale& scale)
 {
-    return clampToInt(numbers::divTrunc(static_cast<long long>(work) * scale.shrinkValue,
-                                        scale.enlargeValue));
+    return clampToInt(
+        numbers::divTrunc(static_cast<long long>(work) * scale.shrinkValue, scale.enlargeValue));
 }
 
 // A size text of the catalogue as a number of pixels.

@@ -1,22 +1,34 @@
 #pragma once
 
 #include "capture/CaptureScale.h"
-#include "common/CaptureSize.h"
+#include "common/SelectionState.h"
 
+#include <QImage>
 #include <QList>
+#include <QObject>
 
-// Starts the live capture (loupe and preview). The call returns when the live
-// capture has ended.
-class LiveCapture
+// The live capture: loupe and preview for the selection's working size, until the
+// selection's stopLoupe is set.
+class LiveCapture : public QObject
 {
+    Q_OBJECT
+
 public:
-    virtual ~LiveCapture() = default;
-    virtual void StartLoupe(const CaptureSize& size, const CaptureScale& scale) = 0;
+    using QObject::QObject;
+
+    // Runs the live capture; returns when it has ended.
+    virtual void StartLoupe(SelectionState& selection, const CaptureScale& scale) = 0;
+
+signals:
+    // Enter was pressed: the snapshot of the whole preview window, to be cut.
+    void captureTaken(const QImage& snapshot);
 };
 
 // Keeps every request and returns at once; stands in where no screen is driven.
 class RecordingLiveCapture final : public LiveCapture
 {
+    Q_OBJECT
+
 public:
     struct Request
     {
@@ -24,9 +36,9 @@ public:
         CaptureScale scale;
     };
 
-    void StartLoupe(const CaptureSize& size, const CaptureScale& scale) override
+    void StartLoupe(SelectionState& selection, const CaptureScale& scale) override
     {
-        m_requests.append({size, scale});
+        m_requests.append({selection.capture, scale});
     }
     const QList<Request>& requests() const { return m_requests; }
 

@@ -75,12 +75,14 @@ void frmZoom::buildControls()
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(16, 14, 16, 14);
 
-    auto* title = makeLabel(QStringLiteral("拡大・縮小サイズの設定"), QStringLiteral("lblTitle"), this);
+    auto* title =
+        makeLabel(QStringLiteral("拡大・縮小サイズの設定"), QStringLiteral("lblTitle"), this);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
     root->addWidget(title);
-    root->addWidget(makeLabel(QStringLiteral("取り込む画像を拡大・縮小します。"), QStringLiteral("lblLead"), this));
+    root->addWidget(makeLabel(QStringLiteral("取り込む画像を拡大・縮小します。"),
+                              QStringLiteral("lblLead"), this));
     root->addSpacing(8);
 
     m_scaling = new QCheckBox(QStringLiteral("拡大・縮小する"), this);
@@ -108,14 +110,18 @@ void frmZoom::buildControls()
 
     auto* sides = new QGridLayout;
     sides->setColumnMinimumWidth(0, 18);
-    sides->addWidget(makeLabel(QStringLiteral("携帯電話の画面サイズに対して、取り込む画像の方が大きい場合"),
-                               QStringLiteral("lblShrinkCase"), this), 0, 0, 1, 5);
+    sides->addWidget(
+        makeLabel(QStringLiteral("携帯電話の画面サイズに対して、取り込む画像の方が大きい場合"),
+                  QStringLiteral("lblShrinkCase"), this),
+        0, 0, 1, 5);
     sides->addWidget(m_shrink, 1, 1);
     sides->addWidget(m_shrinkNumber, 1, 2);
     sides->addWidget(m_shrinkUnit, 1, 3);
     sides->addWidget(m_shrinkSlider, 1, 4);
-    sides->addWidget(makeLabel(QStringLiteral("携帯電話の画面サイズに対して、取り込む画像の方が小さい場合"),
-                               QStringLiteral("lblEnlargeCase"), this), 2, 0, 1, 5);
+    sides->addWidget(
+        makeLabel(QStringLiteral("携帯電話の画面サイズに対して、取り込む画像の方が小さい場合"),
+                  QStringLiteral("lblEnlargeCase"), this),
+        2, 0, 1, 5);
     sides->addWidget(m_enlarge, 3, 1);
     sides->addWidget(m_enlargeNumber, 3, 2);
     sides->addWidget(m_enlargeUnit, 3, 3);
@@ -138,9 +144,12 @@ void frmZoom::buildControls()
     root->addWidget(m_help);
 
     auto* buttons = new QHBoxLayout;
-    QPushButton* ok = makePictureButton(QStringLiteral("cmdOk"), QStringLiteral(" 決定"), QStringLiteral("ok"), this);
-    QPushButton* back = makePictureButton(QStringLiteral("cmdBack"), QStringLiteral(" 戻る"), QStringLiteral("back"), this);
-    QPushButton* end = makePictureButton(QStringLiteral("cmdEnd"), QStringLiteral(" 終了"), QStringLiteral("end"), this);
+    QPushButton* ok = makePictureButton(QStringLiteral("cmdOk"), QStringLiteral(" 決定"),
+                                        QStringLiteral("ok"), this);
+    QPushButton* back = makePictureButton(QStringLiteral("cmdBack"), QStringLiteral(" 戻る"),
+                                          QStringLiteral("back"), this);
+    QPushButton* end = makePictureButton(QStringLiteral("cmdEnd"), QStringLiteral(" 終了"),
+                                         QStringLiteral("end"), this);
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(back);
@@ -251,16 +260,17 @@ void frmZoom::confirm()
     }
     m_selection.capture = decision.size;
     switch (decision.outcome) {
-    case ConfirmDecision::Outcome::Nothing:
-        return;
-    case ConfirmDecision::Outcome::ScaleUnusable:
-        m_dialogs.information(this, QStringLiteral("選択したサイズに設定した倍率は使用できません。"));
-        return;
-    case ConfirmDecision::Outcome::StartLiveCapture:
-        m_selection.stopLoupe = false;
-        m_help->setText(kCaptureHelp);
-        m_liveCapture.StartLoupe(m_selection.capture, scale);
-        return;
+        case ConfirmDecision::Outcome::Nothing:
+            return;
+        case ConfirmDecision::Outcome::ScaleUnusable:
+            m_dialogs.information(this,
+                                  QStringLiteral("選択したサイズに設定した倍率は使用できません。"));
+            return;
+        case ConfirmDecision::Outcome::StartLiveCapture:
+            m_selection.stopLoupe = false;
+            m_help->setText(kCaptureHelp);
+            m_liveCapture.StartLoupe(m_selection, scale);
+            return;
     }
 }
 

@@ -78,11 +78,13 @@ void frmSize::buildControls()
 
     root->addWidget(makeHeading(QStringLiteral("機種・ウィンドウスタイルの選択"),
                                 QStringLiteral("lblTitle"), this));
-    root->addWidget(makeLabel(QStringLiteral("ご使用の携帯電話の機種とPCのウィンドウスタイルを選択します。"),
-                              QStringLiteral("lblLead"), this));
+    root->addWidget(
+        makeLabel(QStringLiteral("ご使用の携帯電話の機種とPCのウィンドウスタイルを選択します。"),
+                  QStringLiteral("lblLead"), this));
     root->addSpacing(10);
 
-    root->addWidget(makeHeading(QStringLiteral("機種の選択"), QStringLiteral("lblModelHeading"), this));
+    root->addWidget(
+        makeHeading(QStringLiteral("機種の選択"), QStringLiteral("lblModelHeading"), this));
     auto* models = new QGridLayout;
     models->setHorizontalSpacing(10);
     m_carriers = new QComboBox(this);
@@ -94,7 +96,8 @@ void frmSize::buildControls()
     m_models->setAccessibleName(QStringLiteral("機種名"));
     m_models->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_models->setMinimumContentsLength(14);
-    QLabel* carrierLabel = makeLabel(QStringLiteral("キャリア"), QStringLiteral("lblCarrier"), this);
+    QLabel* carrierLabel =
+        makeLabel(QStringLiteral("キャリア"), QStringLiteral("lblCarrier"), this);
     QLabel* modelLabel = makeLabel(QStringLiteral("機種名"), QStringLiteral("lblModel"), this);
     carrierLabel->setBuddy(m_carriers);
     modelLabel->setBuddy(m_models);
@@ -107,11 +110,13 @@ void frmSize::buildControls()
     m_height = makeDisplayField(QStringLiteral("Combo3"), QStringLiteral("縦サイズ"), this);
     m_width = makeDisplayField(QStringLiteral("Combo4"), QStringLiteral("横サイズ"), this);
     m_limit = makeDisplayField(QStringLiteral("Combo5"), QStringLiteral("サイズ上限"), this);
-    panel->addWidget(makeLabel(QStringLiteral("縦サイズ"), QStringLiteral("lblHeight"), this), 0, 0);
+    panel->addWidget(makeLabel(QStringLiteral("縦サイズ"), QStringLiteral("lblHeight"), this), 0,
+                     0);
     panel->addWidget(m_height, 0, 1);
     panel->addWidget(makeLabel(QStringLiteral("横サイズ"), QStringLiteral("lblWidth"), this), 1, 0);
     panel->addWidget(m_width, 1, 1);
-    panel->addWidget(makeLabel(QStringLiteral("サイズ上限"), QStringLiteral("lblLimit"), this), 2, 0);
+    panel->addWidget(makeLabel(QStringLiteral("サイズ上限"), QStringLiteral("lblLimit"), this), 2,
+                     0);
     panel->addWidget(m_limit, 2, 1);
     panel->addWidget(makeLabel(QStringLiteral("byte"), QStringLiteral("lblByte"), this), 2, 2);
     panel->setColumnMinimumWidth(1, 80);
@@ -142,10 +147,13 @@ void frmSize::buildControls()
     root->addStretch();
 
     auto* bottom = new QHBoxLayout;
-    m_skip = new QCheckBox(QStringLiteral("次回から機種・ウィンドウスタイルの選択をスキップする。"), this);
+    m_skip = new QCheckBox(QStringLiteral("次回から機種・ウィンドウスタイルの選択をスキップする。"),
+                           this);
     m_skip->setObjectName(QStringLiteral("chkSkip"));
-    m_end = makePictureButton(QStringLiteral("cmdEnd"), QStringLiteral(" 終了"), QStringLiteral("end"), this);
-    m_next = makePictureButton(QStringLiteral("cmdNext"), QStringLiteral(" 次へ "), QStringLiteral("next"), this);
+    m_end = makePictureButton(QStringLiteral("cmdEnd"), QStringLiteral(" 終了"),
+                              QStringLiteral("end"), this);
+    m_next = makePictureButton(QStringLiteral("cmdNext"), QStringLiteral(" 次へ "),
+                               QStringLiteral("next"), this);
     m_next->setDefault(true);
     bottom->addWidget(m_skip);
     bottom->addStretch();
@@ -186,12 +194,14 @@ void frmSize::startUp()
 
     bool handedOver = false;
     if (m_skip->isChecked()) {
-        connect(this, &frmSize::nextAccepted, this, [&handedOver] { handedOver = true; },
-                Qt::SingleShotConnection);
+        connect(
+            this, &frmSize::nextAccepted, this, [&handedOver] { handedOver = true; },
+            Qt::SingleShotConnection);
         next();
     }
-    m_help->setText(QStringLiteral("通常、Windows XPをご使用の方はWindows XP スタイルを、\n"
-                                   "それ以外のOSをご使用の方はWindows クラシック スタイルを選択ください。"));
+    m_help->setText(
+        QStringLiteral("通常、Windows XPをご使用の方はWindows XP スタイルを、\n"
+                       "それ以外のOSをご使用の方はWindows クラシック スタイルを選択ください。"));
     if (!handedOver) {
         show();
     }
@@ -240,7 +250,8 @@ void frmSize::onCarrierChanged(int carrier)
         m_models->setCurrentIndex(-1);
     }
     onModelChanged(-1);
-    const QString problem = catalogueProblemMessage(m_programFolder + mdlSize::cataloguePath(carrier), load);
+    const QString problem =
+        catalogueProblemMessage(m_programFolder + mdlSize::cataloguePath(carrier), load);
     if (!problem.isEmpty()) {
         m_dialogs.information(this, problem);
     }

@@ -12,11 +12,23 @@ constexpr ColourRef make(int red, int green, int blue)
 {
     return static_cast<ColourRef>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
 }
-constexpr int red(ColourRef c) { return static_cast<int>(c & 0xFFu); }
-constexpr int green(ColourRef c) { return static_cast<int>((c >> 8) & 0xFFu); }
-constexpr int blue(ColourRef c) { return static_cast<int>((c >> 16) & 0xFFu); }
+constexpr int red(ColourRef c)
+{
+    return static_cast<int>(c & 0xFFu);
+}
+constexpr int green(ColourRef c)
+{
+    return static_cast<int>((c >> 8) & 0xFFu);
+}
+constexpr int blue(ColourRef c)
+{
+    return static_cast<int>((c >> 16) & 0xFFu);
+}
 
-inline QColor toQColor(ColourRef c) { return QColor(red(c), green(c), blue(c)); }
+inline QColor toQColor(ColourRef c)
+{
+    return QColor(red(c), green(c), blue(c));
+}
 inline ColourRef fromQColor(const QColor& c)
 {
     const QColor rgb = c.toRgb();

@@ -5,7 +5,8 @@
 
 void showInformation(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("情報"), text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("情報"), text, QMessageBox::Ok,
+                    parent);
     box.setObjectName(QStringLiteral("messageBox"));
     box.exec();
 }

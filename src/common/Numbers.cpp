@@ -6,8 +6,14 @@
 namespace numbers {
 namespace {
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
 
 // Length of the decimal number that starts at `from` (sign, digits, point, digits),
 // 0 when no digit is there.

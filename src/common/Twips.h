@@ -6,7 +6,13 @@ namespace twips {
 constexpr int kPerPixel = 15;
 
 // Pixels from twips, truncating toward zero.
-constexpr int toPixels(int twips) { return twips / kPerPixel; }
-constexpr int fromPixels(int pixels) { return pixels * kPerPixel; }
+constexpr int toPixels(int twips)
+{
+    return twips / kPerPixel;
+}
+constexpr int fromPixels(int pixels)
+{
+    return pixels * kPerPixel;
+}
 
 }  // namespace twips

@@ -1,8 +1,8 @@
 #include "platform/TextCodec.h"
 
+#include <iconv.h>
 #include <QStringDecoder>
 #include <cerrno>
-#include <iconv.h>
 #include <memory>
 
 namespace textcodec {
@@ -41,7 +41,8 @@ QByteArray convert(const char* to, const char* from, QByteArrayView input, OnInv
     while (inLeft > 0) {
         char* outPtr = buffer;
         size_t outLeft = sizeof buffer;
-        const size_t result = iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft, &outPtr, &outLeft);
+        const size_t result =
+            iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft, &outPtr, &outLeft);
         out.append(buffer, static_cast<qsizetype>(outPtr - buffer));
         if (result == static_cast<size_t>(-1)) {
             if (errno == E2BIG) {
@@ -61,18 +62,19 @@ QByteArray convert(const char* to, const char* from, QByteArrayView input, OnInv
 
 QString fromCp932(QByteArrayView bytes)
 {
-    const QByteArray utf8 = convert("UTF-8", "CP932", bytes, [](QByteArray& out, const char* in, size_t left) {
-        out.append("\xEF\xBF\xBD");  // U+FFFD
-        // A lead byte followed by a byte that cannot trail it stands alone.
-        const auto lead = static_cast<unsigned char>(in[0]);
-        const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
-        if (isLead && left >= 2) {
-            const auto trail = static_cast<unsigned char>(in[1]);
-            const bool isTrail = trail >= 0x40 && trail <= 0xFC && trail != 0x7F;
-            return size_t{isTrail ? 2u : 1u};
-        }
-        return size_t{1};
-    });
+    const QByteArray utf8 =
+        convert("UTF-8", "CP932", bytes, [](QByteArray& out, const char* in, size_t left) {
+            out.append("\xEF\xBF\xBD");  // U+FFFD
+            // A lead byte followed by a byte that cannot trail it stands alone.
+            const auto lead = static_cast<unsigned char>(in[0]);
+            const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+            if (isLead && left >= 2) {
+                const auto trail = static_cast<unsigned char>(in[1]);
+                const bool isTrail = trail >= 0x40 && trail <= 0xFC && trail != 0x7F;
+                return size_t{isTrail ? 2u : 1u};
+            }
+            return size_t{1};
+        });
     return QString::fromUtf8(utf8);
 }
 

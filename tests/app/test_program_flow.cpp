@@ -1,5 +1,6 @@
 #include "app/ProgramFlow.h"
 #include "app/mdlIni.h"
+#include "capture/CutCommand.h"
 #include "capture/LiveCapture.h"
 #include "capture/frmZoom.h"
 #include "catalogue/frmSize.h"
@@ -21,11 +22,12 @@ private:
     std::unique_ptr<CatalogueFolder> folder;
     std::unique_ptr<SettingsFile> settings;
     FakeDialogs dialogs;
-    RecordingLiveCapture live;
+    std::unique_ptr<RecordingLiveCapture> live;
+    RecordingCutCommand cut;
 
     std::unique_ptr<ProgramFlow> startProgram()
     {
-        auto flow = std::make_unique<ProgramFlow>(*settings, dialogs, live, folder->path());
+        auto flow = std::make_unique<ProgramFlow>(*settings, dialogs, *live, cut, folder->path());
         flow->start();
         return flow;
     }
@@ -47,10 +49,11 @@ private slots:
     void init()
     {
         folder = std::make_unique<CatalogueFolder>();
-        folder->write(QStringLiteral("dll/au.csv"), "QVGA 240x320,320,240,102400\r\nサブ液晶 96x72,96,72,10240\r\n");
+        folder->write(QStringLiteral("dll/au.csv"),
+                      "QVGA 240x320,320,240,102400\r\nサブ液晶 96x72,96,72,10240\r\n");
         settings = std::make_unique<SettingsFile>(folder->settingsPath());
         dialogs.messages.clear();
-        live = RecordingLiveCapture{};
+        live = std::make_unique<RecordingLiveCapture>();
     }
 
     void aUserTravelsFromTheSelectionToTheLiveCapture()
@@ -68,8 +71,8 @@ private slots:
         QVERIFY(flow->zoomDialog() && flow->zoomDialog()->isVisible());
 
         click(flow->zoomDialog(), "cmdOk");
-        QCOMPARE(live.requests().size(), 1);
-        QCOMPARE(live.requests().first().size, (CaptureSize{true, 192, 144}));
+        QCOMPARE(live->requests().size(), 1);
+        QCOMPARE(live->requests().first().size, (CaptureSize{true, 192, 144}));
 
         // Back, another model, on again: the new model is stored and used.
         click(flow->zoomDialog(), "cmdBack");
@@ -80,7 +83,7 @@ private slots:
         click(&size, "cmdNext");
         QCOMPARE(settings->ReadIni(u"Size", u"Model"), QStringLiteral("0"));
         click(flow->zoomDialog(), "cmdOk");
-        QCOMPARE(live.requests().last().size, (CaptureSize{false, 320, 240}));
+        QCOMPARE(live->requests().last().size, (CaptureSize{false, 320, 240}));
         QVERIFY(dialogs.messages.isEmpty());
     }
 

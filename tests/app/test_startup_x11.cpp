@@ -1,5 +1,6 @@
 #include "app/ProgramFlow.h"
 #include "app/mdlIni.h"
+#include "capture/CutCommand.h"
 #include "capture/LiveCapture.h"
 #include "capture/frmZoom.h"
 #include "catalogue/frmSize.h"
@@ -58,7 +59,8 @@ private slots:
         SettingsFile settings(folder.settingsPath());
         FakeDialogs dialogs;
         RecordingLiveCapture live;
-        ProgramFlow flow(settings, dialogs, live, folder.path());
+        RecordingCutCommand cut;
+        ProgramFlow flow(settings, dialogs, live, cut, folder.path());
         flow.start();
 
         frmSize& size = flow.sizeDialog();

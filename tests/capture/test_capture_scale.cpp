@@ -36,15 +36,33 @@ private slots:
         QTest::addColumn<int>("workHeight");
         QTest::addColumn<int>("workWidth");
         QTest::addColumn<Outcome>("outcome");
-        QTest::newRow("96x72 doubled") << "96" << "72" << 100 << 100 << true << 192 << 144 << Outcome::StartLiveCapture;
-        QTest::newRow("114x200 doubled") << "114" << "200" << 100 << 100 << true << 228 << 400 << Outcome::StartLiveCapture;
-        QTest::newRow("115x30 not doubled") << "115" << "30" << 100 << 100 << false << 115 << 30 << Outcome::StartLiveCapture;
-        QTest::newRow("200x29 doubled by width") << "200" << "29" << 100 << 100 << true << 400 << 58 << Outcome::StartLiveCapture;
-        QTest::newRow("120 high enlarged 1.10") << "120" << "200" << 100 << 110 << false << 120 << 200 << Outcome::ScaleUnusable;
-        QTest::newRow("30 wide enlarged 1.10") << "200" << "30" << 100 << 110 << false << 200 << 30 << Outcome::ScaleUnusable;
-        QTest::newRow("57 high stays too small") << "57" << "100" << 100 << 100 << true << 114 << 200 << Outcome::Nothing;
-        QTest::newRow("14 wide stays too small") << "200" << "14" << 100 << 100 << true << 400 << 28 << Outcome::Nothing;
-        QTest::newRow("shrink keeps it usable") << "120" << "30" << 1000 << 100 << false << 120 << 30 << Outcome::StartLiveCapture;
+        QTest::newRow("96x72 doubled")
+            << "96"
+            << "72" << 100 << 100 << true << 192 << 144 << Outcome::StartLiveCapture;
+        QTest::newRow("114x200 doubled")
+            << "114"
+            << "200" << 100 << 100 << true << 228 << 400 << Outcome::StartLiveCapture;
+        QTest::newRow("115x30 not doubled")
+            << "115"
+            << "30" << 100 << 100 << false << 115 << 30 << Outcome::StartLiveCapture;
+        QTest::newRow("200x29 doubled by width")
+            << "200"
+            << "29" << 100 << 100 << true << 400 << 58 << Outcome::StartLiveCapture;
+        QTest::newRow("120 high enlarged 1.10")
+            << "120"
+            << "200" << 100 << 110 << false << 120 << 200 << Outcome::ScaleUnusable;
+        QTest::newRow("30 wide enlarged 1.10")
+            << "200"
+            << "30" << 100 << 110 << false << 200 << 30 << Outcome::ScaleUnusable;
+        QTest::newRow("57 high stays too small")
+            << "57"
+            << "100" << 100 << 100 << true << 114 << 200 << Outcome::Nothing;
+        QTest::newRow("14 wide stays too small")
+            << "200"
+            << "14" << 100 << 100 << true << 400 << 28 << Outcome::Nothing;
+        QTest::newRow("shrink keeps it usable")
+            << "120"
+            << "30" << 1000 << 100 << false << 120 << 30 << Outcome::StartLiveCapture;
     }
     void confirm()
     {
@@ -68,7 +86,8 @@ private slots:
 
     void noModelKeepsTheSizeHeldSoFar()
     {
-        const ConfirmDecision first = capturescale::decideConfirm(PhoneModel{}, CaptureSize{}, CaptureScale{});
+        const ConfirmDecision first =
+            capturescale::decideConfirm(PhoneModel{}, CaptureSize{}, CaptureScale{});
         QVERIFY(first.modelMissing);
         QCOMPARE(first.size, CaptureSize{});
         QCOMPARE(first.outcome, Outcome::Nothing);

@@ -79,8 +79,8 @@ private slots:
 
     void sliderNumbersAreShortestDecimals()
     {
-        for (auto [value, shown] : {std::pair{102, "1.02"}, std::pair{150, "1.5"}, std::pair{1000, "10"},
-                                    std::pair{100, "1"}}) {
+        for (auto [value, shown] : {std::pair{102, "1.02"}, std::pair{150, "1.5"},
+                                    std::pair{1000, "10"}, std::pair{100, "1"}}) {
             shrink()->setValue(value);
             QCOMPARE(text("lblShrink"), QString::fromLatin1(shown));
         }

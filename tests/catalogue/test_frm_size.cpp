@@ -81,7 +81,8 @@ private slots:
 
         QSignalSpy accepted(dialog.get(), &frmSize::nextAccepted);
         QTest::mouseClick(control<QPushButton>("cmdNext"), Qt::LeftButton);
-        QCOMPARE(dialogs.messages, QStringList{QStringLiteral("キャリアまたは機種を選択してください。")});
+        QCOMPARE(dialogs.messages,
+                 QStringList{QStringLiteral("キャリアまたは機種を選択してください。")});
         QCOMPARE(accepted.count(), 0);
         QVERIFY(!QFile::exists(folder->settingsPath()));
     }
@@ -146,13 +147,16 @@ private slots:
         QCOMPARE(accepted.count(), 1);
         QVERIFY(dialogs.messages.isEmpty());
         const QByteArray expected =
-            "[Size]\r\nMaker=1\r\nModel=2\r\nHeight=2\r\nWidth=2\r\nFileSize=2\r\nWindowStyle=1\r\nSkip=1\r\n";
+            "[Size]\r\nMaker=1\r\nModel=2\r\nHeight=2\r\nWidth=2\r\nFileSize=2\r\nWindowStyle="
+            "1\r\nSkip=1\r\n";
         QCOMPARE(folder->read(QStringLiteral("data.ini")), expected);
     }
 
     void restoresTheStoredChoice()
     {
-        writeIni("[size]\r\nmaker=1\r\nModel=1\r\nHeight=1\r\nWidth=1\r\nFileSize=1\r\nWINDOWSTYLE=1\r\nSkip=0\r\n");
+        writeIni(
+            "[size]\r\nmaker=1\r\nModel=1\r\nHeight=1\r\nWidth=1\r\nFileSize=1\r\nWINDOWSTYLE="
+            "1\r\nSkip=0\r\n");
         startDialog();
         QVERIFY(dialog->isVisible());
         QCOMPARE(carriers()->currentIndex(), 1);
@@ -171,16 +175,24 @@ private slots:
         QTest::addColumn<int>("style");
         QTest::addColumn<bool>("skip");
         QTest::newRow("empty file") << QByteArray() << -1 << -1 << 0 << false;
-        QTest::newRow("maker missing, XP") << QByteArray("[Size]\nModel=1\nWindowStyle=1\n") << -1 << -1 << 1 << false;
+        QTest::newRow("maker missing, XP")
+            << QByteArray("[Size]\nModel=1\nWindowStyle=1\n") << -1 << -1 << 1 << false;
         QTest::newRow("model beyond the list")
-            << QByteArray("[Size]\nMaker=1\nModel=5\nWindowStyle=1\nSkip=0\n") << 1 << -1 << 1 << false;
+            << QByteArray("[Size]\nMaker=1\nModel=5\nWindowStyle=1\nSkip=0\n") << 1 << -1 << 1
+            << false;
         QTest::newRow("not numbers")
-            << QByteArray("[Size]\nMaker=au\nModel=x\nWindowStyle=classic\nSkip=yes\n") << -1 << -1 << 0 << false;
-        QTest::newRow("carrier out of range") << QByteArray("[Size]\nMaker=7\nModel=0\n") << -1 << -1 << 0 << false;
-        QTest::newRow("negative model") << QByteArray("[Size]\nMaker=0\nModel=-1\n") << 0 << -1 << 0 << false;
-        QTest::newRow("style 2 skipped") << QByteArray("[Size]\nMaker=0\nModel=1\nWindowStyle=2\n") << 0 << 1 << 0 << false;
-        QTest::newRow("value with a fraction") << QByteArray("[Size]\nMaker=0.6\nModel=0\n") << 1 << 0 << 0 << false;
-        QTest::newRow("other section") << QByteArray("[Other]\nMaker=1\n") << -1 << -1 << 0 << false;
+            << QByteArray("[Size]\nMaker=au\nModel=x\nWindowStyle=classic\nSkip=yes\n") << -1 << -1
+            << 0 << false;
+        QTest::newRow("carrier out of range")
+            << QByteArray("[Size]\nMaker=7\nModel=0\n") << -1 << -1 << 0 << false;
+        QTest::newRow("negative model")
+            << QByteArray("[Size]\nMaker=0\nModel=-1\n") << 0 << -1 << 0 << false;
+        QTest::newRow("style 2 skipped")
+            << QByteArray("[Size]\nMaker=0\nModel=1\nWindowStyle=2\n") << 0 << 1 << 0 << false;
+        QTest::newRow("value with a fraction")
+            << QByteArray("[Size]\nMaker=0.6\nModel=0\n") << 1 << 0 << 0 << false;
+        QTest::newRow("other section")
+            << QByteArray("[Other]\nMaker=1\n") << -1 << -1 << 0 << false;
     }
     void badStoredValuesAreSkippedOneByOne()
     {
@@ -210,7 +222,8 @@ private slots:
 
     void skipWithAValidChoiceGoesOnWithoutShowing()
     {
-        writeIni("[Size]\nMaker=0\nModel=1\nHeight=1\nWidth=1\nFileSize=1\nWindowStyle=0\nSkip=1\n");
+        writeIni(
+            "[Size]\nMaker=0\nModel=1\nHeight=1\nWidth=1\nFileSize=1\nWindowStyle=0\nSkip=1\n");
         dialog = std::make_unique<frmSize>(*settings, dialogs, folder->path());
         QSignalSpy accepted(dialog.get(), &frmSize::nextAccepted);
         dialog->startUp();
@@ -219,7 +232,8 @@ private slots:
         QVERIFY(dialogs.messages.isEmpty());
         // Stored again with the same values, now in the program's own layout.
         QCOMPARE(folder->read(QStringLiteral("data.ini")),
-                 QByteArray("[Size]\nMaker=0\nModel=1\nHeight=1\nWidth=1\nFileSize=1\nWindowStyle=0\nSkip=1\n"));
+                 QByteArray("[Size]\nMaker=0\nModel=1\nHeight=1\nWidth=1\nFileSize=1\nWindowStyle="
+                            "0\nSkip=1\n"));
     }
 
     void skipWithoutAModelExplainsOnceAndShowsTheDialog()
@@ -229,7 +243,8 @@ private slots:
         QSignalSpy accepted(dialog.get(), &frmSize::nextAccepted);
         dialog->startUp();
         QCOMPARE(accepted.count(), 0);
-        QCOMPARE(dialogs.messages, QStringList{QStringLiteral("キャリアまたは機種を選択してください。")});
+        QCOMPARE(dialogs.messages,
+                 QStringList{QStringLiteral("キャリアまたは機種を選択してください。")});
         QVERIFY(dialog->isVisible());
         QVERIFY(control<QCheckBox>("chkSkip")->isChecked());
     }
@@ -242,7 +257,8 @@ private slots:
         QVERIFY(dialogs.messages.first().contains(QStringLiteral("tu-ka.csv")));
         QCOMPARE(models()->count(), 0);
 
-        folder->write(QStringLiteral("dll/au.csv"), "A,320,240,1000\nbroken line\nC,220,176,2000\n");
+        folder->write(QStringLiteral("dll/au.csv"),
+                      "A,320,240,1000\nbroken line\nC,220,176,2000\n");
         carriers()->setCurrentIndex(1);
         QCOMPARE(dialogs.messages.size(), 2);
         QVERIFY(dialogs.messages.last().contains(QStringLiteral("2行目")));
@@ -267,12 +283,13 @@ private slots:
     void keyboardOrderAndAccessibleNames()
     {
         startDialog();
-        const QStringList expected{QStringLiteral("Combo1"),   QStringLiteral("Combo2"),
+        const QStringList expected{QStringLiteral("Combo1"),     QStringLiteral("Combo2"),
                                    QStringLiteral("obtnStyle0"), QStringLiteral("obtnStyle1"),
-                                   QStringLiteral("chkSkip"),  QStringLiteral("cmdEnd"),
+                                   QStringLiteral("chkSkip"),    QStringLiteral("cmdEnd"),
                                    QStringLiteral("cmdNext")};
         QCOMPARE(tabOrder(carriers(), 7), expected);
-        for (const QString& name : expected + QStringList{QStringLiteral("Combo3"), QStringLiteral("Combo5")}) {
+        for (const QString& name :
+             expected + QStringList{QStringLiteral("Combo3"), QStringLiteral("Combo5")}) {
             QAccessibleInterface* iface =
                 QAccessible::queryAccessibleInterface(dialog->findChild<QWidget*>(name));
             QVERIFY2(iface && !iface->text(QAccessible::Name).isEmpty(), qPrintable(name));

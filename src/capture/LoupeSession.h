@@ -1,0 +1,54 @@
+#pragma once
+
+#include "capture/LoupeGeometry.h"
+#include "capture/NearestStretch.h"
+
+#include <QImage>
+#include <functional>
+#include <memory>
+
+class ScreenGrabber;
+class frmLoupe;
+class frmPreview;
+struct SelectionState;
+
+// One live capture: a new loupe and preview pair, and the passes that copy the
+// desktop under the loupe's hole into the preview.
+class LoupeSession
+{
+public:
+    using CaptureHandler = std::function<void(const QImage& snapshot)>;
+
+    LoupeSession(SelectionState& selection, const CaptureScale& scale, ScreenGrabber& grabber,
+                 CaptureHandler onCapture);
+    ~LoupeSession();
+
+    // Places and shows the preview, then the loupe.
+    void show();
+
+    // One pass of the loop: false (both windows hidden) when stopLoupe is set;
+    // otherwise serves events for up to one frame, then copies and shows.
+    bool runPass();
+
+    // Copies the desktop under the hole into the preview and repaints it.
+    void copyScreen();
+
+    // Enter in the loupe or the preview: ends the live capture and hands over the snapshot.
+    void CaptureOnEnter(bool fromLoupe);
+
+    void hideWindows();
+
+    frmLoupe& loupe() { return *m_loupe; }
+    frmPreview& preview() { return *m_preview; }
+
+private:
+    void waitOneFrame();
+
+    SelectionState& m_selection;
+    ScreenGrabber& m_grabber;
+    CaptureHandler m_onCapture;
+    std::unique_ptr<frmLoupe> m_loupe;
+    std::unique_ptr<frmPreview> m_preview;
+    NearestStretch m_stretch;
+    int m_frameMilliseconds = 16;
+};

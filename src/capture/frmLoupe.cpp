@@ -1,0 +1,104 @@
+#include "capture/frmLoupe.h"
+
+#include "capture/CaptureKeys.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QWindow>
+
+namespace {
+
+constexpr int kTopStrip = 3;  // between the caption bar and the hole
+
+}  // namespace
+
+frmLoupe::frmLoupe(const LoupeFrame& frame, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_frame(frame)
+{
+    setObjectName(QStringLiteral("frmLoupe"));
+    setWindowTitle(QStringLiteral("ルーペ"));
+    setAccessibleName(QStringLiteral("ルーペ"));
+    setFocusPolicy(Qt::StrongFocus);
+    setFixedSize(m_frame.outer.size());
+    setMask(QRegion(m_frame.outer).subtracted(QRegion(m_frame.hole)));
+    setCursor(Qt::SizeAllCursor);
+}
+
+QRect frmLoupe::sourceRect() const
+{
+    return loupegeometry::sourceRect(pos(), m_frame);
+}
+
+bool frmLoupe::onCaption(const QPoint& pos) const
+{
+    return pos.y() < m_frame.frameHeight;
+}
+
+void frmLoupe::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    // The strips take the menu-text colour, as the frame of the loupe always has.
+    const QColor stripColour = QApplication::palette("QMenu").color(QPalette::WindowText);
+    painter.fillRect(m_frame.outer, stripColour);
+
+    const QRect caption(1, 1, m_frame.outer.width() - 2, m_frame.frameHeight - kTopStrip - 1);
+    const QPalette& palette = QApplication::palette();
+    QLinearGradient gradient(caption.topLeft(), caption.topRight());
+    gradient.setColorAt(0, palette.color(QPalette::Active, QPalette::Highlight));
+    gradient.setColorAt(1, palette.color(QPalette::Active, QPalette::Highlight).lighter(140));
+    painter.fillRect(caption, gradient);
+    QFont font = painter.font();
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(palette.color(QPalette::Active, QPalette::HighlightedText));
+    painter.drawText(caption.adjusted(4, 0, -4, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                     windowTitle());
+}
+
+void frmLoupe::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !onCaption(event->position().toPoint())) {
+        return;
+    }
+    activateWindow();
+    // The window manager moves the window where it can; elsewhere the loupe follows the cursor.
+    if (windowHandle() && windowHandle()->startSystemMove()) {
+        return;
+    }
+    m_dragging = true;
+    m_dragOffset = event->position().toPoint();
+}
+
+void frmLoupe::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragging) {
+        move(event->globalPosition().toPoint() - m_dragOffset);
+    }
+}
+
+void frmLoupe::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        m_dragging = false;
+    }
+}
+
+void frmLoupe::keyPressEvent(QKeyEvent* event)
+{
+    if (capturekeys::isEnter(event)) {
+        event->accept();
+        emit enterPressed();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmLoupe::closeEvent(QCloseEvent* event)
+{
+    // Only the end of the live capture takes the loupe away.
+    event->ignore();
+}

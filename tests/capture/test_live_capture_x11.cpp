@@ -1,0 +1,248 @@
+#include "capture/LoupeSession.h"
+#include "capture/frmLoupe.h"
+#include "capture/frmPreview.h"
+#include "capture/frmZoom.h"
+#include "capture/mdlZoom.h"
+#include "common/SelectionState.h"
+#include "platform/ScreenGrabber.h"
+#include "support/FakeDialogs.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+// A window of known device pixels: every pixel's colour tells where it is.
+class PatternWindow : public QWidget
+{
+public:
+    explicit PatternWindow(const QRect& area)
+        : QWidget(nullptr, Qt::FramelessWindowHint | Qt::BypassWindowManagerHint)
+    {
+        setGeometry(area);
+    }
+    // The colour at device pixel (x, y) of the window.
+    static QRgb colourAt(int x, int y)
+    {
+        return qRgb(x % 251, y % 241, (x / 251) * 40 + (y / 241) * 7);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const qreal ratio = devicePixelRatioF();
+        QImage pattern(size() * ratio, QImage::Format_RGB32);
+        for (int y = 0; y < pattern.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(pattern.scanLine(y));
+            for (int x = 0; x < pattern.width(); ++x) {
+                line[x] = colourAt(x, y);
+            }
+        }
+        pattern.setDevicePixelRatio(ratio);
+        QPainter(this).drawImage(0, 0, pattern);
+    }
+};
+
+// The device pixels under `area` (logical, relative to the pattern window) stretched
+// to `target`, each target pixel taking the source pixel under its centre.
+QImage expectedPreview(const QRect& area, qreal ratio, const QSize& target)
+{
+    const QRect device(qRound(area.x() * ratio), qRound(area.y() * ratio),
+                       qRound(area.width() * ratio), qRound(area.height() * ratio));
+    QImage expected(target, QImage::Format_RGB32);
+    for (int y = 0; y < target.height(); ++y) {
+        const int sy = static_cast<int>((2LL * y + 1) * device.height() / (2LL * target.height()));
+        for (int x = 0; x < target.width(); ++x) {
+            const int sx =
+                static_cast<int>((2LL * x + 1) * device.width() / (2LL * target.width()));
+            expected.setPixel(x, y, PatternWindow::colourAt(device.x() + sx, device.y() + sy));
+        }
+    }
+    return expected;
+}
+
+}  // namespace
+
+class TestLiveCaptureX11 : public QObject
+{
+    Q_OBJECT
+
+private:
+    QtScreenGrabber grabber;
+    SelectionState selection;
+    std::unique_ptr<PatternWindow> pattern;
+    QList<QImage> snapshots;
+
+    std::unique_ptr<LoupeSession> openSession(const CaptureScale& scale)
+    {
+        auto session = std::make_unique<LoupeSession>(
+            selection, scale, grabber, [this](const QImage& shot) { snapshots.append(shot); });
+        session->show();
+        if (!QTest::qWaitForWindowExposed(&session->loupe()) ||
+            !QTest::qWaitForWindowExposed(&session->preview())) {
+            qFatal("live capture windows not shown");
+        }
+        return session;
+    }
+    // Puts the loupe's hole at `holeTopLeft` (virtual desktop) and lets the loop copy.
+    static void placeHole(LoupeSession& session, const QPoint& holeTopLeft)
+    {
+        session.loupe().move(holeTopLeft - session.loupe().loupeFrame().hole.topLeft());
+        for (int pass = 0; pass < 3; ++pass) {
+            QVERIFY(session.runPass());
+        }
+    }
+    QImage expectedAt(const QRect& hole) const
+    {
+        return expectedPreview(hole.translated(-pattern->pos()), pattern->devicePixelRatioF(),
+                               QSize(selection.capture.workWidth, selection.capture.workHeight));
+    }
+    void showPattern(const QRect& area)
+    {
+        pattern = std::make_unique<PatternWindow>(area);
+        pattern->show();
+        QVERIFY(QTest::qWaitForWindowExposed(pattern.get()));
+    }
+
+private slots:
+    void init()
+    {
+        selection = SelectionState{};
+        selection.capture = CaptureSize{false, 320, 240};
+        snapshots.clear();
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        // Right of the preview, which sits at the bottom left, even on a 640 x 512
+        // screen (1280 x 1024 at a scale of two).
+        showPattern(QRect(screen.topLeft() + QPoint(260, 10), QSize(380, 500)));
+    }
+    void cleanup() { pattern.reset(); }
+
+    void previewShowsTheAreaUnderTheHole_data()
+    {
+        QTest::addColumn<int>("shrink");
+        QTest::addColumn<int>("enlarge");
+        QTest::addColumn<QSize>("hole");
+        QTest::newRow("1.00") << 100 << 100 << QSize(240, 320);
+        QTest::newRow("enlarge 2.00") << 100 << 200 << QSize(120, 160);
+        QTest::newRow("shrink 1.50") << 150 << 100 << QSize(360, 480);
+    }
+    void previewShowsTheAreaUnderTheHole()
+    {
+        QFETCH(int, shrink);
+        QFETCH(int, enlarge);
+        QFETCH(QSize, hole);
+        CaptureScale scale;
+        scale.shrinkValue = shrink;
+        scale.enlargeValue = enlarge;
+        auto session = openSession(scale);
+        QCOMPARE(session->loupe().loupeFrame().hole.size(), hole);
+        QCOMPARE(session->preview().size(), QSize(240, 320));
+
+        const QPoint at = pattern->pos() + QPoint(5, 5);
+        placeHole(*session, at);
+        QCOMPARE(session->preview().surface(), expectedAt(QRect(at, hole)));
+
+        // Moving the loupe changes the copied area at the next pass.
+        const QPoint moved = at + QPoint(7, 3);
+        placeHole(*session, moved);
+        QCOMPARE(session->preview().surface(), expectedAt(QRect(moved, hole)));
+    }
+
+    void aChangeInTheScaleDialogHidesBothWindows()
+    {
+        FakeDialogs dialogs;
+        RecordingLiveCapture unused;
+        frmZoom zoom(selection, dialogs, unused);
+        auto session = openSession(CaptureScale{});
+        QVERIFY(session->runPass());
+        zoom.findChild<QScrollBar*>(QStringLiteral("HScroll1"))->setValue(110);
+        QVERIFY(!session->runPass());
+        QVERIFY(!session->loupe().isVisible());
+        QVERIFY(!session->preview().isVisible());
+    }
+
+    void enterTakesTheSnapshotOfThePreview_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::newRow("classic") << 0;
+        QTest::newRow("Windows XP") << 1;
+    }
+    void enterTakesTheSnapshotOfThePreview()
+    {
+        QFETCH(int, style);
+        selection.frame = FrameOffsets::forStyle(style);
+        QGuiApplication::clipboard()->setText(QStringLiteral("what the user copied"));
+        auto session = openSession(CaptureScale{});
+        placeHole(*session, pattern->pos() + QPoint(20, 20));
+        QCOMPARE(session->loupe().loupeFrame().hole.size(), QSize(240, 320));
+
+        for (auto key : {Qt::Key_A, Qt::Key_Escape, Qt::Key_Space}) {
+            QTest::keyClick(&session->loupe(), key);
+            QTest::keyClick(&session->preview(), key);
+        }
+        QVERIFY(!selection.stopLoupe);
+        QVERIFY(snapshots.isEmpty());
+
+        QTest::keyClick(&session->loupe(), Qt::Key_Return);
+        QVERIFY(selection.stopLoupe);
+        QCOMPARE(snapshots.size(), 1);
+        QVERIFY(QTest::qWaitForWindowActive(&session->preview()));
+        const QRect crop = CropRect::forCapture(selection.capture, selection.frame).pixels();
+        QCOMPARE(snapshots.first().copy(crop), session->preview().surface());
+        QVERIFY(!session->runPass());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("what the user copied"));
+    }
+
+    void aSecondConfirmClosesTheRunningPair()
+    {
+        mdlZoom zoom(grabber);
+        QSignalSpy captured(&zoom, &LiveCapture::captureTaken);
+        QList<LoupeSession*> seen;
+        QList<bool> firstVisibleWhenSecondRan;
+        connect(&zoom, &mdlZoom::loupeStarted, this, [&] {
+            seen.append(zoom.session());
+            if (seen.size() == 2) {
+                firstVisibleWhenSecondRan.append(seen.first()->loupe().isVisible() ||
+                                                 seen.first()->preview().isVisible());
+            }
+            QMetaObject::invokeMethod(
+                this,
+                [&, count = seen.size()] {
+                    if (count == 1) {
+                        zoom.StartLoupe(selection, CaptureScale{});  // " 決定" again
+                    } else {
+                        QTest::keyClick(&zoom.session()->preview(), Qt::Key_Enter);
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+        zoom.StartLoupe(selection, CaptureScale{});
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(firstVisibleWhenSecondRan, QList<bool>{false});
+        QCOMPARE(captured.count(), 1);
+        QVERIFY(!zoom.session());
+    }
+
+    void theHoleOnASecondScreen()
+    {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        if (screens.size() < 2) {
+            QSKIP("one screen only (run under a two-screen Xvfb with +xinerama)");
+        }
+        const QRect second = screens.at(1)->geometry();
+        showPattern(QRect(second.topLeft() + QPoint(50, 40), QSize(500, 560)));
+        auto session = openSession(CaptureScale{});
+        const QPoint at = pattern->pos() + QPoint(30, 25);
+        placeHole(*session, at);
+        QCOMPARE(session->preview().surface(), expectedAt(QRect(at, QSize(240, 320))));
+    }
+};
+
+QTEST_MAIN(TestLiveCaptureX11)
+#include "test_live_capture_x11.moc"
