@@ -2,7 +2,6 @@
 
 #include "app/ProgramFlow.h"
 #include "app/mdlIni.h"
-#include "capture/CutCommand.h"
 #include "capture/mdlZoom.h"
 #include "platform/Dialogs.h"
 #include "platform/ScreenGrabber.h"
@@ -29,6 +28,5 @@ private:
     QtDialogs m_dialogs;
     QtScreenGrabber m_grabber;
     mdlZoom m_liveCapture;
-    RecordingCutCommand m_cutCommand;
     ProgramFlow m_flow;
 };

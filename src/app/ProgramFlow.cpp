@@ -1,15 +1,17 @@
 #include "app/ProgramFlow.h"
 
-#include "capture/CutCommand.h"
+#include "app/frmMain.h"
+#include "capture/mdlCut.h"
+#include "history/frmPicFiles.h"
 #include "capture/LiveCapture.h"
 #include "capture/frmZoom.h"
 #include "catalogue/frmSize.h"
 
 ProgramFlow::ProgramFlow(SettingsFile& settings, Dialogs& dialogs, LiveCapture& liveCapture,
-                         CutCommand& cutCommand, QString programFolder)
+                         QString programFolder, QString workFolder)
     : m_dialogs(dialogs),
       m_liveCapture(liveCapture),
-      m_cutCommand(cutCommand),
+      m_workFolder(std::move(workFolder)),
       m_size(std::make_unique<frmSize>(settings, dialogs, std::move(programFolder)))
 {
     connect(m_size.get(), &frmSize::nextAccepted, this, &ProgramFlow::showZoom);
@@ -49,6 +51,10 @@ void ProgramFlow::end()
         m_zoom->hide();
     }
     m_size->hide();
+    if (m_main) {
+        m_main->hide();
+        m_main->history().hide();
+    }
     emit endRequested();
 }
 
@@ -57,5 +63,28 @@ void ProgramFlow::onCaptureTaken(const QImage& snapshot)
     if (m_zoom) {
         m_zoom->hide();
     }
-    m_cutCommand.cut(snapshot);
+    const SelectionState& selection = m_size->selection();
+    const QImage picture = mdlCut::cutPicture(snapshot, selection.capture, selection.frame);
+    if (!m_main) {
+        m_main = std::make_unique<frmMain>(selection.phone, m_dialogs, m_workFolder);
+        connect(m_main.get(), &frmMain::captureAgainRequested, this, &ProgramFlow::captureAgain,
+                Qt::QueuedConnection);
+        connect(m_main.get(), &frmMain::endRequested, this, &ProgramFlow::end);
+        m_main->open();
+    }
+    m_main->deliverCapture(picture);
+}
+
+void ProgramFlow::captureAgain()
+{
+    closeMainWindow();
+    if (m_zoom) {
+        m_zoom->captureAgain();
+    }
+}
+
+void ProgramFlow::closeMainWindow()
+{
+    // The main window and its history go; the next capture makes them anew.
+    m_main.reset();
 }

@@ -3,12 +3,12 @@
 #include <QObject>
 #include <memory>
 
-class CutCommand;
 class Dialogs;
 class QImage;
 class LiveCapture;
 class SettingsFile;
 class frmSize;
+class frmMain;
 class frmZoom;
 
 // Which window follows which: selection dialog, scale dialog, and the end of the
@@ -19,7 +19,7 @@ class ProgramFlow : public QObject
 
 public:
     ProgramFlow(SettingsFile& settings, Dialogs& dialogs, LiveCapture& liveCapture,
-                CutCommand& cutCommand, QString programFolder);
+                QString programFolder, QString workFolder);
     ~ProgramFlow() override;
 
     // Opens the selection dialog (which may go on to the scale dialog by itself).
@@ -28,6 +28,8 @@ public:
     frmSize& sizeDialog() { return *m_size; }
     // The scale dialog, once the selection dialog has handed over; else null.
     frmZoom* zoomDialog() { return m_zoom.get(); }
+    // The main window of the current capture; else null.
+    frmMain* mainWindow() { return m_main.get(); }
 
 signals:
     // The program is to end now: nothing is asked and nothing is saved.
@@ -38,10 +40,13 @@ private:
     void backToSize();
     void end();
     void onCaptureTaken(const QImage& snapshot);
+    void captureAgain();
+    void closeMainWindow();
 
     Dialogs& m_dialogs;
     LiveCapture& m_liveCapture;
-    CutCommand& m_cutCommand;
+    QString m_workFolder;
     std::unique_ptr<frmSize> m_size;
     std::unique_ptr<frmZoom> m_zoom;
+    std::unique_ptr<frmMain> m_main;
 };

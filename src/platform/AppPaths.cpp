@@ -44,4 +44,15 @@ QString userConfigFolder()
     return withTrailingSlash(folder);
 }
 
+QString workFolder()
+{
+    const QString program = programFolder();
+    const QString base = isWritableFolder(program)
+                             ? program
+                             : withTrailingSlash(QStandardPaths::writableLocation(
+                                   QStandardPaths::CacheLocation));
+    const QString folder = base + QStringLiteral("temp/");
+    return QDir().mkpath(folder) ? folder : QString();
+}
+
 }  // namespace apppaths

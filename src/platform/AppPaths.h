@@ -19,4 +19,9 @@ bool isWritableFolder(const QString& folder);
 // The user's configuration folder for this program, ending with "/".
 QString userConfigFolder();
 
+// The folder for the work files (temp.jpg, temp.png), ending with "/": temp/ in the
+// program folder when that folder is writable, else temp/ in the user's cache
+// folder. Created when missing; empty when it cannot be created.
+QString workFolder();
+
 }  // namespace apppaths

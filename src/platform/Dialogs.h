@@ -12,10 +12,15 @@ public:
 
     // The information message box (title "情報", OK).
     virtual void information(QWidget* parent, const QString& text) = 0;
+
+    // The save dialog: empty name, the one filter given ("JPEG (*.jpg)"), asks before
+    // replacing a file, adds no extension. The chosen path, or empty when cancelled.
+    virtual QString saveFileName(QWidget* parent, const QString& filter) = 0;
 };
 
 class QtDialogs final : public Dialogs
 {
 public:
     void information(QWidget* parent, const QString& text) override;
+    QString saveFileName(QWidget* parent, const QString& filter) override;
 };

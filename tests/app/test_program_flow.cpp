@@ -1,7 +1,8 @@
 #include "app/ProgramFlow.h"
 #include "app/mdlIni.h"
-#include "capture/CutCommand.h"
 #include "capture/LiveCapture.h"
+#include "app/frmMain.h"
+#include "capture/PreviewSnapshot.h"
 #include "capture/frmZoom.h"
 #include "catalogue/frmSize.h"
 #include "support/CatalogueFolder.h"
@@ -23,11 +24,10 @@ private:
     std::unique_ptr<SettingsFile> settings;
     FakeDialogs dialogs;
     std::unique_ptr<RecordingLiveCapture> live;
-    RecordingCutCommand cut;
 
     std::unique_ptr<ProgramFlow> startProgram()
     {
-        auto flow = std::make_unique<ProgramFlow>(*settings, dialogs, *live, cut, folder->path());
+        auto flow = std::make_unique<ProgramFlow>(*settings, dialogs, *live, folder->path(), folder->path() + QStringLiteral("temp/"));
         flow->start();
         return flow;
     }
@@ -85,6 +85,27 @@ private slots:
         click(flow->zoomDialog(), "cmdOk");
         QCOMPARE(live->requests().last().size, (CaptureSize{false, 320, 240}));
         QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    void aCaptureOpensTheMainWindowAndCaptureAgainComesBack()
+    {
+        auto flow = startProgram();
+        control<QComboBox>(&flow->sizeDialog(), "Combo1")->setCurrentIndex(1);
+        control<QComboBox>(&flow->sizeDialog(), "Combo2")->setCurrentIndex(0);
+        click(&flow->sizeDialog(), "cmdNext");
+        click(flow->zoomDialog(), "cmdOk");
+        const SelectionState& selection = flow->sizeDialog().selection();
+        QImage client(240, 320, QImage::Format_RGB32);
+        client.fill(qRgb(1, 2, 3));
+        emit live->captureTaken(composePreviewSnapshot(client, selection.capture, selection.frame, QString()));
+        QVERIFY(!flow->zoomDialog()->isVisible());
+        QVERIFY(flow->mainWindow() && flow->mainWindow()->isVisible());
+        QCOMPARE(flow->mainWindow()->images().canvas(), client);
+
+        click(flow->mainWindow(), "Command3");
+        QTRY_VERIFY(!flow->mainWindow());
+        QVERIFY(flow->zoomDialog()->isVisible());
+        QVERIFY(!flow->sizeDialog().selection().stopLoupe);
     }
 
     void theNextStartSkipsStraightToTheScaleDialog()

@@ -1,6 +1,5 @@
 #include "app/ProgramFlow.h"
 #include "app/mdlIni.h"
-#include "capture/CutCommand.h"
 #include "capture/LiveCapture.h"
 #include "capture/frmZoom.h"
 #include "catalogue/frmSize.h"
@@ -59,8 +58,7 @@ private slots:
         SettingsFile settings(folder.settingsPath());
         FakeDialogs dialogs;
         RecordingLiveCapture live;
-        RecordingCutCommand cut;
-        ProgramFlow flow(settings, dialogs, live, cut, folder.path());
+        ProgramFlow flow(settings, dialogs, live, folder.path(), folder.path() + QStringLiteral("temp/"));
         flow.start();
 
         frmSize& size = flow.sizeDialog();

@@ -1,0 +1,422 @@
+// The live capture's cost on a real X display, at two working sizes. BM_BareGrab takes
+// the desktop under the loupe's hole with QScreen::grabWindow, the least any copy of the
+// screen costs; BM_LoupePass is one pass of the live capture on the same area, shown at
+// once; BM_PassOverGrab runs both in turn and gives their ratio. BM_LiveLoop runs the
+// paced loop (mdlZoom::StartLoupe) and gives passes per second and the process's CPU
+// time as a share of one core. A full-screen window with a tiled pattern lies under the
+// hole, so every grab copies varied pixels. Nothing is asserted; the goals are reported.
+#include "capture/CaptureScale.h"
+#include "capture/LoupeSession.h"
+#include "capture/frmLoupe.h"
+#include "capture/frmPreview.h"
+#include "capture/mdlZoom.h"
+#include "common/SelectionState.h"
+#include "platform/ScreenGrabber.h"
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kPassOverGrabGoal = 1.3;
+constexpr double kPassesPerSecondGoal = 30.0;
+constexpr double kCoreShareGoal = 0.25;
+constexpr int kWarmUpMilliseconds = 500;
+constexpr int kLiveLoopMilliseconds = 3000;
+constexpr int kExposeTimeoutMilliseconds = 5000;
+
+// A working size, width by height, in pixels.
+struct WorkSize
+{
+    int width = 0;
+    int height = 0;
+
+    std::string name() const { return std::to_string(width) + "x" + std::to_string(height); }
+    CaptureSize capture() const { return CaptureSize{false, height, width}; }
+};
+
+// The desktop under the loupe: tiles of many colours over the whole screen.
+class PatternDesktop final : public QWidget
+{
+public:
+    PatternDesktop() : QWidget(nullptr, Qt::FramelessWindowHint)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            setGeometry(screen->geometry());
+        }
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        constexpr int kTile = 8;
+        QPainter painter(this);
+        for (int y = 0; y < height(); y += kTile) {
+            for (int x = 0; x < width(); x += kTile) {
+                const int tx = x / kTile;
+                const int ty = y / kTile;
+                painter.fillRect(x, y, kTile, kTile,
+                                 QColor::fromHsv((tx * 23 + ty * 41) % 360, 96 + (tx * ty) % 160,
+                                                 255 - ((tx + ty) * 7) % 160));
+            }
+        }
+    }
+};
+
+// Serves events until both windows are on the screen; false when they never get there.
+bool waitUntilExposed(const QWidget& first, const QWidget& second)
+{
+    const auto exposed = [](const QWidget& widget) {
+        return widget.windowHandle() && widget.windowHandle()->isExposed();
+    };
+    QElapsedTimer clock;
+    clock.start();
+    while (!(exposed(first) && exposed(second)) && clock.elapsed() < kExposeTimeoutMilliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    // Let the first paints and the window manager's traffic settle.
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    return exposed(first) && exposed(second);
+}
+
+// One live-capture session with its windows shown, at one working size.
+struct LoupeRig
+{
+    explicit LoupeRig(const WorkSize& workSize) : size(workSize)
+    {
+        selection.capture = size.capture();
+        session = std::make_unique<LoupeSession>(selection, CaptureScale{}, grabber,
+                                                 [](const QImage&) {});
+        session->show();
+        shown = waitUntilExposed(session->loupe(), session->preview());
+    }
+
+    WorkSize size;
+    SelectionState selection;
+    QtScreenGrabber grabber;
+    std::unique_ptr<LoupeSession> session;
+    bool shown = false;
+};
+
+// The one session on the screen; another size closes the old session's windows first.
+class ActiveRig
+{
+public:
+    // The session at `size` once its windows are on the screen; otherwise the run fails.
+    LoupeRig* shown(benchmark::State& state, const WorkSize& size)
+    {
+        if (!m_rig || m_rig->size.width != size.width || m_rig->size.height != size.height) {
+            m_rig.reset();
+            m_rig = std::make_unique<LoupeRig>(size);
+        }
+        if (!m_rig->shown || QGuiApplication::primaryScreen() == nullptr) {
+            state.SkipWithError("the loupe and the preview did not appear");
+            return nullptr;
+        }
+        return m_rig.get();
+    }
+    void clear() { m_rig.reset(); }
+
+private:
+    std::unique_ptr<LoupeRig> m_rig;
+};
+
+// Passes the grabs on to the real grabber and counts them: one grab is one pass.
+class CountingGrabber final : public ScreenGrabber
+{
+public:
+    QImage grab(const QRect& area) override
+    {
+        ++m_count;
+        return m_inner.grab(area);
+    }
+    long long count() const { return m_count; }
+
+private:
+    QtScreenGrabber m_inner;
+    long long m_count = 0;
+};
+
+double processCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The baseline: the desktop under the hole as Qt hands it out, nothing more.
+QImage bareGrab(QScreen& screen, const QRect& area)
+{
+    return screen.grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+}
+
+// One pass of the live capture, shown at once: repaint() paints and flushes synchronously.
+void loupePass(LoupeSession& session)
+{
+    session.copyScreen();
+    session.preview().repaint();
+}
+
+// CPU time of the whole process (the main thread and Qt's X event reader) per iteration.
+void setProcessCpu(benchmark::State& state, double cpuSeconds)
+{
+    state.counters["process_cpu_us"] =
+        benchmark::Counter(cpuSeconds * 1e6, benchmark::Counter::kAvgIterations);
+}
+
+void runBareGrab(benchmark::State& state, ActiveRig& rigs, const WorkSize& size)
+{
+    LoupeRig* rig = rigs.shown(state, size);
+    if (rig == nullptr) {
+        return;
+    }
+    QScreen& screen = *QGuiApplication::primaryScreen();
+    const QRect area = rig->session->loupe().sourceRect();
+    const double cpuStart = processCpuSeconds();
+    for (auto _ : state) {
+        QImage image = bareGrab(screen, area);
+        benchmark::DoNotOptimize(image);
+    }
+    setProcessCpu(state, processCpuSeconds() - cpuStart);
+}
+
+void runLoupePass(benchmark::State& state, ActiveRig& rigs, const WorkSize& size)
+{
+    LoupeRig* rig = rigs.shown(state, size);
+    if (rig == nullptr) {
+        return;
+    }
+    const double cpuStart = processCpuSeconds();
+    for (auto _ : state) {
+        loupePass(*rig->session);
+    }
+    setProcessCpu(state, processCpuSeconds() - cpuStart);
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty()) {
+        return 0;
+    }
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Blocks of grabs and blocks of passes in turn, so that both see the same load on the
+// machine; each block is timed as a whole, since the X server finishes showing one pass
+// while it serves the next request. The counters are medians of the blocks' means, and
+// the ratio is the pass's median over the grab's.
+void runPassOverGrab(benchmark::State& state, ActiveRig& rigs, const WorkSize& size)
+{
+    constexpr int kBlock = 16;
+    LoupeRig* rig = rigs.shown(state, size);
+    if (rig == nullptr) {
+        return;
+    }
+    QScreen& screen = *QGuiApplication::primaryScreen();
+    const QRect area = rig->session->loupe().sourceRect();
+    std::vector<double> grabs;
+    std::vector<double> passes;
+    QElapsedTimer clock;
+    const auto blockMean = [&clock] {
+        return static_cast<double>(clock.nsecsElapsed()) / 1e3 / kBlock;
+    };
+    for (auto _ : state) {
+        clock.start();
+        for (int i = 0; i < kBlock; ++i) {
+            QImage image = bareGrab(screen, area);
+            benchmark::DoNotOptimize(image);
+        }
+        grabs.push_back(blockMean());
+        clock.start();
+        for (int i = 0; i < kBlock; ++i) {
+            loupePass(*rig->session);
+        }
+        passes.push_back(blockMean());
+    }
+    const double grabMicroseconds = median(grabs);
+    const double passMicroseconds = median(passes);
+    state.counters["grab_us"] = grabMicroseconds;
+    state.counters["pass_us"] = passMicroseconds;
+    state.counters["ratio"] = grabMicroseconds > 0 ? passMicroseconds / grabMicroseconds : 0.0;
+}
+
+// The paced loop as the program runs it. The first half second (the windows' first
+// paints, loading the caption's font) is left out; the next three seconds are measured.
+void runLiveLoop(benchmark::State& state, ActiveRig& rigs, const WorkSize& size)
+{
+    rigs.clear();
+    CountingGrabber grabber;
+    mdlZoom zoom(grabber);
+    SelectionState selection;
+    selection.capture = size.capture();
+    for (auto _ : state) {
+        selection.stopLoupe = false;
+        QElapsedTimer wall;
+        double cpuStart = 0;
+        long long passesStart = 0;
+        QObject::connect(&zoom, &mdlZoom::loupeStarted, &zoom, [&] {
+            QTimer::singleShot(kWarmUpMilliseconds, Qt::PreciseTimer, &zoom, [&] {
+                passesStart = grabber.count();
+                cpuStart = processCpuSeconds();
+                wall.start();
+            });
+            QTimer::singleShot(kWarmUpMilliseconds + kLiveLoopMilliseconds, Qt::PreciseTimer, &zoom,
+                               [&] { selection.stopLoupe = true; });
+        });
+        zoom.StartLoupe(selection, CaptureScale{});
+        const double cpu = processCpuSeconds() - cpuStart;
+        const double seconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
+        const auto passes = static_cast<double>(grabber.count() - passesStart);
+        QObject::disconnect(&zoom, &mdlZoom::loupeStarted, nullptr, nullptr);
+        state.counters["passes"] = passes;
+        state.counters["passes_per_s"] = passes / seconds;
+        state.counters["core_share"] = cpu / seconds;
+        state.counters["cpu_us_per_pass"] = passes > 0 ? cpu * 1e6 / passes : 0.0;
+    }
+}
+
+// Prints the console table and keeps the counters that the goals are checked against.
+class GoalReporter final : public benchmark::ConsoleReporter
+{
+public:
+    explicit GoalReporter(OutputOptions options) : ConsoleReporter(options) {}
+
+    void ReportRuns(const std::vector<Run>& reports) override
+    {
+        for (const Run& run : reports) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                for (const auto& [counter, value] : run.counters) {
+                    m_counters[run.run_name.function_name][counter] = value.value;
+                }
+            }
+        }
+        ConsoleReporter::ReportRuns(reports);
+    }
+
+    void printGoals(const std::vector<WorkSize>& sizes) const
+    {
+        std::printf(
+            "\nOne pass against a bare grab of the same area, in alternating blocks "
+            "(goal: at most %.2fx):\n",
+            kPassOverGrabGoal);
+        for (const WorkSize& size : sizes) {
+            if (const auto* pair = counters("BM_PassOverGrab/" + size.name())) {
+                const double ratio = pair->at("ratio");
+                std::printf("  %-8s pass %8.1f us  grab %8.1f us  ratio %5.2f  %s\n",
+                            size.name().c_str(), pair->at("pass_us"), pair->at("grab_us"), ratio,
+                            ratio <= kPassOverGrabGoal ? "met" : "MISSED");
+            }
+        }
+        std::printf("The live loop (goal: at least %.0f passes/s on at most %.2f of one core):\n",
+                    kPassesPerSecondGoal, kCoreShareGoal);
+        for (const WorkSize& size : sizes) {
+            if (const auto* loop = counters("BM_LiveLoop/" + size.name())) {
+                const double rate = loop->at("passes_per_s");
+                const double share = loop->at("core_share");
+                const bool met = rate >= kPassesPerSecondGoal && share <= kCoreShareGoal;
+                std::printf("  %-8s %5.1f passes/s  %5.3f of one core  %5.0f us CPU a pass  %s\n",
+                            size.name().c_str(), rate, share, loop->at("cpu_us_per_pass"),
+                            met ? "met" : "MISSED");
+            }
+        }
+    }
+
+private:
+    using Counters = std::map<std::string, double>;
+
+    const Counters* counters(const std::string& name) const
+    {
+        const auto found = m_counters.find(name);
+        return found == m_counters.end() ? nullptr : &found->second;
+    }
+
+    std::map<std::string, Counters> m_counters;
+};
+
+using BenchmarkBody = void (*)(benchmark::State&, ActiveRig&, const WorkSize&);
+
+benchmark::internal::Benchmark* add(const char* family, BenchmarkBody body, ActiveRig& rigs,
+                                    const WorkSize& size)
+{
+    return benchmark::RegisterBenchmark(
+        (std::string(family) + "/" + size.name()).c_str(),
+        [body, &rigs, size](benchmark::State& state) { body(state, rigs, size); });
+}
+
+void registerBenchmarks(ActiveRig& rigs, const std::vector<WorkSize>& sizes)
+{
+    for (const WorkSize& size : sizes) {
+        for (const auto& [family, body] :
+             {std::pair{"BM_BareGrab", &runBareGrab}, std::pair{"BM_LoupePass", &runLoupePass},
+              std::pair{"BM_PassOverGrab", &runPassOverGrab}}) {
+            add(family, body, rigs, size)->UseRealTime()->Unit(benchmark::kMicrosecond);
+        }
+    }
+    for (const WorkSize& size : sizes) {
+        add("BM_LiveLoop", &runLiveLoop, rigs, size)
+            ->Iterations(1)
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const char* display = std::getenv("DISPLAY");
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (display == nullptr || *display == '\0' || (!platform.isEmpty() && platform != "xcb")) {
+        std::fprintf(stderr,
+                     "bench_loupe grabs a real screen and needs an X display with "
+                     "QT_QPA_PLATFORM=xcb (or unset), e.g.\n"
+                     "  QT_QPA_PLATFORM=xcb xvfb-run -a -s \"-screen 0 1280x1024x24\" %s\n",
+                     argv[0]);
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+
+    PatternDesktop desktop;
+    desktop.show();
+    const std::vector<WorkSize> sizes{{240, 320}, {480, 854}};
+    ActiveRig rigs;
+    registerBenchmarks(rigs, sizes);
+
+    // Colours only on a terminal, as the library's own console table does.
+    GoalReporter reporter(isatty(STDOUT_FILENO) != 0 ? benchmark::ConsoleReporter::OO_Defaults
+                                                     : benchmark::ConsoleReporter::OO_Tabular);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    rigs.clear();
+    reporter.printGoals(sizes);
+    benchmark::Shutdown();
+    return 0;
+}

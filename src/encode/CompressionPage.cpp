@@ -1,0 +1,224 @@
+#include "encode/CompressionPage.h"
+
+#include "common/ColourRef.h"
+#include "common/PictureButton.h"
+#include "encode/SizeText.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <array>
+
+namespace {
+
+struct Preset
+{
+    const char16_t* text;
+    const char16_t* level;
+};
+constexpr std::array<Preset, 4> kPresets{{
+    {u"低画質(高圧縮率)", u"3"},
+    {u"標準", u"5"},
+    {u"高画質", u"8"},
+    {u"最高画質(低圧縮率)", u"10"},
+}};
+constexpr std::array<const char16_t*, 3> kPngChoices{u"標準", u"低圧縮率(高速圧縮)",
+                                                     u"高圧縮率(低速圧縮)"};
+
+QHBoxLayout* sizeLine(QLabel* field, QWidget* parent)
+{
+    auto* line = new QHBoxLayout;
+    line->addWidget(new QLabel(QStringLiteral("現在の設定でのファイルサイズは"), parent));
+    line->addWidget(field);
+    line->addWidget(new QLabel(QStringLiteral("KByte"), parent));
+    line->addStretch();
+    return line;
+}
+
+}  // namespace
+
+CompressionPage::CompressionPage(SizeEstimator estimator, CanvasSource canvas, QWidget* parent)
+    : QWidget(parent), m_estimator(std::move(estimator)), m_canvas(std::move(canvas))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("SSTab2"));
+    m_pages->addTab(buildJpegPage(), QStringLiteral("JPEG保存オプション"));
+    m_pages->addTab(buildPngPage(), QStringLiteral("PNG保存オプション"));
+    layout->addWidget(m_pages);
+
+    // The lists' initial choices set the quality text "5" and the slider; no
+    // estimate runs before a capture reaches the canvas.
+    m_presets->setCurrentIndex(m_settings.jpegPreset);
+    onPresetChosen(m_settings.jpegPreset);
+    m_png->setCurrentIndex(m_settings.pngLevel);
+}
+
+QWidget* CompressionPage::buildJpegPage()
+{
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    m_presets = new QComboBox(page);
+    m_presets->setObjectName(QStringLiteral("cmbJpeg"));
+    m_presets->setAccessibleName(QStringLiteral("画質"));
+    for (const Preset& preset : kPresets) {
+        m_presets->addItem(QString::fromUtf16(preset.text));
+    }
+    m_quality = new QLineEdit(page);
+    m_quality->setObjectName(QStringLiteral("txtJpeg"));
+    m_quality->setAccessibleName(QStringLiteral("画質 (1〜10)"));
+    m_quality->setMaximumWidth(48);
+    m_slider = new QSlider(Qt::Horizontal, page);
+    m_slider->setObjectName(QStringLiteral("sldJpeg"));
+    m_slider->setAccessibleName(QStringLiteral("画質"));
+    m_slider->setRange(1, 10);
+    m_slider->setSingleStep(1);
+    m_slider->setPageStep(1);
+    m_slider->setTickInterval(1);
+    m_slider->setTickPosition(QSlider::TicksBelow);
+    m_slider->setValue(5);
+    m_sizeJpeg = makeSizeField(QStringLiteral("lblSizeJ"));
+
+    auto* quality = new QHBoxLayout;
+    quality->addWidget(m_presets);
+    quality->addWidget(m_quality);
+    layout->addLayout(quality);
+    layout->addWidget(m_slider);
+    layout->addLayout(sizeLine(m_sizeJpeg, page));
+    QPushButton* save = makePictureButton(QStringLiteral("cmdJpeg"), QStringLiteral(" JPEGで保存"),
+                                          QStringLiteral("save"), page);
+    layout->addWidget(save, 0, Qt::AlignRight);
+    layout->addStretch();
+
+    connect(m_presets, &QComboBox::activated, this, &CompressionPage::onPresetChosen);
+    connect(m_quality, &QLineEdit::textChanged, this, &CompressionPage::onQualityTextChanged);
+    connect(m_slider, &QSlider::valueChanged, this, &CompressionPage::onSliderMoved);
+    connect(save, &QPushButton::clicked, this, &CompressionPage::saveJpegRequested);
+    return page;
+}
+
+QWidget* CompressionPage::buildPngPage()
+{
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    m_png = new QComboBox(page);
+    m_png->setObjectName(QStringLiteral("cmbPng"));
+    m_png->setAccessibleName(QStringLiteral("圧縮率"));
+    for (const char16_t* choice : kPngChoices) {
+        m_png->addItem(QString::fromUtf16(choice));
+    }
+    m_sizePng = makeSizeField(QStringLiteral("lblSizeP"));
+    layout->addWidget(m_png, 0, Qt::AlignLeft);
+    layout->addLayout(sizeLine(m_sizePng, page));
+    auto* note = new QLabel(QStringLiteral("※PNG形式はDoCoMoでは使用できません。"), page);
+    note->setObjectName(QStringLiteral("lblPngNote"));
+    layout->addWidget(note);
+    QPushButton* save = makePictureButton(QStringLiteral("cmdPng"), QStringLiteral(" PNGで保存"),
+                                          QStringLiteral("save"), page);
+    layout->addWidget(save, 0, Qt::AlignRight);
+    layout->addStretch();
+
+    connect(m_png, &QComboBox::activated, this, &CompressionPage::onPngChosen);
+    connect(save, &QPushButton::clicked, this, &CompressionPage::savePngRequested);
+    return page;
+}
+
+QLabel* CompressionPage::makeSizeField(const QString& objectName)
+{
+    auto* field = new QLabel(this);
+    field->setObjectName(objectName);
+    field->setAccessibleName(QStringLiteral("現在の設定でのファイルサイズ (KByte)"));
+    field->setMinimumWidth(56);
+    field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    field->setAutoFillBackground(true);
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    field->setPalette(palette);
+    return field;
+}
+
+void CompressionPage::setSizeLimit(const QString& limitKB)
+{
+    m_limitKB = limitKB;
+    ShowSizeColour(m_sizeJpeg);
+    ShowSizeColour(m_sizePng);
+}
+
+void CompressionPage::switchEstimatesOn()
+{
+    m_settings.jpegEstimateOn = true;
+    m_settings.pngEstimateOn = true;
+}
+
+void CompressionPage::onPresetChosen(int index)
+{
+    if (index < 0 || index >= static_cast<int>(kPresets.size())) {
+        return;
+    }
+    m_settings.jpegPreset = index;
+    m_quality->setText(QString::fromUtf16(kPresets[static_cast<size_t>(index)].level));
+}
+
+void CompressionPage::onQualityTextChanged(const QString& text)
+{
+    m_settings.jpegLevel = text;
+    {
+        // The slider shows the level; it does not write the text back.
+        const QSignalBlocker block(m_slider);
+        m_slider->setValue(sizetext::sliderPosition(text));
+    }
+    if (m_settings.jpegEstimateOn) {
+        EstimateJpegSize();
+    }
+}
+
+void CompressionPage::onSliderMoved(int position)
+{
+    m_quality->setText(QString::number(position));
+}
+
+void CompressionPage::onPngChosen(int index)
+{
+    m_settings.pngLevel = index;
+    if (m_settings.pngEstimateOn) {
+        EstimatePngSize();
+    }
+}
+
+void CompressionPage::EstimateJpegSize()
+{
+    const std::optional<qint64> bytes = m_estimator.EstimateJpegSize(
+        m_canvas(), sizetext::jpegQuality(m_settings.jpegLevel), m_settings.jpegProgressive);
+    showSize(m_sizeJpeg, bytes);
+    if (bytes) {
+        emit jpegEstimated(m_estimator.jpegPath());
+    }
+}
+
+void CompressionPage::EstimatePngSize()
+{
+    showSize(m_sizePng, m_estimator.EstimatePngSize(m_canvas(), m_settings.pngLevel));
+}
+
+void CompressionPage::showSize(QLabel* field, const std::optional<qint64>& bytes)
+{
+    // A work file that could not be written shows no size rather than a stale one.
+    field->setText(bytes ? sizetext::kiloBytes(*bytes) : QString());
+    ShowSizeColour(field);
+}
+
+void CompressionPage::ShowSizeColour(QLabel* field)
+{
+    QPalette palette = field->palette();
+    const ColourRef colour =
+        sizetext::reachesLimit(field->text(), m_limitKB) ? colourref::kRed : colourref::kBlack;
+    palette.setColor(QPalette::WindowText, colourref::toQColor(colour));
+    field->setPalette(palette);
+}

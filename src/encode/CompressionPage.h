@@ -1,0 +1,67 @@
+#pragma once
+
+#include "encode/CompressionSettings.h"
+#include "encode/SizeEstimator.h"
+
+#include <QWidget>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QTabWidget;
+
+// The pages "JPEG保存オプション" and "PNG保存オプション": the compression controls,
+// their coupling, and the live size of the canvas as a file with these settings.
+class CompressionPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    using CanvasSource = std::function<const QImage&()>;
+
+    CompressionPage(SizeEstimator estimator, CanvasSource canvas, QWidget* parent = nullptr);
+
+    const CompressionSettings& settings() const { return m_settings; }
+
+    // The model's limit in kilobytes; sizes that reach it are shown red.
+    void setSizeLimit(const QString& limitKB);
+
+    // From now on quality and PNG changes re-estimate (set once a capture is on the canvas).
+    void switchEstimatesOn();
+
+    void EstimateJpegSize();
+    void EstimatePngSize();
+
+signals:
+    void saveJpegRequested();
+    void savePngRequested();
+    // A new temp.jpg has been written.
+    void jpegEstimated(const QString& path);
+
+private:
+    QWidget* buildJpegPage();
+    QWidget* buildPngPage();
+    QLabel* makeSizeField(const QString& objectName);
+    void onPresetChosen(int index);
+    void onQualityTextChanged(const QString& text);
+    void onSliderMoved(int position);
+    void onPngChosen(int index);
+    void showSize(QLabel* field, const std::optional<qint64>& bytes);
+    void ShowSizeColour(QLabel* field);
+
+    SizeEstimator m_estimator;
+    CanvasSource m_canvas;
+    CompressionSettings m_settings;
+    QString m_limitKB;
+
+    QTabWidget* m_pages = nullptr;
+    QComboBox* m_presets = nullptr;
+    QLineEdit* m_quality = nullptr;
+    QSlider* m_slider = nullptr;
+    QLabel* m_sizeJpeg = nullptr;
+    QComboBox* m_png = nullptr;
+    QLabel* m_sizePng = nullptr;
+};

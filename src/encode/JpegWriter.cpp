@@ -1,0 +1,129 @@
+#include "encode/JpegWriter.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include <jpeglib.h>
+
+namespace jpegwriter {
+namespace {
+
+// libjpeg reads the scanlines of a Format_RGB32 image as they are in memory:
+// 0xffRRGGBB words, that is B, G, R, X bytes on little-endian machines.
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+constexpr J_COLOR_SPACE kRgb32Layout = JCS_EXT_BGRX;
+#else
+constexpr J_COLOR_SPACE kRgb32Layout = JCS_EXT_XRGB;
+#endif
+
+// One encode's libjpeg state. It lives on the heap so that what libjpeg changes
+// through pointers is still valid after an error has jumped back.
+struct Encoder
+{
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr errors{};
+    std::jmp_buf failed{};
+    unsigned char* buffer = nullptr;  // ours, sized so that libjpeg never has to grow it
+    unsigned long bufferSize = 0;
+    unsigned char* output = nullptr;  // where libjpeg put the file (normally `buffer`)
+    unsigned long outputSize = 0;
+
+    ~Encoder()
+    {
+        if (output != buffer) {
+            std::free(output);
+        }
+        std::free(buffer);
+    }
+};
+
+// libjpeg's default error_exit ends the process; this one returns to the encode.
+[[noreturn]] void jumpBack(j_common_ptr cinfo)
+{
+    auto* encoder = reinterpret_cast<Encoder*>(cinfo->client_data);
+    std::longjmp(encoder->failed, 1);
+}
+
+void stayQuiet(j_common_ptr)
+{
+}
+
+// An upper bound of the file's size: that of libjpeg-turbo's own worst case for
+// 4:2:0 (three bytes a pixel over whole MCUs), with room for progressive scans
+// and the headers.
+unsigned long worstCaseSize(int width, int height)
+{
+    const unsigned long paddedWidth = (static_cast<unsigned long>(width) + 15) / 16 * 16;
+    const unsigned long paddedHeight = (static_cast<unsigned long>(height) + 15) / 16 * 16;
+    return paddedWidth * paddedHeight * 4 + 65536;
+}
+
+// The libjpeg calls. Nothing with a destructor may live in this frame: an error
+// leaves it through longjmp.
+bool compress(Encoder& encoder, const QImage& rgb32, int quality, bool progressive)
+{
+    jpeg_compress_struct& cinfo = encoder.cinfo;
+    cinfo.err = jpeg_std_error(&encoder.errors);
+    encoder.errors.error_exit = jumpBack;
+    encoder.errors.output_message = stayQuiet;
+    cinfo.client_data = &encoder;
+    if (setjmp(encoder.failed)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    encoder.output = encoder.buffer;
+    encoder.outputSize = encoder.bufferSize;
+    jpeg_mem_dest(&cinfo, &encoder.output, &encoder.outputSize);
+
+    cinfo.image_width = static_cast<JDIMENSION>(rgb32.width());
+    cinfo.image_height = static_cast<JDIMENSION>(rgb32.height());
+    cinfo.input_components = 4;
+    cinfo.in_color_space = kRgb32Layout;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    cinfo.optimize_coding = TRUE;
+    if (progressive) {
+        jpeg_simple_progression(&cinfo);
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row =
+            const_cast<JSAMPROW>(rgb32.constScanLine(static_cast<int>(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+}  // namespace
+
+std::optional<QByteArray> encode(const QImage& image, int quality, bool progressive)
+{
+    if (image.isNull()) {
+        return std::nullopt;
+    }
+    const QImage rgb32 = image.format() == QImage::Format_RGB32
+                             ? image
+                             : image.convertToFormat(QImage::Format_RGB32);
+    if (rgb32.isNull()) {
+        return std::nullopt;
+    }
+    auto encoder = std::make_unique<Encoder>();
+    encoder->bufferSize = worstCaseSize(rgb32.width(), rgb32.height());
+    encoder->buffer = static_cast<unsigned char*>(std::malloc(encoder->bufferSize));
+    if (encoder->buffer == nullptr) {
+        return std::nullopt;
+    }
+    if (!compress(*encoder, rgb32, std::clamp(quality, 1, 100), progressive)) {
+        return std::nullopt;
+    }
+    return QByteArray(reinterpret_cast<const char*>(encoder->output),
+                      static_cast<qsizetype>(encoder->outputSize));
+}
+
+}  // namespace jpegwriter

@@ -1,0 +1,69 @@
+#include "encode/Saving.h"
+
+#include "encode/CompressionSettings.h"
+#include "encode/SizeText.h"
+#include "encode/mdlSavedll.h"
+#include "platform/Dialogs.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
+#include <optional>
+
+namespace saving {
+namespace {
+
+QString write(QWidget* parent, Dialogs& dialogs, const QString& path,
+              const std::optional<QByteArray>& bytes)
+{
+    QString error;
+    if (!bytes) {
+        error = QStringLiteral("ファイル「%1」に書き込めませんでした。画像を変換できませんでした。")
+                    .arg(QDir::toNativeSeparators(path));
+    } else if (mdlSavedll::writeFile(path, *bytes, &error)) {
+        return path;
+    }
+    dialogs.information(parent, error);
+    return {};
+}
+
+}  // namespace
+
+QString SaveJpeg(QWidget* parent, Dialogs& dialogs, const QImage& canvas,
+                 const CompressionSettings& settings)
+{
+    const QString path = dialogs.saveFileName(parent, QStringLiteral("JPEG (*.jpg)"));
+    if (path.isEmpty()) {
+        return {};
+    }
+    return write(parent, dialogs, path,
+                 mdlSavedll::encodeJpeg(canvas, sizetext::jpegQuality(settings.jpegLevel),
+                                        settings.jpegProgressive));
+}
+
+QString SavePng(QWidget* parent, Dialogs& dialogs, const QImage& canvas,
+                const CompressionSettings& settings)
+{
+    const QString path = dialogs.saveFileName(parent, QStringLiteral("PNG (*.png)"));
+    if (path.isEmpty()) {
+        return {};
+    }
+    return write(
+        parent, dialogs, path,
+        mdlSavedll::encodePng(canvas, static_cast<mdlSavedll::PngChoice>(settings.pngLevel)));
+}
+
+QString SaveBmp(QWidget* parent, Dialogs& dialogs, const QImage& canvas)
+{
+    const QString path = dialogs.saveFileName(parent, QStringLiteral("BMP (*.bmp)"));
+    if (path.isEmpty()) {
+        return {};
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const bool encoded = canvas.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP");
+    return write(parent, dialogs, path, encoded ? std::optional<QByteArray>(bytes) : std::nullopt);
+}
+
+}  // namespace saving

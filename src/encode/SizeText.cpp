@@ -1,0 +1,65 @@
+#include "encode/SizeText.h"
+
+#include "common/Numbers.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sizetext {
+namespace {
+
+// Tenths as the shortest decimal text: 102 -> "10.2", 80 -> "8".
+QString tenthsText(long long tenths)
+{
+    const long long whole = tenths / 10;
+    const long long fraction = tenths % 10;
+    return fraction == 0 ? QString::number(whole)
+                         : QString::number(whole) + u'.' + QString::number(fraction);
+}
+
+constexpr double kMinLevel = 1.0;
+constexpr double kMaxLevel = 10.0;
+
+}  // namespace
+
+QString sizeLimitKB(const QString& fileSizeBytes)
+{
+    const std::optional<int> bytes = numbers::wholeNumber(fileSizeBytes.trimmed());
+    if (!bytes) {
+        return {};
+    }
+    // Tenths of a kilobyte, cut off: 10240 bytes -> 102 tenths.
+    return tenthsText(numbers::divTrunc(*bytes, 100));
+}
+
+QString kiloBytes(qint64 bytes)
+{
+    // floor(kb * 10 + 0.5) in integers: tenths rounded half up.
+    return tenthsText(numbers::divTrunc(std::max<qint64>(bytes, 0) + 50, 100));
+}
+
+bool reachesLimit(const QString& sizeText, const QString& limitKB)
+{
+    const std::optional<double> limit = numbers::exactValue(limitKB);
+    if (!limit) {
+        return false;
+    }
+    return !(*limit > numbers::leadingValue(sizeText));
+}
+
+double jpegLevel(const QString& levelText)
+{
+    return std::clamp(numbers::leadingValue(levelText), kMinLevel, kMaxLevel);
+}
+
+int sliderPosition(const QString& levelText)
+{
+    return static_cast<int>(numbers::roundHalfEven(jpegLevel(levelText)));
+}
+
+int jpegQuality(const QString& levelText)
+{
+    return static_cast<int>(numbers::roundHalfEven(jpegLevel(levelText) * 10.0));
+}
+
+}  // namespace sizetext

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// Sizes as the main window shows them: kilobytes of 1000 bytes, one decimal at most.
+namespace sizetext {
+
+// The model's limit: bytes / 1000 truncated to one decimal ("10240" -> "10.2",
+// "100000" -> "100", "20479" -> "20.4"); empty when the limit is not a number.
+QString sizeLimitKB(const QString& fileSizeBytes);
+
+// A file length: bytes / 1000 rounded half up to one decimal, shortest form
+// (8000 -> "8", 10149 -> "10.1", 700 -> "0.7").
+QString kiloBytes(qint64 bytes);
+
+// Whether a shown size has reached the limit (then it is shown red). A limit that
+// is not a number is never reached.
+bool reachesLimit(const QString& sizeText, const QString& limitKB);
+
+// The JPEG quality level of the quality text, clamped to 1..10 (empty or not a
+// number: 1). The slider shows it rounded half to even.
+double jpegLevel(const QString& levelText);
+int sliderPosition(const QString& levelText);
+
+// The encoder's quality: the level times ten, rounded half to even (5.5 -> 55, 7.25 -> 72).
+int jpegQuality(const QString& levelText);
+
+}  // namespace sizetext

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <optional>
+
+// The image encoders and the PNG reader, on libjpeg-turbo and libpng. Encoders
+// take any QImage (it is read as 24-bit RGB) and return the file's bytes.
+namespace mdlSavedll {
+
+// JPEG at `quality` 1..100 (values outside are clamped), optimised Huffman tables,
+// progressive when asked. A fresh compress object for every call. Nothing on failure.
+std::optional<QByteArray> encodeJpeg(const QImage& image, int quality, bool progressive);
+
+// PNG compression choices, as the PNG list offers them.
+enum class PngChoice { Standard = 0, Fast = 1, Small = 2 };
+
+// PNG, 8-bit RGB, with the row filtering chosen for the image and the zlib level
+// of the choice (6, 1 or 9). Nothing on failure.
+std::optional<QByteArray> encodePng(const QImage& image, PngChoice choice);
+
+// The picture in a PNG file's bytes, at its own size (palette, grey, RGB and alpha
+// PNGs); a null image when the bytes are not a PNG that can be read.
+QImage decodePng(const QByteArray& bytes);
+
+// Writes bytes to a file all or nothing (QSaveFile): an existing file is replaced
+// only when the new one is complete. On failure returns false and, when `error` is
+// given, the reason in the user's language.
+bool writeFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+}  // namespace mdlSavedll

@@ -1,0 +1,253 @@
+#include "app/frmMain.h"
+#include "encode/SizeText.h"
+#include "encode/mdlSavedll.h"
+#include "history/frmPicFiles.h"
+#include "support/FakeDialogs.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+QImage numbered(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            image.setPixel(x, y, qRgb((x * 3) % 256, (y * 5) % 256, (x ^ y) % 256));
+        }
+    }
+    return image;
+}
+
+// As the user picks an entry of a list.
+void choose(QComboBox* list, int index)
+{
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+// Receives what the program asks the desktop to open.
+class OpenedUrls : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir work;
+    FakeDialogs dialogs;
+    std::unique_ptr<frmMain> main;
+    const QImage picture = numbered(240, 320);
+
+    template <typename T>
+    T* control(const char* name)
+    {
+        T* widget = main->findChild<T*>(QString::fromLatin1(name));
+        if (!widget) {
+            qFatal("missing control %s", name);
+        }
+        return widget;
+    }
+    QString workFile(const char* name) const { return work.filePath(QString::fromLatin1(name)); }
+    QString text(const char* label) { return control<QLabel>(label)->text(); }
+    void openMain(const QString& fileSize)
+    {
+        PhoneModel phone;
+        phone.carrierName = QStringLiteral("au");
+        phone.modelName = QStringLiteral("QVGA 240x320");
+        phone.height = QStringLiteral("320");
+        phone.width = QStringLiteral("240");
+        phone.fileSize = fileSize;
+        main = std::make_unique<frmMain>(phone, dialogs, work.path() + u'/');
+        main->open();
+    }
+
+private slots:
+    void init()
+    {
+        QFile::remove(workFile("temp.jpg"));
+        QFile::remove(workFile("temp.png"));
+        dialogs = FakeDialogs{};
+        openMain(QStringLiteral("10240"));
+    }
+    void cleanup() { main.reset(); }
+
+    void opensWithTheModelTheListsAndTheHistory()
+    {
+        QCOMPARE(control<QLineEdit>("lblLimit")->text(), QStringLiteral("10.2"));
+        QCOMPARE(control<QLineEdit>("lblCarrier")->text(), QStringLiteral("au"));
+        QCOMPARE(control<QComboBox>("cmbJpeg")->currentText(), QStringLiteral("標準"));
+        QCOMPARE(control<QLineEdit>("txtJpeg")->text(), QStringLiteral("5"));
+        QCOMPARE(control<QSlider>("sldJpeg")->value(), 5);
+        QCOMPARE(control<QComboBox>("cmbPng")->currentText(), QStringLiteral("標準"));
+        QCOMPARE(control<QTabWidget>("SSTab1")->tabText(4), QStringLiteral("文字を描く"));
+        QVERIFY(text("lblHelp0").contains(u'\n'));
+        QVERIFY(text("lblHelp1").isEmpty());
+        QVERIFY(main->history().isVisible());
+        QCOMPARE(main->history().pos(), QPoint(main->frameGeometry().right() + 1, main->frameGeometry().top()));
+        QVERIFY(control<QPushButton>("cmdCloseWindow")->isVisible());
+        QVERIFY(!control<QPushButton>("cmdOpenWindow")->isVisible());
+        control<QPushButton>("cmdCloseWindow")->click();
+        QVERIFY(!main->history().isVisible());
+        QVERIFY(control<QPushButton>("cmdOpenWindow")->isVisible());
+    }
+
+    void noWorkFileBeforeACapture()
+    {
+        choose(control<QComboBox>("cmbJpeg"), 3);
+        control<QSlider>("sldJpeg")->setValue(2);
+        choose(control<QComboBox>("cmbPng"), 2);
+        QVERIFY(!QFile::exists(workFile("temp.jpg")));
+        QVERIFY(!QFile::exists(workFile("temp.png")));
+    }
+
+    void aCaptureIsEstimatedAtOnceAndFollowsTheQuality()
+    {
+        main->deliverCapture(picture);
+        QCOMPARE(main->images().canvas(), picture);
+        QCOMPARE(main->images().picCaptured(), picture);
+        QCOMPARE(text("lblSizeJ"), sizetext::kiloBytes(QFileInfo(workFile("temp.jpg")).size()));
+        QCOMPARE(text("lblSizeP"), sizetext::kiloBytes(QFileInfo(workFile("temp.png")).size()));
+
+        for (auto [typed, slider, quality] : {std::tuple{"5.5", 6, 55}, std::tuple{"6.5", 6, 65},
+                                              std::tuple{"7.25", 7, 72}, std::tuple{"abc", 1, 10}}) {
+            control<QLineEdit>("txtJpeg")->setText(QString::fromLatin1(typed));
+            QCOMPARE(control<QSlider>("sldJpeg")->value(), slider);
+            QCOMPARE(contents(workFile("temp.jpg")), *mdlSavedll::encodeJpeg(picture, quality, false));
+            QCOMPARE(control<QLineEdit>("txtJpeg")->text(), QString::fromLatin1(typed));
+        }
+        choose(control<QComboBox>("cmbJpeg"), 3);
+        QCOMPARE(control<QLineEdit>("txtJpeg")->text(), QStringLiteral("10"));
+        QCOMPARE(control<QSlider>("sldJpeg")->value(), 10);
+        control<QSlider>("sldJpeg")->setValue(3);
+        QCOMPARE(control<QLineEdit>("txtJpeg")->text(), QStringLiteral("3"));
+        QCOMPARE(control<QComboBox>("cmbJpeg")->currentIndex(), 3);  // presets do not follow
+    }
+
+    void sizesReachingTheLimitAreRed()
+    {
+        openMain(QStringLiteral("100"));
+        main->deliverCapture(picture);
+        QCOMPARE(control<QLabel>("lblSizeJ")->palette().color(QPalette::WindowText), QColor(Qt::red));
+        openMain(QStringLiteral("100000000"));
+        main->deliverCapture(picture);
+        QCOMPARE(control<QLabel>("lblSizeP")->palette().color(QPalette::WindowText), QColor(Qt::black));
+    }
+
+    void undoAndRestore()
+    {
+        main->deliverCapture(picture);
+        QVERIFY(!control<QPushButton>("cmdUndo")->isEnabled());
+        auto* tabs = control<QTabWidget>("SSTab1");
+        tabs->setCurrentIndex(2);
+        QVERIFY(control<QPushButton>("cmdUndo")->isEnabled());
+        const QImage snapshot = main->images().canvas();
+        main->images().canvas().fill(Qt::green);
+        tabs->setCurrentIndex(1);  // no snapshot on the adjustment tab
+        main->images().canvas().fill(Qt::blue);
+        control<QPushButton>("cmdUndo")->click();
+        QCOMPARE(main->images().canvas(), snapshot);
+        QVERIFY(!control<QPushButton>("cmdUndo")->isEnabled());
+
+        main->images().canvas().fill(Qt::blue);
+        control<QPushButton>("cmdFormat")->click();
+        QCOMPARE(main->images().canvas(), picture);
+        QCOMPARE(main->images().picUndo(), picture);
+
+        tabs->setCurrentIndex(4);
+        QCOMPARE(main->images().picDrawText(), picture);
+        QFile::remove(workFile("temp.jpg"));
+        tabs->setCurrentIndex(0);  // page 0 estimates again
+        QVERIFY(QFile::exists(workFile("temp.jpg")));
+    }
+
+    void savesWriteExactlyWhatWasMeasured()
+    {
+        main->deliverCapture(picture);
+        const QString jpeg = work.filePath(QStringLiteral("saved"));  // no extension added
+        const QString png = work.filePath(QStringLiteral("saved.png"));
+        const QString bmp = work.filePath(QStringLiteral("saved.bmp"));
+        dialogs.savePaths = {jpeg, png, bmp};
+        control<QPushButton>("cmdJpeg")->click();
+        control<QPushButton>("cmdPng")->click();
+        main->findChild<QAction*>(QStringLiteral("mnuSaveAs"))->trigger();
+        QCOMPARE(dialogs.saveFilters, (QStringList{QStringLiteral("JPEG (*.jpg)"), QStringLiteral("PNG (*.png)"),
+                                                   QStringLiteral("BMP (*.bmp)")}));
+        QCOMPARE(contents(jpeg), contents(workFile("temp.jpg")));
+        QCOMPARE(contents(png), contents(workFile("temp.png")));
+        QCOMPARE(QImage(bmp).convertToFormat(QImage::Format_RGB32), picture);
+
+        control<QPushButton>("cmdJpeg")->click();  // cancelled
+        QVERIFY(dialogs.messages.isEmpty());
+        dialogs.savePaths = {work.filePath(QStringLiteral("missing/folder.jpg"))};
+        control<QPushButton>("cmdJpeg")->click();
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.messages.first().contains(QStringLiteral("folder.jpg")));
+    }
+
+    void menusButtonsAndAddresses()
+    {
+        OpenedUrls opened;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &opened, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+        for (const char* item : {"mnuContents", "mnuSite", "mnuUpload", "mnuBoard"}) {
+            main->findChild<QAction*>(QString::fromLatin1(item))->trigger();
+        }
+        control<QPushButton>("Command4")->click();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(opened.urls.size(), 5);
+        QVERIFY(opened.urls.at(0).toLocalFile().endsWith(QStringLiteral("/HELP.html")));
+        QCOMPARE(opened.urls.at(2), opened.urls.at(4));  // one upload page
+
+        QAction* front = main->findChild<QAction*>(QStringLiteral("mnuFront"));
+        front->trigger();
+        QVERIFY(front->isChecked());
+        QVERIFY(main->windowFlags() & Qt::WindowStaysOnTopHint);
+        front->trigger();
+        QVERIFY(!front->isChecked());
+        QVERIFY(!(main->windowFlags() & Qt::WindowStaysOnTopHint));
+
+        QSignalSpy again(main.get(), &frmMain::captureAgainRequested);
+        QSignalSpy end(main.get(), &frmMain::endRequested);
+        control<QPushButton>("Command3")->click();
+        control<QPushButton>("cmdEnd")->click();
+        main->findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
+        main->close();
+        QCOMPARE(again.count(), 1);
+        QCOMPARE(end.count(), 3);
+        QVERIFY(!main->history().isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

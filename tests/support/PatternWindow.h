@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
+
+namespace testsupport {
+
+// A window of known device pixels: every pixel's colour tells where it is.
+class PatternWindow : public QWidget
+{
+public:
+    explicit PatternWindow(const QRect& area)
+        : QWidget(nullptr, Qt::FramelessWindowHint | Qt::BypassWindowManagerHint)
+    {
+        setGeometry(area);
+    }
+    // The colour at device pixel (x, y) of the window.
+    static QRgb colourAt(int x, int y)
+    {
+        return qRgb(x % 251, y % 241, (x / 251) * 40 + (y / 241) * 7);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const qreal ratio = devicePixelRatioF();
+        QImage pattern(size() * ratio, QImage::Format_RGB32);
+        for (int y = 0; y < pattern.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(pattern.scanLine(y));
+            for (int x = 0; x < pattern.width(); ++x) {
+                line[x] = colourAt(x, y);
+            }
+        }
+        pattern.setDevicePixelRatio(ratio);
+        QPainter(this).drawImage(0, 0, pattern);
+    }
+};
+
+// The device pixels under `area` (logical, relative to the pattern window) stretched
+// to `target`, each target pixel taking the source pixel under its centre.
+inline QImage expectedPreview(const QRect& area, qreal ratio, const QSize& target)
+{
+    const QRect device(qRound(area.x() * ratio), qRound(area.y() * ratio),
+                       qRound(area.width() * ratio), qRound(area.height() * ratio));
+    QImage expected(target, QImage::Format_RGB32);
+    for (int y = 0; y < target.height(); ++y) {
+        const int sy = static_cast<int>((2LL * y + 1) * device.height() / (2LL * target.height()));
+        for (int x = 0; x < target.width(); ++x) {
+            const int sx =
+                static_cast<int>((2LL * x + 1) * device.width() / (2LL * target.width()));
+            expected.setPixel(x, y, PatternWindow::colourAt(device.x() + sx, device.y() + sy));
+        }
+    }
+    return expected;
+}
+
+}  // namespace testsupport
+
+using testsupport::PatternWindow;
+using testsupport::expectedPreview;
