@@ -65,6 +65,8 @@ void frmMain::buildControls()
 
     m_tabs = new QTabWidget(client);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    // Five captions in the width beside the canvas.
+    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 5px; }"));
     m_tabs->addTab(buildSavePage(), QStringLiteral("画像の確認・保存"));
     m_tabs->addTab(buildToolPage(QStringLiteral("lblHelp1"), QString()), QStringLiteral("色調補正"));
     m_tabs->addTab(buildToolPage(QStringLiteral("lblHelp2"),
@@ -89,7 +91,7 @@ void frmMain::buildControls()
 QWidget* frmMain::buildCanvasColumn()
 {
     auto* column = new QWidget(this);
-    column->setFixedWidth(264);
+    column->setFixedWidth(248);
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     m_canvas = new EditCanvas(column);
@@ -290,6 +292,15 @@ void frmMain::savePng()
 void frmMain::saveBmp()
 {
     saving::SaveBmp(this, m_dialogs, m_images.canvas());
+}
+
+void frmMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // The history stays docked at the right edge wherever the window manager puts us.
+    if (m_history && m_history->isVisible()) {
+        m_history->SnapToWindow(*this);
+    }
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
