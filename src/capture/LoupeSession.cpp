@@ -81,22 +81,29 @@ void LoupeSession::waitOneFrame()
 {
     // Serve the user's events (dragging the loupe, the scale dialog, Enter) until
     // the next frame is due; the loop so follows the display without spinning.
+    // The frames keep their own rhythm: the time a pass takes comes out of the wait.
+    if (m_nextFrame.hasExpired() || m_nextFrame.isForever()) {
+        m_nextFrame.setRemainingTime(m_frameMilliseconds, Qt::PreciseTimer);
+    }
     QEventLoop wait;
     QTimer tick;
     tick.setSingleShot(true);
     tick.setTimerType(Qt::PreciseTimer);
     QObject::connect(&tick, &QTimer::timeout, &wait, &QEventLoop::quit);
-    tick.start(m_frameMilliseconds);
+    tick.start(static_cast<int>(m_nextFrame.remainingTime()));
     wait.exec();
+    m_nextFrame += m_frameMilliseconds;
 }
 
 void LoupeSession::copyScreen()
 {
-    const QImage grabbed = m_grabber.grab(m_loupe->sourceRect());
-    if (grabbed.isNull()) {
+    QImage grabbed = m_grabber.grab(m_loupe->sourceRect());
+    // A desktop that has not changed under the hole needs no new picture and no repaint.
+    if (grabbed.isNull() || grabbed == m_lastGrab) {
         return;
     }
     m_stretch.stretch(grabbed, m_preview->surface());
+    m_lastGrab = std::move(grabbed);
     m_preview->update();
 }
 

@@ -3,6 +3,7 @@
 #include "capture/LoupeGeometry.h"
 #include "capture/NearestStretch.h"
 
+#include <QDeadlineTimer>
 #include <QImage>
 #include <functional>
 #include <memory>
@@ -50,5 +51,7 @@ private:
     std::unique_ptr<frmLoupe> m_loupe;
     std::unique_ptr<frmPreview> m_preview;
     NearestStretch m_stretch;
+    QImage m_lastGrab;  // what the preview shows, as grabbed
     int m_frameMilliseconds = 16;
+    QDeadlineTimer m_nextFrame{QDeadlineTimer::Forever};
 };

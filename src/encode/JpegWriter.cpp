@@ -70,15 +70,11 @@ bool compress(Encoder& encoder, const QImage& rgb32, int quality, bool progressi
     encoder.errors.error_exit = jumpBack;
     encoder.errors.output_message = stayQuiet;
     cinfo.client_data = &encoder;
-    static jpeg_compress_struct shared{};
-    static bool created = false;
     if (setjmp(encoder.failed)) {
+        jpeg_destroy_compress(&cinfo);
         return false;
     }
-    if (!created) { shared.err = cinfo.err; shared.client_data = &encoder; jpeg_create_compress(&shared); created = true; }
-    shared.err = cinfo.err; shared.client_data = &encoder;
-    jpeg_compress_struct& c2 = shared;
-#define cinfo c2
+    jpeg_create_compress(&cinfo);
     encoder.output = encoder.buffer;
     encoder.outputSize = encoder.bufferSize;
     jpeg_mem_dest(&cinfo, &encoder.output, &encoder.outputSize);
@@ -100,8 +96,8 @@ bool compress(Encoder& encoder, const QImage& rgb32, int quality, bool progressi
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
     return true;
-#undef cinfo
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "encode/PngWriter.h"
 
 #include <csetjmp>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,9 @@ namespace pngwriter {
 namespace {
 
 constexpr int kTrialLevel = 1;
+// The trial encodes one band of rows in every kTrialBandStride, a quarter of the picture.
+constexpr int kTrialBandRows = 8;
+constexpr int kTrialBandStride = 4;
 
 // One encode's libpng state and output. It lives on the heap so that it is still
 // valid after an error has jumped back.
@@ -62,6 +66,27 @@ bool write(Encoder& encoder, const QImage& rgb888, int level, int filters)
     return true;
 }
 
+// Bands of rows spread over the whole picture; small pictures are taken whole.
+QImage trialRows(const QImage& rgb888)
+{
+    if (rgb888.height() < 2 * kTrialBandRows * kTrialBandStride) {
+        return rgb888;
+    }
+    std::vector<int> rows;
+    for (int y = 0; y < rgb888.height(); ++y) {
+        if (y / kTrialBandRows % kTrialBandStride == 0) {
+            rows.push_back(y);
+        }
+    }
+    QImage sample(rgb888.width(), static_cast<int>(rows.size()), QImage::Format_RGB888);
+    const size_t rowBytes = static_cast<size_t>(rgb888.width()) * 3;
+    for (int i = 0; i < sample.height(); ++i) {
+        std::memcpy(sample.scanLine(i), rgb888.constScanLine(rows[static_cast<size_t>(i)]),
+                    rowBytes);
+    }
+    return sample;
+}
+
 }  // namespace
 
 std::optional<QByteArray> encodeRgb888(const QImage& rgb888, int level, int filters)
@@ -95,15 +120,13 @@ std::optional<QByteArray> encode(const QImage& image, int level)
         return std::nullopt;
     }
     const QImage rgb888 = image.convertToFormat(QImage::Format_RGB888);
-    auto unfiltered = encodeRgb888(rgb888, kTrialLevel, PNG_FILTER_NONE);
-    auto adaptive = encodeRgb888(rgb888, kTrialLevel, PNG_ALL_FILTERS);
+    const QImage trial = trialRows(rgb888);
+    const auto unfiltered = encodeRgb888(trial, kTrialLevel, PNG_FILTER_NONE);
+    const auto adaptive = encodeRgb888(trial, kTrialLevel, PNG_ALL_FILTERS);
     if (!unfiltered || !adaptive) {
         return std::nullopt;
     }
     const bool keepUnfiltered = unfiltered->size() <= adaptive->size();
-    if (level == kTrialLevel) {
-        return keepUnfiltered ? std::move(unfiltered) : std::move(adaptive);
-    }
     return encodeRgb888(rgb888, level, keepUnfiltered ? PNG_FILTER_NONE : PNG_ALL_FILTERS);
 }
 

@@ -86,7 +86,7 @@ QImage screenLike(int width, int height)
             }
         }
         for (int line = top + 5; line + 12 < bottom - 3; line += 17) {
-            for (int x = 12; x + 6 * 7 < width - 12; x += 6 * 7 + 5) {
+            for (int x = 12; x + 6 * 7 < width - 12; x += 5) {
                 for (int c : words[random() % words.size()]) {
                     for (int i = 0; c < static_cast<int>(font.size()) && i < 7 * 12; ++i) {
                         const int v =
@@ -95,7 +95,6 @@ QImage screenLike(int width, int height)
                     }
                     x += 7;
                 }
-                x -= 6 * 7;
             }
         }
     }
@@ -254,7 +253,7 @@ private slots:
         QTest::addColumn<double>("screenGoal");
         // Level 1 finds few of the long repeats that unfiltered text rows offer.
         QTest::newRow("standard") << PngChoice::Standard << 6 << 0.8;
-        QTest::newRow("fast") << PngChoice::Fast << 1 << 0.95;
+        QTest::newRow("fast") << PngChoice::Fast << 1 << 0.9;
         QTest::newRow("small") << PngChoice::Small << 9 << 0.8;
     }
     void pngSizesAgainstDefaultFiltering()
