@@ -2,7 +2,9 @@
 
 #include "common/MessageBox.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QString>
 
 void QtDialogs::information(QWidget* parent, const QString& text)
@@ -14,4 +16,17 @@ QString QtDialogs::saveFileName(QWidget* parent, const QString& filter)
 {
     // No default suffix: a name typed without extension is used as typed.
     return QFileDialog::getSaveFileName(parent, QString(), QString(), filter);
+}
+
+std::optional<QColor> QtDialogs::chooseColour(QWidget* parent, const QColor& initial)
+{
+    const QColor chosen = QColorDialog::getColor(initial, parent);
+    return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
+}
+
+std::optional<QFont> QtDialogs::chooseFont(QWidget* parent, const QFont& initial)
+{
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, initial, parent);
+    return ok ? std::optional<QFont>(chosen) : std::nullopt;
 }

@@ -2,11 +2,12 @@
 
 #include "platform/Dialogs.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
-// Records every message instead of showing a modal box, and answers save dialogs
-// from a script.
+// Records every message instead of showing a modal box, and answers the other
+// dialogs from a script (an empty script: the user cancels).
 class FakeDialogs final : public Dialogs
 {
 public:
@@ -18,7 +19,23 @@ public:
         return savePaths.isEmpty() ? QString() : savePaths.takeFirst();
     }
 
+    std::optional<QColor> chooseColour(QWidget*, const QColor& initial) override
+    {
+        colourStarts.append(initial);
+        return colours.isEmpty() ? std::nullopt : colours.takeFirst();
+    }
+
+    std::optional<QFont> chooseFont(QWidget*, const QFont& initial) override
+    {
+        fontStarts.append(initial);
+        return fonts.isEmpty() ? std::nullopt : fonts.takeFirst();
+    }
+
     QStringList messages;
     QStringList savePaths;    // answers, in order; empty: cancelled
     QStringList saveFilters;  // the filters the dialogs were shown with
+    QList<std::optional<QColor>> colours;  // answers; nullopt: cancelled
+    QList<QColor> colourStarts;
+    QList<std::optional<QFont>> fonts;  // answers; nullopt: cancelled
+    QList<QFont> fontStarts;
 };
