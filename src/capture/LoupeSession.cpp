@@ -3,6 +3,7 @@
 #include "capture/PreviewSnapshot.h"
 #include "capture/frmLoupe.h"
 #include "capture/frmPreview.h"
+#include "common/Numbers.h"
 #include "common/SelectionState.h"
 #include "platform/ScreenGrabber.h"
 
@@ -22,7 +23,7 @@ int frameMilliseconds(const QScreen* screen)
 {
     const double rate = screen ? screen->refreshRate() : 60.0;
     const double clamped = std::clamp(std::isfinite(rate) ? rate : 60.0, 24.0, 240.0);
-    return static_cast<int>(std::floor(1000.0 / clamped));
+    return numbers::floorToInt(1000.0 / clamped);
 }
 
 }  // namespace

@@ -107,6 +107,21 @@ long long roundHalfEven(double value)
     return static_cast<long long>(std::nearbyint(value));
 }
 
+int floorToInt(double value)
+{
+    if (std::isnan(value)) {
+        return 0;
+    }
+    const double floored = std::floor(value);
+    if (floored >= std::numeric_limits<int>::max()) {
+        return std::numeric_limits<int>::max();
+    }
+    if (floored <= std::numeric_limits<int>::min()) {
+        return std::numeric_limits<int>::min();
+    }
+    return static_cast<int>(floored);
+}
+
 QString hundredthsText(int value)
 {
     const int whole = value / 100;

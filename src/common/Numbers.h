@@ -24,6 +24,10 @@ std::optional<int> wholeNumber(QStringView text);
 // Values beyond the range of long long are clamped to it.
 long long roundHalfEven(double value);
 
+// The largest integer not above the value (a position inside a pixel belongs to
+// that pixel); values beyond int are clamped.
+int floorToInt(double value);
+
 // Integer division truncating toward zero; 0 when the divisor is 0.
 constexpr long long divTrunc(long long dividend, long long divisor)
 {

@@ -1,5 +1,7 @@
 #include "edit/EditCanvas.h"
 
+#include "common/Numbers.h"
+
 #include "edit/EditImages.h"
 
 #include <QMouseEvent>
@@ -73,6 +75,6 @@ void EditCanvas::mouseMoveEvent(QMouseEvent* event)
 QPoint EditCanvas::toImage(QPointF widgetPos) const
 {
     const QPoint origin = contentsRect().topLeft();
-    return QPoint(static_cast<int>(std::floor(widgetPos.x())) - origin.x(),
-                  static_cast<int>(std::floor(widgetPos.y())) - origin.y());
+    return QPoint(numbers::floorToInt(widgetPos.x()) - origin.x(),
+                  numbers::floorToInt(widgetPos.y()) - origin.y());
 }

@@ -79,6 +79,9 @@ private slots:
         QCOMPARE(numbers::divTrunc(-7, 2), -3);
         QCOMPARE(numbers::divTrunc(7, -2), -3);
         QCOMPARE(numbers::divTrunc(5, 0), 0);
+        QCOMPARE(numbers::floorToInt(2.99), 2);
+        QCOMPARE(numbers::floorToInt(-0.5), -1);
+        QCOMPARE(numbers::floorToInt(1e12), 2147483647);
     }
 
     void hundredthsText_data()
