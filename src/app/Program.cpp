@@ -9,6 +9,8 @@ void Program::configureApplication(QApplication& app)
 {
     QApplication::setApplicationName(QStringLiteral("sorakado"));
     QApplication::setOrganizationName(QString());
+    // Ties the windows to the desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Sorakado"));
     QIcon icon;
     for (int size : {16, 32, 48, 128, 256}) {
         // With the size given, each picture is decoded only when a window needs it.

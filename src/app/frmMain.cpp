@@ -5,7 +5,9 @@
 #include "app/frmAbout.h"
 #include "common/PictureButton.h"
 #include "common/Twips.h"
+#include "edit/BorderFillPage.h"
 #include "edit/EditCanvas.h"
+#include "edit/TextPage.h"
 #include "encode/CompressionPage.h"
 #include "encode/Saving.h"
 #include "encode/SizeText.h"
@@ -62,26 +64,31 @@ void frmMain::buildControls()
     root->setContentsMargins(8, 8, 8, 8);
     auto* columns = new QHBoxLayout;
     columns->addWidget(buildCanvasColumn());
+    m_context.reset(new ToolContext{m_images, m_dialogs, m_colours, [this] { m_canvas->refresh(); },
+                                    [this](bool cross) { m_canvas->setPickPointer(cross); }});
 
     m_tabs = new QTabWidget(client);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
     // Five captions in the width beside the canvas.
     m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 5px; }"));
     m_tabs->addTab(buildSavePage(), QStringLiteral("画像の確認・保存"));
-    m_tabs->addTab(buildToolPage(QStringLiteral("lblHelp1"), QString()), QStringLiteral("色調補正"));
-    m_tabs->addTab(buildToolPage(QStringLiteral("lblHelp2"),
+    m_tabs->addTab(buildToolPage(nullptr, QStringLiteral("lblHelp1"), QString()), QStringLiteral("色調補正"));
+    m_fill = new BorderFillPage(*m_context, client);
+    m_tabs->addTab(buildToolPage(m_fill, QStringLiteral("lblHelp2"),
                                  QStringLiteral("画像の上下左右を任意の幅で塗りつぶすことが出来ます。\n"
                                                 "色の取得をONにして画像の任意の箇所をクリックすると画像の色を取得できます。")),
                    QStringLiteral("塗りつぶし"));
-    m_tabs->addTab(buildToolPage(QStringLiteral("lblHelp3"),
+    m_tabs->addTab(buildToolPage(nullptr, QStringLiteral("lblHelp3"),
                                  QStringLiteral("画像にマウスで絵を描くことが出来ます。\n"
                                                 "画像から色を取得したい場合は塗りつぶしタブで色を取得してから絵を描いてください。")),
                    QStringLiteral("絵を描く"));
-    m_tabs->addTab(buildToolPage(QStringLiteral("lblHelp4"),
+    m_text = new TextPage(*m_context, client);
+    m_tabs->addTab(buildToolPage(m_text, QStringLiteral("lblHelp4"),
                                  QStringLiteral("画像に文字を描くことが出来ます。文字列を入力する前に必ず入力する文字列に適した言語を選択してください。\n"
                                                 "日本語と英数字・記号は混合できません。フォント・位置等を決め決定をクリックすると実際に画像に文字列が描写されます。")),
                    QStringLiteral("文字を描く"));
     columns->addWidget(m_tabs, 1);
+    m_router = std::make_unique<CanvasRouter>(m_fill->picker(), m_stroke);
     root->addLayout(columns, 1);
     root->addLayout(buildBottomRow());
     setCentralWidget(client);
@@ -113,10 +120,10 @@ QWidget* frmMain::buildCanvasColumn()
     connect(m_undo, &QPushButton::clicked, this, &frmMain::Undo);
     connect(format, &QPushButton::clicked, this, &frmMain::RestoreCaptured);
     connect(m_canvas, &EditCanvas::pressed, this, [this](Qt::MouseButton button, QPoint at) {
-        m_router.pressed(m_tabs->currentIndex(), button, at);
+        m_router->pressed(m_tabs->currentIndex(), button, at);
     });
     connect(m_canvas, &EditCanvas::moved, this, [this](Qt::MouseButtons buttons, QPoint at) {
-        m_router.moved(m_tabs->currentIndex(), buttons, at);
+        m_router->moved(m_tabs->currentIndex(), buttons, at);
     });
     return column;
 }
@@ -139,10 +146,13 @@ QWidget* frmMain::buildSavePage()
     return page;
 }
 
-QWidget* frmMain::buildToolPage(const QString& helpName, const QString& help)
+QWidget* frmMain::buildToolPage(QWidget* tool, const QString& helpName, const QString& help)
 {
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
+    if (tool) {
+        layout->addWidget(tool);
+    }
     layout->addStretch(1);
     layout->addWidget(helpLabel(helpName, help, page));
     return page;
@@ -211,8 +221,7 @@ void frmMain::deliverCapture(const QImage& picture)
 void frmMain::OnTabSelected(int tab)
 {
     if (tab != 2) {
-        m_pick.switchOff();
-        m_canvas->setPickPointer(false);
+        m_fill->picker().switchOff();
     }
     if (tab == 2 || tab == 3) {
         m_images.TakeUndoSnapshot();
@@ -220,6 +229,7 @@ void frmMain::OnTabSelected(int tab)
     if (tab == 4) {
         m_images.TakeUndoSnapshot();
         m_images.takeTextBase();
+        m_text->enterTab();
     }
     if (tab == 0) {
         m_compression->EstimateJpegSize();
@@ -231,12 +241,14 @@ void frmMain::OnTabSelected(int tab)
 void frmMain::Undo()
 {
     m_images.Undo();
+    m_fill->resetWidths();
     m_canvas->refresh();
     m_undo->setEnabled(m_images.undoAvailable());
 }
 
 void frmMain::RestoreCaptured()
 {
+    m_fill->ResetBorderFill();
     m_images.RestoreCaptured();
     m_canvas->refresh();
     m_undo->setEnabled(m_images.undoAvailable());

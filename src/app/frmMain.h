@@ -4,9 +4,14 @@
 #include "common/PhoneModel.h"
 #include "edit/CanvasRouter.h"
 #include "edit/EditImages.h"
+#include "edit/ToolColours.h"
+#include "edit/ToolContext.h"
 
 #include <QMainWindow>
+#include <memory>
 
+class BorderFillPage;
+class TextPage;
 class CompressionPage;
 class Dialogs;
 class EditCanvas;
@@ -56,7 +61,7 @@ protected:
 private:
     void buildControls();
     QWidget* buildSavePage();
-    QWidget* buildToolPage(const QString& helpName, const QString& help);
+    QWidget* buildToolPage(QWidget* tool, const QString& helpName, const QString& help);
     QWidget* buildCanvasColumn();
     QLayout* buildBottomRow();
     void wireMenus();
@@ -71,15 +76,18 @@ private:
     Dialogs& m_dialogs;
     QString m_workFolder;
     EditImages m_images;
-    NoPickTool m_pick;
+    ToolColours m_colours;
+    std::unique_ptr<ToolContext> m_context;
     NoStrokeTool m_stroke;
-    CanvasRouter m_router{m_pick, m_stroke};
+    std::unique_ptr<CanvasRouter> m_router;
     MainMenus m_menus;
 
     EditCanvas* m_canvas = nullptr;
     QScrollArea* m_canvasFrame = nullptr;
     QTabWidget* m_tabs = nullptr;
     CompressionPage* m_compression = nullptr;
+    BorderFillPage* m_fill = nullptr;
+    TextPage* m_text = nullptr;
     QPushButton* m_undo = nullptr;
     QPushButton* m_openHistory = nullptr;
     QPushButton* m_closeHistory = nullptr;

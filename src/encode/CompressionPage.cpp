@@ -3,7 +3,9 @@
 #include "common/ColourRef.h"
 #include "common/PictureButton.h"
 #include "encode/SizeText.h"
+#include "encode/frmRealtime.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -95,8 +97,14 @@ QWidget* CompressionPage::buildJpegPage()
     QPushButton* save = makePictureButton(QStringLiteral("cmdJpeg"), QStringLiteral(" JPEGで保存"),
                                           QStringLiteral("save"), page);
     layout->addWidget(save, 0, Qt::AlignRight);
+    m_realtimeSwitch =
+        new QCheckBox(QStringLiteral("現在の設定での画質をリアルタイムで表示する"), page);
+    m_realtimeSwitch->setObjectName(QStringLiteral("chkRealtime"));
+    layout->addWidget(m_realtimeSwitch);
     layout->addStretch();
 
+    connect(m_realtimeSwitch, &QCheckBox::toggled, this, &CompressionPage::onRealtimeSwitched);
+    connect(this, &CompressionPage::jpegEstimated, this, &CompressionPage::refreshRealtime);
     connect(m_presets, &QComboBox::activated, this, &CompressionPage::onPresetChosen);
     connect(m_quality, &QLineEdit::textChanged, this, &CompressionPage::onQualityTextChanged);
     connect(m_slider, &QSlider::valueChanged, this, &CompressionPage::onSliderMoved);
@@ -221,4 +229,31 @@ void CompressionPage::ShowSizeColour(QLabel* field)
         sizetext::reachesLimit(field->text(), m_limitKB) ? colourref::kRed : colourref::kBlack;
     palette.setColor(QPalette::WindowText, colourref::toQColor(colour));
     field->setPalette(palette);
+}
+
+void CompressionPage::onRealtimeSwitched(bool on)
+{
+    if (!on) {
+        if (m_realtime) {
+            m_realtime->hide();
+        }
+        return;
+    }
+    if (!m_realtime) {
+        m_realtime = new frmRealtime(m_canvas().size(), window());
+        connect(m_realtime, &frmRealtime::closedByUser, this, [this] {
+            // The closing window deletes itself; the next switch-on makes a fresh one.
+            m_realtime = nullptr;
+            m_realtimeSwitch->setChecked(false);
+        });
+    }
+    m_realtime->show();
+    m_realtime->LoadPicture(m_estimator.jpegPath());
+}
+
+void CompressionPage::refreshRealtime(const QString& jpegPath)
+{
+    if (m_realtime && m_realtime->isVisible()) {
+        m_realtime->LoadPicture(jpegPath);
+    }
 }

@@ -3,15 +3,18 @@
 #include "encode/CompressionSettings.h"
 #include "encode/SizeEstimator.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
 class QTabWidget;
+class frmRealtime;
 
 // The pages "JPEG保存オプション" and "PNG保存オプション": the compression controls,
 // their coupling, and the live size of the canvas as a file with these settings.
@@ -51,6 +54,8 @@ private:
     void onPngChosen(int index);
     void showSize(QLabel* field, const std::optional<qint64>& bytes);
     void ShowSizeColour(QLabel* field);
+    void onRealtimeSwitched(bool on);
+    void refreshRealtime(const QString& jpegPath);
 
     SizeEstimator m_estimator;
     CanvasSource m_canvas;
@@ -64,4 +69,8 @@ private:
     QLabel* m_sizeJpeg = nullptr;
     QComboBox* m_png = nullptr;
     QLabel* m_sizePng = nullptr;
+    QCheckBox* m_realtimeSwitch = nullptr;
+    // The real-time preview, a window of its own owned by the main window; null
+    // until first switched on and again once closed through its frame.
+    QPointer<frmRealtime> m_realtime;
 };

@@ -43,7 +43,7 @@ struct Encoder
 // libjpeg's default error_exit ends the process; this one returns to the encode.
 [[noreturn]] void jumpBack(j_common_ptr cinfo)
 {
-    auto* encoder = reinterpret_cast<Encoder*>(cinfo->client_data);
+    auto* encoder = static_cast<Encoder*>(cinfo->client_data);
     std::longjmp(encoder->failed, 1);
 }
 
@@ -61,8 +61,9 @@ unsigned long worstCaseSize(int width, int height)
     return paddedWidth * paddedHeight * 4 + 65536;
 }
 
-// The libjpeg calls. Nothing with a destructor may live in this frame: an error
-// leaves it through longjmp.
+// The libjpeg calls, on a compress object created for this encode alone: one that
+// is reused after an optimised or progressive encode can keep that encode's tables.
+// Nothing with a destructor may live in this frame: an error leaves it through longjmp.
 bool compress(Encoder& encoder, const QImage& rgb32, int quality, bool progressive)
 {
     jpeg_compress_struct& cinfo = encoder.cinfo;

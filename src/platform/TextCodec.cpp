@@ -90,6 +90,26 @@ QByteArray toCp932(QStringView text)
     });
 }
 
+QString cp932Prefix(QStringView text, qsizetype byteCount)
+{
+    // Every character becomes one or two bytes ('?' when CP932 cannot hold it), so
+    // walking the encoded bytes by their lead bytes follows the characters one by one.
+    const QByteArray bytes = toCp932(text);
+    qsizetype used = 0;
+    qsizetype units = 0;
+    while (units < text.size() && used < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[used]);
+        const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+        const qsizetype length = isLead ? 2 : 1;
+        if (used + length > byteCount || used + length > bytes.size()) {
+            break;
+        }
+        used += length;
+        units += text[units].isHighSurrogate() && units + 1 < text.size() ? 2 : 1;
+    }
+    return text.first(units).toString();
+}
+
 bool isValidUtf8(QByteArrayView bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

@@ -15,6 +15,10 @@ QString fromCp932(QByteArrayView bytes);
 // Encodes to CP932; characters that CP932 cannot hold become '?'.
 QByteArray toCp932(QStringView text);
 
+// The longest leading part of the text whose CP932 form, every character complete,
+// takes at most `byteCount` bytes: a double-byte character cut by the count is left out.
+QString cp932Prefix(QStringView text, qsizetype byteCount);
+
 bool isValidUtf8(QByteArrayView bytes);
 
 // UTF-8 when the bytes are valid UTF-8 (a leading byte-order mark is dropped), else CP932.

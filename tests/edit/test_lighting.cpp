@@ -1,0 +1,228 @@
+#include "common/Numbers.h"
+#include "edit/EditImages.h"
+#include "edit/LPSLighting.h"
+#include "edit/LPSPixels.h"
+#include "edit/LightingPage.h"
+#include "edit/ToolColours.h"
+#include "edit/ToolContext.h"
+#include "support/FakeDialogs.h"
+
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+
+using namespace LPSLighting;
+
+namespace {
+
+// The formula for one channel, written out: brightness, then contrast about 69.
+int adjusted(int c, int brightness, int contrast)
+{
+    c = std::clamp(c + std::clamp(brightness, -100, 100), 0, 255);
+    const double g = std::clamp(contrast, -100, 100) / 100.0;
+    double value = static_cast<double>(static_cast<float>(-g)) * (69 - c) + c;
+    if (g > 0) {
+        const auto lo = numbers::roundHalfEven(g * 69);
+        const auto hi = numbers::roundHalfEven(255 - g * 186);
+        value =
+            static_cast<double>(static_cast<float>(256.0 / double(hi - lo + 1))) * (c - 69) + 69;
+    }
+    return static_cast<int>(std::clamp<long long>(numbers::roundHalfEven(value), 0, 255));
+}
+
+// Every value in every channel (red v, green 255 − v, blue 7v mod 256), adjusted or not.
+QImage ramp(int brightness = 0, int contrast = 0)
+{
+    QImage image(256, 2, QImage::Format_RGB32);
+    for (int v = 0; v < 256; ++v) {
+        const auto a = [&](int c) { return adjusted(c, brightness, contrast); };
+        const QRgb p = qRgb(a(v), a(255 - v), a(7 * v % 256));
+        image.setPixel(v, 0, p);
+        image.setPixel(v, 1, p);
+    }
+    return image;
+}
+
+QImage imageOf(const PixelBuffer& buffer)
+{
+    QImage image(buffer.width, buffer.height, QImage::Format_RGB32);
+    LPSPixels::SetPixels(image, buffer);
+    return image;
+}
+
+// The page on the captured ramp.
+struct Lighting
+{
+    Lighting() { images.setCaptured(ramp()); }
+    QSlider* slider(int i) { return page.findChild<QSlider*>(QStringLiteral("Slider1_%1").arg(i)); }
+    QPushButton* reset(int i)
+    {
+        return page.findChild<QPushButton*>(QStringLiteral("Command%1").arg(i + 1));
+    }
+
+    EditImages images;
+    FakeDialogs dialogs;
+    ToolColours colours;
+    ToolContext context{images, dialogs, colours, [] {}, [](bool) {}};
+    LightingPage page{context};
+};
+
+}  // namespace
+
+class TestLighting : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void workedValues_data()
+    {
+        QTest::addColumn<int>("brightness");
+        QTest::addColumn<int>("contrast");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("contrast 100, below the pivot") << 0 << 100 << 68 << 0;
+        QTest::newRow("contrast 100, at the pivot") << 0 << 100 << 69 << 69;
+        QTest::newRow("contrast 100, above the pivot") << 0 << 100 << 70 << 255;
+        QTest::newRow("contrast -100, black") << 0 << -100 << 0 << 69;
+        QTest::newRow("contrast -100, white") << 0 << -100 << 255 << 69;
+        QTest::newRow("contrast -50, 0 (34.5 to even)") << 0 << -50 << 0 << 34;
+        QTest::newRow("contrast -50, 128 (98.5 to even)") << 0 << -50 << 128 << 98;
+        QTest::newRow("contrast -50, 255") << 0 << -50 << 255 << 162;
+        QTest::newRow("contrast 50, 128") << 0 << 50 << 128 << 186;
+        QTest::newRow("brightness -100 before contrast 100") << -100 << 100 << 168 << 0;
+    }
+    void workedValues()
+    {
+        QFETCH(int, brightness);
+        QFETCH(int, contrast);
+        QFETCH(int, channel);
+        QFETCH(int, expected);
+        PixelBuffer buffer{1, 1, {qRgb(channel, channel, channel)}};
+        AdjustBrightness(buffer, brightness);
+        AdjustContrast(buffer, contrast, kPivot);
+        QCOMPARE(buffer.pixels[0], qRgb(expected, expected, expected));
+
+        PixelBuffer pixel{1, 1, {0x12FA0A00}};  // (250, 10, 0), fourth byte 0x12
+        AdjustBrightness(pixel, 100);
+        QCOMPARE(pixel.pixels[0], 0x12FF6E64u);  // (255, 110, 100)
+    }
+
+    void wholeRangeMatchesTheFormula_data()
+    {
+        QTest::addColumn<int>("brightness");
+        QTest::addColumn<int>("contrast");
+        for (const auto& [b, c] : std::initializer_list<std::pair<int, int>>{{0, -150},
+                                                                             {0, -99},
+                                                                             {0, -73},
+                                                                             {0, -33},
+                                                                             {0, -1},
+                                                                             {0, 1},
+                                                                             {0, 10},
+                                                                             {0, 67},
+                                                                             {0, 99},
+                                                                             {0, 150},
+                                                                             {-150, 0},
+                                                                             {-37, 0},
+                                                                             {55, 0},
+                                                                             {150, 0},
+                                                                             {-20, 40},
+                                                                             {35, -60}}) {
+            QTest::addRow("b %d c %d", b, c) << b << c;
+        }
+    }
+    void wholeRangeMatchesTheFormula()
+    {
+        QFETCH(int, brightness);
+        QFETCH(int, contrast);
+        PixelBuffer stepwise = LPSPixels::GetPixels(ramp());
+        AdjustBrightness(stepwise, brightness);
+        AdjustContrast(stepwise, contrast, kPivot);
+        QCOMPARE(imageOf(stepwise), ramp(brightness, contrast));
+        PixelBuffer combined = LPSPixels::GetPixels(ramp());
+        applyTable(combined, lightingTable(brightness, contrast));
+        QCOMPARE(imageOf(combined), ramp(brightness, contrast));
+    }
+
+    void rectangleAndPlacement()
+    {
+        PixelBuffer buffer{4, 3, std::vector<quint32>(12, qRgb(100, 100, 100))};
+        AdjustBrightness(buffer, 10, 1, 1);       // to the right and bottom edges
+        AdjustBrightness(buffer, 5, 2, 0, 1, 2);  // one column, two rows
+        QImage target(5, 4, QImage::Format_RGB32);
+        target.fill(Qt::white);
+        LPSPixels::SetPixels(target, buffer);
+        const QList<int> red{100, 100, 105, 100, 255, 100, 110, 115, 110, 255,
+                             100, 110, 110, 110, 255, 255, 255, 255, 255, 255};
+        for (int i = 0; i < red.size(); ++i) {
+            QCOMPARE(qRed(target.pixel(i % 5, i / 5)), red[i]);
+        }
+    }
+
+    void settledValuesAndResetsRecomputeFromTheCapture()
+    {
+        Lighting l;
+        l.images.canvas().fill(Qt::red);
+        l.reset(0)->click();  // already 0: recomputed all the same
+        QCoreApplication::processEvents();
+        QCOMPARE(l.images.canvas(), l.images.picCaptured());
+        QTest::keyClick(l.slider(1), Qt::Key_PageUp);
+        QTest::keyClick(l.slider(0), Qt::Key_PageDown);
+        QCoreApplication::processEvents();
+        QCOMPARE(l.images.canvas(), ramp(-10, 10));
+        l.reset(1)->click();
+        QCoreApplication::processEvents();
+        QCOMPARE(l.slider(1)->value(), 0);
+        QCOMPARE(l.images.canvas(), ramp(-10, 0));
+    }
+
+    void leavingASliderRecomputes_data()
+    {
+        QTest::addColumn<Qt::FocusReason>("reason");
+        QTest::addColumn<bool>("recomputed");
+        QTest::newRow("tab") << Qt::TabFocusReason << true;
+        QTest::newRow("mouse") << Qt::MouseFocusReason << true;
+        QTest::newRow("other window") << Qt::ActiveWindowFocusReason << false;
+    }
+    void leavingASliderRecomputes()
+    {
+        QFETCH(Qt::FocusReason, reason);
+        QFETCH(bool, recomputed);
+        Lighting l;
+        l.images.canvas().fill(Qt::red);
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QCoreApplication::sendEvent(l.slider(1), &out);
+        QCoreApplication::processEvents();
+        QCOMPARE(l.images.canvas() == l.images.picCaptured(), recomputed);
+    }
+
+    void newestValuesWinUnderTheBusyPointer()
+    {
+        Lighting l;
+        Qt::CursorShape during = Qt::ArrowCursor;
+        QTimer::singleShot(0, &l.page, [&] {  // arrives after the first row
+            during = QGuiApplication::overrideCursor()->shape();
+            l.slider(1)->setValue(-100);
+        });
+        l.page.ApplyLighting();
+        QCOMPARE(during, Qt::WaitCursor);
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QCOMPARE(l.images.canvas(), ramp(0, -100));
+    }
+
+    void aCanvasChangedMeanwhileIsNotOverwritten()
+    {
+        Lighting l;
+        l.slider(0)->setValue(50);
+        QCoreApplication::processEvents();
+        QTimer::singleShot(0, &l.page, [&] { l.images.RestoreCaptured(); });
+        l.page.ApplyLighting();
+        QCOMPARE(l.images.canvas(), l.images.picCaptured());
+    }
+};
+
+QTEST_MAIN(TestLighting)
+#include "test_lighting.moc"

@@ -1,0 +1,237 @@
+#include "edit/DrawText.h"
+#include "edit/EditImages.h"
+#include "edit/TextPage.h"
+#include "edit/TextSurface.h"
+#include "edit/ToolColours.h"
+#include "edit/ToolContext.h"
+#include "platform/TextCodec.h"
+#include "support/FakeDialogs.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+namespace {
+
+const QString kFamily = QString::fromUtf16(TextSurface::kFallbackFamily);
+
+QImage blank()
+{
+    QImage image(QSize(200, 60), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    return image;
+}
+
+// The text drawn completely by the surface on its own, the reference for the tools.
+QImage rendered(const QString& text, QPoint at = {}, SurfaceFont font = {kFamily},
+                ColourRef colour = colourref::kBlack, const QImage& base = blank())
+{
+    TextSurface surface;
+    surface.receive(base);
+    surface.setColour(colour);
+    surface.setFont(font);
+    surface.textOut(at, text, 1000);
+    return surface.image();
+}
+
+void enterTextTab(EditImages& images)
+{
+    images.setCaptured(blank());
+    images.TakeUndoSnapshot();
+    images.takeTextBase();
+}
+
+// A text page on a white canvas, the tab just entered.
+struct PageFixture
+{
+    PageFixture()
+    {
+        enterTextTab(images);
+        page.enterTab();
+    }
+    template <typename T>
+    T* find(const char* name)
+    {
+        return page.findChild<T*>(QString::fromLatin1(name));
+    }
+
+    EditImages images;
+    FakeDialogs dialogs;
+    ToolColours colours;
+    ToolContext context{images, dialogs, colours, [] {}, [](bool) {}};
+    TextPage page{context};
+};
+
+QFont dialogFont(double points, bool bold = false, bool italic = false)
+{
+    QFont font(kFamily);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+}  // namespace
+
+class TestText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cutsAtWholeCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<QString>("prefix");
+        QTest::newRow("both double-byte") << u"日本"_qs << 4 << u"日本"_qs;
+        QTest::newRow("second cut in half") << u"日本"_qs << 3 << u"日"_qs;
+        QTest::newRow("first cut in half") << u"日本"_qs << 1 << QString();
+        QTest::newRow("mixed") << u"ab日c"_qs << 3 << u"ab"_qs;
+        QTest::newRow("count beyond the bytes") << u"abc"_qs << 6 << u"abc"_qs;
+        QTest::newRow("half-width kana is one byte") << u"ｱｲ"_qs << 1 << u"ｱ"_qs;
+        QTest::newRow("no CP932 form: one byte") << u"é日"_qs << 2 << u"é"_qs;
+        QTest::newRow("negative count") << u"a"_qs << -1 << QString();
+    }
+    void cutsAtWholeCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, bytes);
+        QFETCH(QString, prefix);
+        QCOMPARE(textcodec::cp932Prefix(text, bytes), prefix);
+    }
+
+    void languageSetsTheByteCount_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("drawn");
+        const int j = static_cast<int>(TextLanguage::Japanese);
+        const int e = static_cast<int>(TextLanguage::Alphanumeric);
+        QTest::newRow("日本語: 日本") << j << u"日本"_qs << u"日本"_qs;
+        QTest::newRow("英数字: 日本") << e << u"日本"_qs << u"日"_qs;
+        QTest::newRow("英数字: Hello") << e << u"Hello"_qs << u"Hello"_qs;
+        QTest::newRow("日本語: Hello, count past the bytes") << j << u"Hello"_qs << u"Hello"_qs;
+        QTest::newRow("英数字: 日ab") << e << u"日ab"_qs << u"日a"_qs;
+    }
+    void languageSetsTheByteCount()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, text);
+        QFETCH(QString, drawn);
+        EditImages images;
+        enterTextTab(images);
+        DrawText tool(images);
+        tool.settings.language = static_cast<TextLanguage>(language);
+        tool.settings.text = text;
+        tool.RedrawTextPreview();
+        QVERIFY(images.canvas() != blank());
+        QCOMPARE(images.canvas(), rendered(drawn));
+    }
+
+    void emptyTextShowsTheBaseAndKeepsAnUndoCopy()
+    {
+        EditImages images;
+        enterTextTab(images);
+        images.canvas().setPixel(3, 3, 0xff123456);
+        const QImage before = images.canvas();
+        DrawText tool(images);
+        tool.RedrawTextPreview();
+        QCOMPARE(images.canvas(), blank());
+        QCOMPARE(images.picUndo(), before);
+    }
+
+    void moveAfterCommitDrawsASecondCopy()
+    {
+        EditImages images;
+        enterTextTab(images);
+        DrawText tool(images);
+        tool.settings.text = u"日本"_qs;
+        tool.RedrawTextPreview();
+        tool.CommitText();
+        tool.settings.position = QPoint(90, 20);
+        tool.RedrawAtNewPosition();
+        const QImage committed = rendered(u"日本"_qs);
+        QCOMPARE(images.canvas(), rendered(u"日本"_qs, QPoint(90, 20), {kFamily}, 0, committed));
+        QCOMPARE(images.picUndo(), committed);  // a move starts from the base
+    }
+
+    void sizeTextFallsBackToTheUpDown_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("upDown");
+        QTest::addColumn<float>("points");
+        QTest::addColumn<int>("upDownAsked");  // -1: the up-down is left alone
+        QTest::newRow("whole") << u"12"_qs << 9 << 12.0F << 12;
+        QTest::newRow("half to even") << u"10.5"_qs << 9 << 10.5F << 10;
+        QTest::newRow("half up to even") << u"11.5"_qs << 9 << 11.5F << 12;
+        QTest::newRow("empty") << QString() << 9 << 9.0F << -1;
+        QTest::newRow("not a number") << u"12pt"_qs << 14 << 14.0F << -1;
+        QTest::newRow("below 1") << u"0.5"_qs << 9 << 9.0F << -1;
+        QTest::newRow("above 100") << u"150"_qs << 9 << 9.0F << -1;
+        QTest::newRow("up-down clamped") << u"x"_qs << 0 << 1.0F << -1;
+    }
+    void sizeTextFallsBackToTheUpDown()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, upDown);
+        QFETCH(int, upDownAsked);
+        QFETCH(float, points);
+        QCOMPARE(textsize::pointSize(text, upDown), points);
+        QCOMPARE(textsize::upDownValueFor(text).value_or(-1), upDownAsked);
+    }
+
+    void sizeBoxAndUpDownAreCoupled()
+    {
+        PageFixture f;
+        auto* size = f.find<QLineEdit>("txtDrawFontSize");
+        auto* upDown = f.find<QSpinBox>("updnDrawFontSize");
+        f.find<QLineEdit>("txtDrawText")->setText(u"日本"_qs);
+        size->setText(u"10.5"_qs);
+        QCOMPARE(size->text(), u"10"_qs);
+        QCOMPARE(upDown->value(), 10);
+        QCOMPARE(f.images.canvas(), rendered(u"日本"_qs, {}, {kFamily, 10.0F}));
+        size->setText(u"abc"_qs);  // the up-down's size is drawn
+        QCOMPARE(upDown->value(), 10);
+        QCOMPARE(f.images.canvas(), rendered(u"日本"_qs, {}, {kFamily, 10.0F}));
+
+        upDown->setValue(9);
+        f.dialogs.fonts = {dialogFont(10.5)};
+        f.find<QPushButton>("cmdDrawFont")->click();
+        QCOMPARE(size->text(), u"10"_qs);
+        QCOMPARE(upDown->value(), 10);
+    }
+
+    void cancelledFontDialogTurnsBoldAndItalicOff()
+    {
+        PageFixture f;
+        f.dialogs.fonts = {dialogFont(9, true, true), std::nullopt};
+        auto* text = f.find<QLineEdit>("txtDrawText");
+        auto* fontButton = f.find<QPushButton>("cmdDrawFont");
+        text->setText(u"日本"_qs);
+        fontButton->click();
+        const QImage boldItalic = rendered(u"日本"_qs, {}, {kFamily, 9.0F, true, true});
+        QVERIFY(boldItalic != rendered(u"日本"_qs));
+        QCOMPARE(f.images.canvas(), boldItalic);
+        fontButton->click();  // cancelled: redraws nothing by itself
+        QCOMPARE(f.images.canvas(), boldItalic);
+        text->setText(u"日本語"_qs);
+        QCOMPARE(f.images.canvas(), rendered(u"日本語"_qs));
+    }
+
+    void colourDialogColoursTheText()
+    {
+        PageFixture f;
+        f.dialogs.colours = {QColor(Qt::red), std::nullopt};
+        f.find<QLineEdit>("txtDrawText")->setText(u"A"_qs);
+        auto* swatch = f.find<QPushButton>("lblDrawColor");
+        swatch->click();
+        QCOMPARE(f.images.canvas(), rendered(u"A"_qs, {}, {kFamily}, colourref::kRed));
+        swatch->click();  // cancelled: the colour stays
+        QCOMPARE(f.dialogs.colourStarts.last(), QColor(Qt::red));
+        QCOMPARE(f.images.canvas(), rendered(u"A"_qs, {}, {kFamily}, colourref::kRed));
+    }
+};
+
+QTEST_MAIN(TestText)
+#include "test_text.moc"

@@ -1,0 +1,214 @@
+#include "history/HandPointer.h"
+#include "history/HistorySlot.h"
+#include "history/frmPicFiles.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QEnterEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+QString writePicture(const QTemporaryDir& dir, const QString& name, QSize size, const char* format)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(qRgb(40, 120, 200));
+    const QString path = dir.filePath(name);
+    return image.save(path, format) ? path : QString();
+}
+
+}  // namespace
+
+class HistoryWindowTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<QWidget> m_main;
+    frmPicFiles* m_history = nullptr;
+
+    SlotThumbnail* thumbnail(int slot) const
+    {
+        return m_history->findChild<SlotThumbnail*>(QStringLiteral("img%1").arg(slot));
+    }
+    QString saveJpeg(int n)
+    {
+        const QString path = writePicture(m_dir, QStringLiteral("%1.jpg").arg(n), {30, 40}, "JPEG");
+        m_history->AddJpegToHistory(path);
+        return path;
+    }
+    // The slots that show a picture, as their paths ("" for a free slot).
+    QStringList shown() const
+    {
+        QStringList paths;
+        for (int slot = 1; slot <= 8; ++slot) {
+            paths << (thumbnail(slot)->picture().isNull() ? QString() : thumbnail(slot)->toolTip());
+        }
+        return paths;
+    }
+
+private slots:
+    void init()
+    {
+        m_main = std::make_unique<QWidget>();
+        m_main->setGeometry(100, 100, 662, 531);
+        m_history = new frmPicFiles(m_main.get());
+    }
+
+    void eightSavesFillTheSlotsInOrderAndTheNinthChangesNothing()
+    {
+        QStringList paths;
+        for (int n = 1; n <= 8; ++n) {
+            paths << saveJpeg(n);
+            QCOMPARE(shown().mid(0, n), paths);
+            QCOMPARE(shown().count(QString()), 8 - n);
+        }
+        saveJpeg(9);
+        QCOMPARE(shown(), paths);
+    }
+
+    void jpegAndPngTakeConsecutiveSlotsAndUnreadableFilesLeaveThemFree()
+    {
+        m_history->AddJpegToHistory(m_dir.filePath(QStringLiteral("missing.jpg")));
+        QFile broken(m_dir.filePath(QStringLiteral("broken.png")));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("\x89PNG\r\n\x1a\nnot really");
+        broken.close();
+        m_history->AddPngToHistory(broken.fileName());
+        const QString jpeg = saveJpeg(1);
+        const QString png = writePicture(m_dir, QStringLiteral("2.png"), {40, 30}, "PNG");
+        m_history->AddPngToHistory(png);
+        QCOMPARE(shown().mid(0, 3), (QStringList{jpeg, png, QString()}));
+        QCOMPARE(thumbnail(2)->picture().size(), QSize(40, 30));
+    }
+
+    void thumbnailsTakeTheCanvasShape_data()
+    {
+        QTest::addColumn<QSize>("canvas");
+        QTest::addColumn<QRect>("box");
+        QTest::newRow("3 x 4") << QSize(3, 4) << QRect(16, 0, 94, 125);
+        QTest::newRow("4 x 3") << QSize(4, 3) << QRect(0, 16, 125, 94);
+        QTest::newRow("square") << QSize(9, 9) << QRect(0, 0, 125, 125);
+    }
+    void thumbnailsTakeTheCanvasShape()
+    {
+        QFETCH(QSize, canvas);
+        QFETCH(QRect, box);
+        m_history->setCanvasSizeSource([canvas] { return canvas; });
+        saveJpeg(1);  // the file itself is 30 x 40
+        QCOMPARE(thumbnail(1)->geometry(), box);
+    }
+
+    void clickingSlot3CopiesTheThirdPath()
+    {
+        saveJpeg(1);
+        saveJpeg(2);
+        const QString third = saveJpeg(3);
+        m_history->show();
+        QTest::mouseClick(thumbnail(3), Qt::LeftButton, {}, QPoint(20, 20));
+        QCOMPARE(QGuiApplication::clipboard()->text(), third);
+    }
+
+    void clearingFreesEverySlotAndKeepsTheFiles()
+    {
+        const QString first = saveJpeg(1);
+        saveJpeg(2);
+        m_history->findChild<QPushButton*>(QStringLiteral("cmdFormat"))->click();
+        QCOMPARE(shown().count(QString()), 8);
+        QVERIFY(QFile::exists(first));
+        QCOMPARE(thumbnail(1)->geometry(), QRect(0, 0, 125, 125));
+        m_history->CopySlotPath(2);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString());  // no stale path
+        const QString next = saveJpeg(3);
+        QCOMPARE(shown().first(), next);
+    }
+
+    void closingByTheCloseBoxEmptiesTheHistory()
+    {
+        m_history->show();
+        saveJpeg(1);
+        QSignalSpy closed(m_history, &frmPicFiles::closedByUser);
+        m_history->close();
+        QCOMPARE(closed.count(), 1);
+        m_history->show();
+        QCOMPARE(shown().count(QString()), 8);
+    }
+
+    void pointerMovementOverBackgroundOrThumbnailSnapsTheWindowBack_data()
+    {
+        QTest::addColumn<QString>("over");
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<bool>("snaps");
+        QTest::newRow("background") << QStringLiteral("frmPicFiles") << QPoint(270, 10) << true;
+        QTest::newRow("thumbnail") << QStringLiteral("img1") << QPoint(40, 60) << true;
+        QTest::newRow("frame margin") << QStringLiteral("pic1") << QPoint(3, 60) << false;
+        QTest::newRow("button") << QStringLiteral("cmdFormat") << QPoint(5, 5) << false;
+    }
+    void pointerMovementOverBackgroundOrThumbnailSnapsTheWindowBack()
+    {
+        QFETCH(QString, over);
+        QFETCH(QPoint, at);
+        QFETCH(bool, snaps);
+        m_history->setCanvasSizeSource([] { return QSize(3, 4); });
+        saveJpeg(1);
+        m_history->show();
+        const QRect main = m_main->frameGeometry();
+        // 66 pixels (990 twips) below the docking place: within reach.
+        const QPoint left(main.left() + m_main->width(), main.top() + 66);
+        m_history->move(left);
+        QWidget* target =
+            m_history->objectName() == over ? m_history : m_history->findChild<QWidget*>(over);
+        QMouseEvent move(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton, {}, {});
+        QApplication::sendEvent(target, &move);
+        QCOMPARE(m_history->pos(), snaps ? QPoint(main.right() + 1, main.top()) : left);
+
+        // 67 pixels (1005 twips) is out of reach.
+        m_history->move(left + QPoint(0, 1));
+        QApplication::sendEvent(target, &move);
+        QCOMPARE(m_history->pos(), left + QPoint(0, 1));
+    }
+
+    void helpPopsUpJustBelowTheHelpButton()
+    {
+        m_history->show();
+        auto* help = m_history->findChild<QPushButton*>(QStringLiteral("cmdHelp"));
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QCoreApplication::sendEvent(help, &enter);
+        auto* popup = m_history->findChild<QWidget*>(QStringLiteral("frmHelp"));
+        QVERIFY(popup && popup->isVisible());
+        const QRect outer = m_history->frameGeometry();
+        QCOMPARE(popup->pos(),
+                 QPoint(outer.left(), outer.top() + outer.height() - m_history->height() +
+                                          help->y() + help->height()));
+        QCOMPARE(popup->size(), QSize(477, 403));
+        for (int line = 1; line <= 9; ++line) {
+            auto* label = popup->findChild<QLabel*>(QStringLiteral("lblHelp%1").arg(line));
+            QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+        }
+        QVERIFY(popup->findChild<QLabel*>(QStringLiteral("imgHelp"))->pixmap().width() > 0);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(help, &leave);
+        QVERIFY(!popup->isVisible());
+    }
+
+    void handPointerFromTheIconFileOrTheStandardHand()
+    {
+        const QCursor drawn = handpointer::load(QFINDTESTDATA("../../resources/data/hand.ico"));
+        QCOMPARE(drawn.shape(), Qt::BitmapCursor);
+        QCOMPARE(drawn.pixmap().size(), QSize(32, 32));
+        QCOMPARE(handpointer::load(m_dir.filePath(QStringLiteral("none.ico"))).shape(),
+                 Qt::PointingHandCursor);
+    }
+};
+
+QTEST_MAIN(HistoryWindowTest)
+#include "test_history_window.moc"
