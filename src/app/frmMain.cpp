@@ -7,6 +7,8 @@
 #include "common/Twips.h"
 #include "edit/BorderFillPage.h"
 #include "edit/EditCanvas.h"
+#include "edit/FreehandPage.h"
+#include "edit/LightingPage.h"
 #include "edit/TextPage.h"
 #include "encode/CompressionPage.h"
 #include "encode/Saving.h"
@@ -72,13 +74,15 @@ void frmMain::buildControls()
     // Five captions in the width beside the canvas.
     m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 5px; }"));
     m_tabs->addTab(buildSavePage(), QStringLiteral("画像の確認・保存"));
-    m_tabs->addTab(buildToolPage(nullptr, QStringLiteral("lblHelp1"), QString()), QStringLiteral("色調補正"));
+    m_tabs->addTab(buildToolPage(new LightingPage(*m_context, client), QStringLiteral("lblHelp1"), QString()),
+                   QStringLiteral("色調補正"));
     m_fill = new BorderFillPage(*m_context, client);
     m_tabs->addTab(buildToolPage(m_fill, QStringLiteral("lblHelp2"),
                                  QStringLiteral("画像の上下左右を任意の幅で塗りつぶすことが出来ます。\n"
                                                 "色の取得をONにして画像の任意の箇所をクリックすると画像の色を取得できます。")),
                    QStringLiteral("塗りつぶし"));
-    m_tabs->addTab(buildToolPage(nullptr, QStringLiteral("lblHelp3"),
+    m_draw = new FreehandPage(*m_context, client);
+    m_tabs->addTab(buildToolPage(m_draw, QStringLiteral("lblHelp3"),
                                  QStringLiteral("画像にマウスで絵を描くことが出来ます。\n"
                                                 "画像から色を取得したい場合は塗りつぶしタブで色を取得してから絵を描いてください。")),
                    QStringLiteral("絵を描く"));
@@ -88,7 +92,7 @@ void frmMain::buildControls()
                                                 "日本語と英数字・記号は混合できません。フォント・位置等を決め決定をクリックすると実際に画像に文字列が描写されます。")),
                    QStringLiteral("文字を描く"));
     columns->addWidget(m_tabs, 1);
-    m_router = std::make_unique<CanvasRouter>(m_fill->picker(), m_stroke);
+    m_router = std::make_unique<CanvasRouter>(m_fill->picker(), m_draw->stroke());
     root->addLayout(columns, 1);
     root->addLayout(buildBottomRow());
     setCentralWidget(client);

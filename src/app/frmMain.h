@@ -11,6 +11,8 @@
 #include <memory>
 
 class BorderFillPage;
+class FreehandPage;
+class LightingPage;
 class TextPage;
 class CompressionPage;
 class Dialogs;
@@ -78,7 +80,6 @@ private:
     EditImages m_images;
     ToolColours m_colours;
     std::unique_ptr<ToolContext> m_context;
-    NoStrokeTool m_stroke;
     std::unique_ptr<CanvasRouter> m_router;
     MainMenus m_menus;
 
@@ -88,6 +89,7 @@ private:
     CompressionPage* m_compression = nullptr;
     BorderFillPage* m_fill = nullptr;
     TextPage* m_text = nullptr;
+    FreehandPage* m_draw = nullptr;
     QPushButton* m_undo = nullptr;
     QPushButton* m_openHistory = nullptr;
     QPushButton* m_closeHistory = nullptr;

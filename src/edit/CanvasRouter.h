@@ -55,20 +55,3 @@ private:
     PickTool& m_pick;
     StrokeTool& m_stroke;
 };
-
-// Stand-ins until the picking and drawing tools are on their tabs.
-class NoPickTool final : public PickTool
-{
-public:
-    bool isOn() const override { return false; }
-    void switchOff() override {}
-    void commit(const QPoint&) override {}
-    void follow(const QPoint&) override {}
-};
-
-class NoStrokeTool final : public StrokeTool
-{
-public:
-    void start(const QPoint&) override {}
-    void extend(const QPoint&) override {}
-};

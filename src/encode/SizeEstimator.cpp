@@ -33,7 +33,7 @@ std::optional<qint64> SizeEstimator::EstimatePngSize(const QImage& canvas, int p
 std::optional<qint64> SizeEstimator::writeAndMeasure(const QString& path,
                                                      const std::optional<QByteArray>& bytes)
 {
-    if (path.isEmpty() || !bytes || !mdlSavedll::writeFile(path, *bytes)) {
+    if (path.isEmpty() || !bytes || !mdlSavedll::writeWorkFile(path, *bytes)) {
         return std::nullopt;
     }
     const QFileInfo written(path);

@@ -5,7 +5,9 @@
 #include "encode/PngWriter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
+#include <cstdio>
 
 namespace mdlSavedll {
 namespace {
@@ -50,6 +52,23 @@ bool writeFile(const QString& path, const QByteArray& bytes, QString* error)
                      .arg(QDir::toNativeSeparators(path), file.errorString());
     }
     return written;
+}
+
+bool writeWorkFile(const QString& path, const QByteArray& bytes)
+{
+    const QString part = path + QStringLiteral(".part");
+    QFile file(part);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        file.remove();
+        return false;
+    }
+    file.close();
+    // rename(2) replaces the old file in one step.
+    if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(part);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace mdlSavedll

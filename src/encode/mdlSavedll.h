@@ -29,4 +29,9 @@ QImage decodePng(const QByteArray& bytes);
 // given, the reason in the user's language.
 bool writeFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
+// Writes a work file: the bytes go to a new file that is then renamed over the old
+// one, so a reader sees the old or the new file whole, never a part. Not flushed
+// to the disk: a work file is rewritten by the next estimate anyway.
+bool writeWorkFile(const QString& path, const QByteArray& bytes);
+
 }  // namespace mdlSavedll

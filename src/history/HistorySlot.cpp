@@ -49,7 +49,13 @@ void SlotThumbnail::mouseMoveEvent(QMouseEvent*)
 HistorySlot::HistorySlot(int number, const QCursor& pointer, QWidget* parent) : QFrame(parent)
 {
     setObjectName(QStringLiteral("pic%1").arg(number));
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // A plain square a shade darker than the window: empty places stay visible and
+    // a thumbnail narrower than its frame sits between two bars.
+    setFrameStyle(QFrame::NoFrame);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, colours.color(QPalette::Window).darker(112));
+    setPalette(colours);
     setGeometry(historygeometry::frameRect(number - 1));
     // The frame's margin is no place to snap the window from.
     setAttribute(Qt::WA_NoMousePropagation);

@@ -196,7 +196,11 @@ private slots:
         Edit edit;
         BorderFillPage page(edit.context);
         find<QScrollBar>(page, u"HScroll3")->setValue(200);
-        NoStrokeTool stroke;
+        struct : StrokeTool
+        {
+            void start(const QPoint&) override {}
+            void extend(const QPoint&) override {}
+        } stroke;
         CanvasRouter router(page.picker(), stroke);
         find<QPushButton>(page, u"cmdGetcolor1")->click();
         QVERIFY(page.picker().isOn());
