@@ -1,5 +1,6 @@
 #include "edit/BorderFill.h"
 #include "edit/BorderFillPage.h"
+#include "support/NullTools.h"
 #include "edit/CanvasRouter.h"
 #include "edit/EditImages.h"
 #include "edit/ToolColours.h"
@@ -196,11 +197,7 @@ private slots:
         Edit edit;
         BorderFillPage page(edit.context);
         find<QScrollBar>(page, u"HScroll3")->setValue(200);
-        struct : StrokeTool
-        {
-            void start(const QPoint&) override {}
-            void extend(const QPoint&) override {}
-        } stroke;
+        NoStrokeTool stroke;
         CanvasRouter router(page.picker(), stroke);
         find<QPushButton>(page, u"cmdGetcolor1")->click();
         QVERIFY(page.picker().isOn());

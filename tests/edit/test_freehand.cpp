@@ -1,3 +1,4 @@
+#include "support/NullTools.h"
 #include "edit/CanvasRouter.h"
 #include "edit/EditImages.h"
 #include "edit/FreehandPage.h"
