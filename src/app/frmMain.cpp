@@ -53,6 +53,7 @@ frmMain::frmMain(const PhoneModel& phone, Dialogs& dialogs, const QString& workF
     buildControls();
     wireMenus();
     m_history = new frmPicFiles(this);
+    m_history->setCanvasSizeSource([this] { return m_canvas->size(); });
     connect(m_history, &frmPicFiles::closedByUser, this, [this] { setHistoryShown(false); });
 }
 

@@ -54,7 +54,7 @@ frmRealtime::frmRealtime(QSize canvasSize, QWidget* mainWindow)
     connect(m_once, &QPushButton::clicked, this, &frmRealtime::ZoomOnce);
     connect(m_twice, &QPushButton::clicked, this, &frmRealtime::ZoomTwice);
     if (mainWindow) {
-        move(mainWindow->window()->pos());
+        move(mainWindow->pos());
     }
 }
 
