@@ -6,7 +6,7 @@
 //                        baseline libjpeg encode with the standard tables;
 //   png/standard|fast|small  mdlSavedll::encodePng against libpng's default (adaptive)
 //                        filtering at the same zlib level;
-//   write/jpeg, write/png    encode plus mdlSavedll::writeFile into a temporary folder
+//   write/jpeg, write/png    encode plus mdlSavedll::writeWorkFile (as the estimate does)
 //                        against the same encode in memory.
 // A summary with the goals follows the table. Nothing is asserted; the goals are only
 // reported.
@@ -307,7 +307,7 @@ void registerPairs(const Picture& picture, const QString& folder,
         "write/jpeg/" + picture.name,
         [&image, jpegPath] {
             const auto bytes = mdlSavedll::encodeJpeg(image, 80, false);
-            return bytes && mdlSavedll::writeFile(jpegPath, *bytes) ? sizeOf(bytes) : 0;
+            return bytes && mdlSavedll::writeWorkFile(jpegPath, *bytes) ? sizeOf(bytes) : 0;
         },
         [&image] { return sizeOf(mdlSavedll::encodeJpeg(image, 80, false)); }, kWriteTimeGoal,
         true);
@@ -316,7 +316,7 @@ void registerPairs(const Picture& picture, const QString& folder,
         "write/png/" + picture.name,
         [&image, pngPath] {
             const auto bytes = mdlSavedll::encodePng(image, PngChoice::Standard);
-            return bytes && mdlSavedll::writeFile(pngPath, *bytes) ? sizeOf(bytes) : 0;
+            return bytes && mdlSavedll::writeWorkFile(pngPath, *bytes) ? sizeOf(bytes) : 0;
         },
         [&image] { return sizeOf(mdlSavedll::encodePng(image, PngChoice::Standard)); },
         kWriteTimeGoal, true);
