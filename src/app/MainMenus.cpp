@@ -20,7 +20,8 @@ MainMenus MainMenus::build(QMenuBar* bar)
     MainMenus menus;
     QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    menus.saveAs = addItem(file, QStringLiteral("BMPで画像を保存(&A)..."), QStringLiteral("mnuSaveAs"));
+    menus.saveAs =
+        addItem(file, QStringLiteral("BMPで画像を保存(&A)..."), QStringLiteral("mnuSaveAs"));
     file->addSeparator();
     menus.exit = addItem(file, QStringLiteral("終了(&X)"), QStringLiteral("mnuExit"));
 
@@ -33,10 +34,14 @@ MainMenus MainMenus::build(QMenuBar* bar)
     help->setObjectName(QStringLiteral("mnuHelp"));
     menus.contents = addItem(help, QStringLiteral("目次(&C)..."), QStringLiteral("mnuContents"));
     help->addSeparator();
-    menus.site = addItem(help, QStringLiteral("Sorakado 公式サイト(&H)..."), QStringLiteral("mnuSite"));
-    menus.upload = addItem(help, QStringLiteral("画像アップロード ページ(&U)..."), QStringLiteral("mnuUpload"));
-    menus.board = addItem(help, QStringLiteral("Sorakado サポートBBS(&B)..."), QStringLiteral("mnuBoard"));
+    menus.site =
+        addItem(help, QStringLiteral("Sorakado 公式サイト(&H)..."), QStringLiteral("mnuSite"));
+    menus.upload = addItem(help, QStringLiteral("画像アップロード ページ(&U)..."),
+                           QStringLiteral("mnuUpload"));
+    menus.board =
+        addItem(help, QStringLiteral("Sorakado サポートBBS(&B)..."), QStringLiteral("mnuBoard"));
     help->addSeparator();
-    menus.about = addItem(help, QStringLiteral("バージョン情報(&A)..."), QStringLiteral("mnuAbout"));
+    menus.about =
+        addItem(help, QStringLiteral("バージョン情報(&A)..."), QStringLiteral("mnuAbout"));
     return menus;
 }

@@ -31,7 +31,8 @@ ModelPanel::ModelPanel(const PhoneModel& phone, QWidget* parent) : QWidget(paren
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setVerticalSpacing(2);
-    addRow(grid, 0, QStringLiteral("キャリア"), QStringLiteral("lblCarrier"), phone.carrierName, this);
+    addRow(grid, 0, QStringLiteral("キャリア"), QStringLiteral("lblCarrier"), phone.carrierName,
+           this);
     addRow(grid, 1, QStringLiteral("機種名"), QStringLiteral("lblModel"), phone.modelName, this);
     addRow(grid, 2, QStringLiteral("縦サイズ"), QStringLiteral("lblHeight"), phone.height, this);
     addRow(grid, 3, QStringLiteral("横サイズ"), QStringLiteral("lblWidth"), phone.width, this);

@@ -1,11 +1,11 @@
 #include "app/ProgramFlow.h"
 
 #include "app/frmMain.h"
-#include "capture/mdlCut.h"
-#include "history/frmPicFiles.h"
 #include "capture/LiveCapture.h"
 #include "capture/frmZoom.h"
+#include "capture/mdlCut.h"
 #include "catalogue/frmSize.h"
+#include "history/frmPicFiles.h"
 
 ProgramFlow::ProgramFlow(SettingsFile& settings, Dialogs& dialogs, LiveCapture& liveCapture,
                          QString programFolder, QString workFolder)

@@ -75,23 +75,31 @@ void frmMain::buildControls()
     // Five captions in the width beside the canvas.
     m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 5px; }"));
     m_tabs->addTab(buildSavePage(), QStringLiteral("画像の確認・保存"));
-    m_tabs->addTab(buildToolPage(new LightingPage(*m_context, client), QStringLiteral("lblHelp1"), QString()),
-                   QStringLiteral("色調補正"));
+    m_tabs->addTab(
+        buildToolPage(new LightingPage(*m_context, client), QStringLiteral("lblHelp1"), QString()),
+        QStringLiteral("色調補正"));
     m_fill = new BorderFillPage(*m_context, client);
-    m_tabs->addTab(buildToolPage(m_fill, QStringLiteral("lblHelp2"),
-                                 QStringLiteral("画像の上下左右を任意の幅で塗りつぶすことが出来ます。\n"
-                                                "色の取得をONにして画像の任意の箇所をクリックすると画像の色を取得できます。")),
-                   QStringLiteral("塗りつぶし"));
+    m_tabs->addTab(
+        buildToolPage(
+            m_fill, QStringLiteral("lblHelp2"),
+            QStringLiteral(
+                "画像の上下左右を任意の幅で塗りつぶすことが出来ます。\n"
+                "色の取得をONにして画像の任意の箇所をクリックすると画像の色を取得できます。")),
+        QStringLiteral("塗りつぶし"));
     m_draw = new FreehandPage(*m_context, client);
     m_tabs->addTab(buildToolPage(m_draw, QStringLiteral("lblHelp3"),
                                  QStringLiteral("画像にマウスで絵を描くことが出来ます。\n"
-                                                "画像から色を取得したい場合は塗りつぶしタブで色を取得してから絵を描いてください。")),
+                                                "画像から色を取得したい場合は塗りつぶしタブで色を取"
+                                                "得してから絵を描いてください。")),
                    QStringLiteral("絵を描く"));
     m_text = new TextPage(*m_context, client);
-    m_tabs->addTab(buildToolPage(m_text, QStringLiteral("lblHelp4"),
-                                 QStringLiteral("画像に文字を描くことが出来ます。文字列を入力する前に必ず入力する文字列に適した言語を選択してください。\n"
-                                                "日本語と英数字・記号は混合できません。フォント・位置等を決め決定をクリックすると実際に画像に文字列が描写されます。")),
-                   QStringLiteral("文字を描く"));
+    m_tabs->addTab(
+        buildToolPage(m_text, QStringLiteral("lblHelp4"),
+                      QStringLiteral("画像に文字を描くことが出来ます。文字列を入力する前に必ず入力"
+                                     "する文字列に適した言語を選択してください。\n"
+                                     "日本語と英数字・記号は混合できません。フォント・位置等を決め"
+                                     "決定をクリックすると実際に画像に文字列が描写されます。")),
+        QStringLiteral("文字を描く"));
     columns->addWidget(m_tabs, 1);
     m_router = std::make_unique<CanvasRouter>(m_fill->picker(), m_draw->stroke());
     root->addLayout(columns, 1);
@@ -118,8 +126,9 @@ QWidget* frmMain::buildCanvasColumn()
     m_undo = makePictureButton(QStringLiteral("cmdUndo"), QStringLiteral(" 1つ前の状態に戻す"),
                                QStringLiteral("undo"), column);
     m_undo->setEnabled(false);
-    QPushButton* format = makePictureButton(QStringLiteral("cmdFormat"), QStringLiteral(" 取り込んだ状態に戻す"),
-                                            QStringLiteral("restore"), column);
+    QPushButton* format =
+        makePictureButton(QStringLiteral("cmdFormat"), QStringLiteral(" 取り込んだ状態に戻す"),
+                          QStringLiteral("restore"), column);
     layout->addWidget(m_undo);
     layout->addWidget(format);
     connect(m_undo, &QPushButton::clicked, this, &frmMain::Undo);
@@ -138,14 +147,17 @@ QWidget* frmMain::buildSavePage()
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(new ModelPanel(m_phone, page));
-    m_compression = new CompressionPage(SizeEstimator(m_workFolder),
-                                        [this]() -> const QImage& { return m_images.canvas(); }, page);
+    m_compression = new CompressionPage(
+        SizeEstimator(m_workFolder), [this]() -> const QImage& { return m_images.canvas(); }, page);
     m_compression->setSizeLimit(m_phone.sizeLimitKB);
     layout->addWidget(m_compression, 1);
-    layout->addWidget(helpLabel(QStringLiteral("lblHelp0"),
-                                QStringLiteral("必要に応じて色調補正等を行い、JPEG及びPNGで保存してください。保存する際はファイルサイズにご注意ください。\n"
-                                               "保存後、画像をアップロードをクリックすると画像アップロードサイトが開きます。"),
-                                page));
+    layout->addWidget(helpLabel(
+        QStringLiteral("lblHelp0"),
+        QStringLiteral(
+            "必要に応じて色調補正等を行い、JPEG及びPNGで保存してください。保存する際はファイルサイ"
+            "ズにご注意ください。\n"
+            "保存後、画像をアップロードをクリックすると画像アップロードサイトが開きます。"),
+        page));
     connect(m_compression, &CompressionPage::saveJpegRequested, this, &frmMain::saveJpeg);
     connect(m_compression, &CompressionPage::savePngRequested, this, &frmMain::savePng);
     return page;
@@ -166,10 +178,11 @@ QWidget* frmMain::buildToolPage(QWidget* tool, const QString& helpName, const QS
 QLayout* frmMain::buildBottomRow()
 {
     auto* row = new QHBoxLayout;
-    QPushButton* again = makePictureButton(QStringLiteral("Command3"), QStringLiteral(" 再度取り込み"),
-                                           QStringLiteral("again"), this);
-    QPushButton* upload = makePictureButton(QStringLiteral("Command4"), QStringLiteral(" 画像をアップロード"),
-                                            QStringLiteral("upload"), this);
+    QPushButton* again = makePictureButton(
+        QStringLiteral("Command3"), QStringLiteral(" 再度取り込み"), QStringLiteral("again"), this);
+    QPushButton* upload =
+        makePictureButton(QStringLiteral("Command4"), QStringLiteral(" 画像をアップロード"),
+                          QStringLiteral("upload"), this);
     QPushButton* end = makePictureButton(QStringLiteral("cmdEnd"), QStringLiteral(" 終了"),
                                          QStringLiteral("end"), this);
     m_openHistory = makePictureButton(QStringLiteral("cmdOpenWindow"), QString(),
@@ -187,7 +200,8 @@ QLayout* frmMain::buildBottomRow()
     row->addWidget(m_openHistory);
     row->addWidget(m_closeHistory);
     connect(again, &QPushButton::clicked, this, &frmMain::captureAgainRequested);
-    connect(upload, &QPushButton::clicked, this, [] { weblinks::openAddress(weblinks::kUploadPage); });
+    connect(upload, &QPushButton::clicked, this,
+            [] { weblinks::openAddress(weblinks::kUploadPage); });
     connect(end, &QPushButton::clicked, this, &frmMain::endRequested);
     connect(m_openHistory, &QPushButton::clicked, this, [this] { setHistoryShown(true); });
     connect(m_closeHistory, &QPushButton::clicked, this, [this] { setHistoryShown(false); });
@@ -200,9 +214,12 @@ void frmMain::wireMenus()
     connect(m_menus.exit, &QAction::triggered, this, &frmMain::endRequested);
     connect(m_menus.front, &QAction::triggered, this, &frmMain::setAlwaysOnTop);
     connect(m_menus.contents, &QAction::triggered, this, [] { weblinks::openHelp(); });
-    connect(m_menus.site, &QAction::triggered, this, [] { weblinks::openAddress(weblinks::kOfficialSite); });
-    connect(m_menus.upload, &QAction::triggered, this, [] { weblinks::openAddress(weblinks::kUploadPage); });
-    connect(m_menus.board, &QAction::triggered, this, [] { weblinks::openAddress(weblinks::kSupportBoard); });
+    connect(m_menus.site, &QAction::triggered, this,
+            [] { weblinks::openAddress(weblinks::kOfficialSite); });
+    connect(m_menus.upload, &QAction::triggered, this,
+            [] { weblinks::openAddress(weblinks::kUploadPage); });
+    connect(m_menus.board, &QAction::triggered, this,
+            [] { weblinks::openAddress(weblinks::kSupportBoard); });
     connect(m_menus.about, &QAction::triggered, this, &frmMain::showAbout);
 }
 
@@ -292,7 +309,8 @@ void frmMain::showAbout()
 
 void frmMain::saveJpeg()
 {
-    const QString path = saving::SaveJpeg(this, m_dialogs, m_images.canvas(), m_compression->settings());
+    const QString path =
+        saving::SaveJpeg(this, m_dialogs, m_images.canvas(), m_compression->settings());
     if (!path.isEmpty()) {
         m_history->AddJpegToHistory(path);
     }
@@ -300,7 +318,8 @@ void frmMain::saveJpeg()
 
 void frmMain::savePng()
 {
-    const QString path = saving::SavePng(this, m_dialogs, m_images.canvas(), m_compression->settings());
+    const QString path =
+        saving::SavePng(this, m_dialogs, m_images.canvas(), m_compression->settings());
     if (!path.isEmpty()) {
         m_history->AddPngToHistory(path);
     }

@@ -29,7 +29,8 @@ QImage HalveCanvas(const QImage& picture)
         for (int x = 0; x < half.width(); ++x) {
             const QRgb block[4] = {top[2 * x], top[2 * x + 1], bottom[2 * x], bottom[2 * x + 1]};
             auto average = [&block](int (*channel)(QRgb)) {
-                const int sum = channel(block[0]) + channel(block[1]) + channel(block[2]) + channel(block[3]);
+                const int sum =
+                    channel(block[0]) + channel(block[1]) + channel(block[2]) + channel(block[3]);
                 return static_cast<int>(numbers::roundHalfEven(sum / 4.0));
             };
             out[x] = qRgb(average(qRed), average(qGreen), average(qBlue));

@@ -10,7 +10,8 @@ namespace mdlCut {
 
 // The client picture of the snapshot, at the offsets of the window style
 // (CropRect); parts outside the snapshot come out black.
-QImage PlaceCroppedImage(const QImage& snapshot, const CaptureSize& size, const FrameOffsets& frame);
+QImage PlaceCroppedImage(const QImage& snapshot, const CaptureSize& size,
+                         const FrameOffsets& frame);
 
 // A doubled capture at the phone's real size: each 2 x 2 block becomes its average.
 QImage HalveCanvas(const QImage& picture);

@@ -13,6 +13,6 @@ struct ToolContext
     EditImages& images;
     Dialogs& dialogs;
     ToolColours& colours;
-    std::function<void()> canvasChanged;        // the canvas image changed: repaint it
-    std::function<void(bool)> setPickPointer;   // the cross pointer on the canvas, or the default
+    std::function<void()> canvasChanged;       // the canvas image changed: repaint it
+    std::function<void(bool)> setPickPointer;  // the cross pointer on the canvas, or the default
 };

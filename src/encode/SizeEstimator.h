@@ -16,7 +16,8 @@ public:
     QString pngPath() const;
 
     // The length of the work file just written, or nothing when it could not be written.
-    std::optional<qint64> EstimateJpegSize(const QImage& canvas, int quality, bool progressive) const;
+    std::optional<qint64> EstimateJpegSize(const QImage& canvas, int quality,
+                                           bool progressive) const;
     std::optional<qint64> EstimatePngSize(const QImage& canvas, int pngChoice) const;
 
 private:

@@ -58,13 +58,15 @@ bool writeWorkFile(const QString& path, const QByteArray& bytes)
 {
     const QString part = path + QStringLiteral(".part");
     QFile file(part);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size()) {
         file.remove();
         return false;
     }
     file.close();
     // rename(2) replaces the old file in one step.
-    if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) != 0) {
+    if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) !=
+        0) {
         QFile::remove(part);
         return false;
     }

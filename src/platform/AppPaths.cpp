@@ -47,10 +47,10 @@ QString userConfigFolder()
 QString workFolder()
 {
     const QString program = programFolder();
-    const QString base = isWritableFolder(program)
-                             ? program
-                             : withTrailingSlash(QStandardPaths::writableLocation(
-                                   QStandardPaths::CacheLocation));
+    const QString base =
+        isWritableFolder(program)
+            ? program
+            : withTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
     const QString folder = base + QStringLiteral("temp/");
     return QDir().mkpath(folder) ? folder : QString();
 }

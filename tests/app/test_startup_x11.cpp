@@ -1,7 +1,6 @@
 #include "app/ProgramFlow.h"
 #include "app/mdlIni.h"
 #include "capture/LiveCapture.h"
-#include "capture/frmZoom.h"
 #include "catalogue/frmSize.h"
 #include "support/CatalogueFolder.h"
 #include "support/FakeDialogs.h"
@@ -58,7 +57,8 @@ private slots:
         SettingsFile settings(folder.settingsPath());
         FakeDialogs dialogs;
         RecordingLiveCapture live;
-        ProgramFlow flow(settings, dialogs, live, folder.path(), folder.path() + QStringLiteral("temp/"));
+        ProgramFlow flow(settings, dialogs, live, folder.path(),
+                         folder.path() + QStringLiteral("temp/"));
         flow.start();
 
         frmSize& size = flow.sizeDialog();
@@ -70,27 +70,11 @@ private slots:
         QCOMPARE(undrawable(&size), QStringList());
 
         // The texts really reach the screen: the title's area is not blank.
-        const QImage shot = size.grab().toImage();
-        QLabel* title = size.findChild<QLabel*>(QStringLiteral("lblTitle"));
-        const QImage titleArea = shot.copy(title->geometry());
-        bool inked = false;
-        for (int y = 0; y < titleArea.height() && !inked; ++y) {
-            for (int x = 0; x < titleArea.width() && !inked; ++x) {
-                inked = titleArea.pixel(x, y) != titleArea.pixel(0, 0);
-            }
-        }
-        QVERIFY(inked);
-    }
-
-    void scaleDialogTextsRender()
-    {
-        SelectionState selection;
-        FakeDialogs dialogs;
-        RecordingLiveCapture live;
-        frmZoom zoom(selection, dialogs, live);
-        zoom.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&zoom));
-        QCOMPARE(undrawable(&zoom), QStringList());
+        const QImage title =
+            size.grab(size.findChild<QLabel*>(QStringLiteral("lblTitle"))->geometry()).toImage();
+        QImage blank = title.copy();
+        blank.fill(title.pixel(0, 0));
+        QVERIFY(title != blank);
     }
 };
 

@@ -40,7 +40,8 @@ private:
         settings->WriteIni(u"Size", u"Maker", u"1");
         settings->WriteIni(u"Size", u"Model", QString::number(model));
         settings->WriteIni(u"Size", u"Skip", u"1");
-        auto flow = std::make_unique<ProgramFlow>(*settings, dialogs, zoom, folder->path(), workFolder());
+        auto flow =
+            std::make_unique<ProgramFlow>(*settings, dialogs, zoom, folder->path(), workFolder());
         flow->start();
         return flow;
     }
@@ -52,27 +53,33 @@ private:
         auto connection = std::make_shared<QMetaObject::Connection>();
         *connection = connect(&zoom, &mdlZoom::loupeStarted, this, [&zoom, hole, this, connection] {
             disconnect(*connection);
-            QMetaObject::invokeMethod(this, [&zoom, hole, this] {
-                LoupeSession* session = zoom.session();
-                frmLoupe& loupe = session->loupe();
-                loupe.move(pattern->pos() + QPoint(5, 5) - loupe.loupeFrame().hole.topLeft());
-                *hole = loupe.sourceRect();
-                session->copyScreen();
-                QTest::keyClick(&loupe, Qt::Key_Return);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this,
+                [&zoom, hole, this] {
+                    LoupeSession* session = zoom.session();
+                    frmLoupe& loupe = session->loupe();
+                    loupe.move(pattern->pos() + QPoint(5, 5) - loupe.loupeFrame().hole.topLeft());
+                    *hole = loupe.sourceRect();
+                    session->copyScreen();
+                    QTest::keyClick(&loupe, Qt::Key_Return);
+                },
+                Qt::QueuedConnection);
         });
-        QTest::mouseClick(flow.zoomDialog()->findChild<QPushButton*>(QStringLiteral("cmdOk")), Qt::LeftButton);
+        QTest::mouseClick(flow.zoomDialog()->findChild<QPushButton*>(QStringLiteral("cmdOk")),
+                          Qt::LeftButton);
     }
 
 private slots:
     void init()
     {
         folder = std::make_unique<CatalogueFolder>();
-        folder->write(QStringLiteral("dll/au.csv"), "QVGA 240x320,320,240,102400\r\nサブ液晶 96x72,96,72,10240\r\n");
+        folder->write(QStringLiteral("dll/au.csv"),
+                      "QVGA 240x320,320,240,102400\r\nサブ液晶 96x72,96,72,10240\r\n");
         QDir().mkpath(workFolder());
         settings = std::make_unique<SettingsFile>(folder->settingsPath());
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        pattern = std::make_unique<PatternWindow>(QRect(screen.topLeft() + QPoint(300, 10), QSize(400, 500)));
+        pattern = std::make_unique<PatternWindow>(
+            QRect(screen.topLeft() + QPoint(300, 10), QSize(400, 500)));
         pattern->show();
         QVERIFY(QTest::qWaitForWindowExposed(pattern.get()));
     }
@@ -88,7 +95,8 @@ private slots:
         frmMain* main = flow->mainWindow();
         QVERIFY(main && main->isVisible());
         QVERIFY(!flow->zoomDialog()->isVisible());
-        const QImage expected = expectedPreview(hole.translated(-pattern->pos()), 1.0, QSize(240, 320));
+        const QImage expected =
+            expectedPreview(hole.translated(-pattern->pos()), 1.0, QSize(240, 320));
         QCOMPARE(main->images().canvas(), expected);
         QCOMPARE(main->images().picCaptured(), expected);
         QVERIFY(QTest::qWaitForWindowExposed(&main->history()));
@@ -100,7 +108,8 @@ private slots:
         QVERIFY(QFile::exists(workFolder() + QStringLiteral("temp.png")));
         dialogs.savePaths = {folder->path() + QStringLiteral("mine.jpg")};
         main->findChild<QPushButton*>(QStringLiteral("cmdJpeg"))->click();
-        QCOMPARE(folder->read(QStringLiteral("mine.jpg")), folder->read(QStringLiteral("temp/temp.jpg")));
+        QCOMPARE(folder->read(QStringLiteral("mine.jpg")),
+                 folder->read(QStringLiteral("temp/temp.jpg")));
 
         // Capture again: the scale dialog returns; the next capture opens a fresh main window.
         QComboBox* presets = main->findChild<QComboBox*>(QStringLiteral("cmbJpeg"));
@@ -111,8 +120,9 @@ private slots:
         QVERIFY(flow->zoomDialog()->isVisible());
         captureOverPattern(*flow, zoom, &hole);
         QVERIFY(flow->mainWindow());
-        QCOMPARE(flow->mainWindow()->findChild<QComboBox*>(QStringLiteral("cmbJpeg"))->currentText(),
-                 QStringLiteral("標準"));
+        QCOMPARE(
+            flow->mainWindow()->findChild<QComboBox*>(QStringLiteral("cmbJpeg"))->currentText(),
+            QStringLiteral("標準"));
         QCOMPARE(flow->mainWindow()->findChild<QComboBox*>(QStringLiteral("cmbPng"))->currentText(),
                  QStringLiteral("標準"));
     }
@@ -125,7 +135,8 @@ private slots:
         captureOverPattern(*flow, zoom, &hole);
         QVERIFY(flow->mainWindow());
         QCOMPARE(hole.size(), QSize(144, 192));
-        const QImage working = expectedPreview(hole.translated(-pattern->pos()), 1.0, QSize(144, 192));
+        const QImage working =
+            expectedPreview(hole.translated(-pattern->pos()), 1.0, QSize(144, 192));
         const QImage canvas = flow->mainWindow()->images().canvas();
         QCOMPARE(canvas.size(), QSize(72, 96));
         QCOMPARE(canvas, mdlCut::HalveCanvas(working));

@@ -36,11 +36,15 @@ private slots:
         QCOMPARE(xp.cropTop, 430);
 
         const LoupeFrame loupe = loupegeometry::loupeFrame(work, CaptureScale{}, FrameOffsets{});
-        QCOMPARE(loupegeometry::loupeTwips(work, CaptureScale{}, FrameOffsets{}), QSize(3750, 5250));
+        QCOMPARE(loupegeometry::loupeTwips(work, CaptureScale{}, FrameOffsets{}),
+                 QSize(3750, 5250));
         QCOMPARE(loupe.hole, QRect(5, 25, 240, 320));
-        QCOMPARE(loupegeometry::loupeTwips(work, CaptureScale{}, FrameOffsets::forStyle(1)).height(), 5360);
-        QCOMPARE(loupegeometry::loupeFrame(work, CaptureScale{}, FrameOffsets::forStyle(1)).hole.size(),
-                 QSize(240, 320));
+        QCOMPARE(
+            loupegeometry::loupeTwips(work, CaptureScale{}, FrameOffsets::forStyle(1)).height(),
+            5360);
+        QCOMPARE(
+            loupegeometry::loupeFrame(work, CaptureScale{}, FrameOffsets::forStyle(1)).hole.size(),
+            QSize(240, 320));
         QCOMPARE(loupegeometry::previewTwips(work, FrameOffsets{}), QSize(3690, 5180));
         QCOMPARE(loupegeometry::previewTwips(work, FrameOffsets::forStyle(1)).height(), 5280);
     }
@@ -57,7 +61,8 @@ private slots:
         const CaptureSize work{false, 320, 240};
         const FrameOffsets frame = FrameOffsets::forStyle(style);
         const QImage client = numbered(240, 320);
-        const QImage snapshot = composePreviewSnapshot(client, work, frame, QStringLiteral("プレビュー"));
+        const QImage snapshot =
+            composePreviewSnapshot(client, work, frame, QStringLiteral("プレビュー"));
         QCOMPARE(mdlCut::cutPicture(snapshot, work, frame), client);
     }
 

@@ -30,14 +30,10 @@ private:
     std::unique_ptr<RecordingLiveCapture> live;
     std::unique_ptr<frmZoom> zoom;
 
-    template <typename T>
+    template <typename T = QWidget>
     T* control(const char* name)
     {
-        T* widget = zoom->findChild<T*>(QString::fromLatin1(name));
-        if (!widget) {
-            qFatal("missing control %s", name);
-        }
-        return widget;
+        return zoom->findChild<T*>(QString::fromLatin1(name));
     }
     QScrollBar* shrink() { return control<QScrollBar>("HScroll1"); }
     QScrollBar* enlarge() { return control<QScrollBar>("HScroll2"); }
@@ -59,69 +55,39 @@ private slots:
         zoom->show();
     }
 
-    void opensOnTheShrinkSide()
+    void opensOnTheShrinkSideWithShortestDecimals()
     {
         QVERIFY(control<QCheckBox>("Check1")->isChecked());
         QVERIFY(control<QRadioButton>("Option1_0")->isChecked());
         QVERIFY(shrink()->isEnabled());
         QVERIFY(!enlarge()->isEnabled());
         QVERIFY(!control<QLabel>("lblEnlarge")->isEnabled());
-        QVERIFY(!control<QLabel>("lblEnlargeUnit")->isEnabled());
-        QCOMPARE(text("lblShrink"), QStringLiteral("1"));
         QCOMPARE(text("lblEnlarge"), QStringLiteral("1"));
-        QVERIFY(text("lblHelp").startsWith(QStringLiteral("OKをクリックした後でも")));
-        QCOMPARE(shrink()->minimum(), 100);
-        QCOMPARE(shrink()->maximum(), 1000);
         QCOMPARE(enlarge()->maximum(), 200);
-        QCOMPARE(shrink()->singleStep(), 1);
-        QCOMPARE(shrink()->pageStep(), 10);
-    }
-
-    void sliderNumbersAreShortestDecimals()
-    {
         for (auto [value, shown] : {std::pair{102, "1.02"}, std::pair{150, "1.5"},
                                     std::pair{1000, "10"}, std::pair{100, "1"}}) {
             shrink()->setValue(value);
             QCOMPARE(text("lblShrink"), QString::fromLatin1(shown));
         }
         QTest::keyClick(shrink(), Qt::Key_Right);
-        QCOMPARE(shrink()->value(), 101);
         QCOMPARE(text("lblShrink"), QStringLiteral("1.01"));
     }
 
-    void changesEndARunningCaptureAndRestoreTheDefaultHelp()
-    {
-        chooseModel("320", "240");
-        pressOk();
-        QVERIFY(!selection.stopLoupe);
-        QVERIFY(text("lblHelp").startsWith(QStringLiteral("ルーペウィンドウを")));
-        shrink()->setValue(110);
-        QVERIFY(selection.stopLoupe);
-        QVERIFY(text("lblHelp").startsWith(QStringLiteral("OKをクリックした後でも")));
-    }
-
-    void enlargeModeResetsTheShrinkSide()
+    void optionsAndTheCheckBoxResetTheFactors()
     {
         shrink()->setValue(150);
         control<QRadioButton>("Option1_1")->click();
-        QCOMPARE(shrink()->value(), 100);
         QCOMPARE(text("lblShrink"), QStringLiteral("1"));
         QVERIFY(!shrink()->isEnabled());
-        QVERIFY(!control<QLabel>("lblShrinkUnit")->isEnabled());
         QVERIFY(enlarge()->isEnabled());
         enlarge()->setValue(130);
         control<QRadioButton>("Option1_0")->click();
         QCOMPARE(enlarge()->value(), 100);
-        QVERIFY(!enlarge()->isEnabled());
-        QVERIFY(shrink()->isEnabled());
-    }
 
-    void scalingOffResetsBothAndOnSelectsShrink()
-    {
         control<QRadioButton>("Option1_1")->click();
         enlarge()->setValue(150);
         selection.stopLoupe = false;
-        control<QCheckBox>("Check1")->click();
+        control<QCheckBox>("Check1")->click();  // scaling off
         QVERIFY(selection.stopLoupe);
         QCOMPARE(enlarge()->value(), 100);
         QCOMPARE(shrink()->value(), 100);
@@ -147,8 +113,6 @@ private slots:
         const RecordingLiveCapture::Request request = live->requests().first();
         QCOMPARE(request.size, (CaptureSize{true, 192, 144}));
         QCOMPARE(request.scale.shrinkValue, 150);
-        QCOMPARE(request.scale.enlargeValue, 100);
-        QCOMPARE(selection.capture, (CaptureSize{true, 192, 144}));
     }
 
     void confirmRefusesWhatCannotBeCaptured()
@@ -166,13 +130,6 @@ private slots:
         QCOMPARE(dialogs.messages, QStringList{kUnusable});
         QVERIFY(live->requests().isEmpty());
         QVERIFY(selection.stopLoupe);  // left as it was
-
-        // With no model any more, the size held from before is checked again.
-        dialogs.messages.clear();
-        chooseModel("", "");
-        pressOk();
-        QCOMPARE(dialogs.messages, (QStringList{kNoModel, kUnusable}));
-        QCOMPARE(selection.capture, (CaptureSize{false, 120, 200}));
     }
 
     void backEndAndCloseAreHandedOn()
@@ -194,6 +151,7 @@ private slots:
         chooseModel("320", "240");
         shrink()->setValue(120);
         pressOk();
+        QVERIFY(text("lblHelp").startsWith(QStringLiteral("ルーペウィンドウを")));
         zoom->hide();
         selection.stopLoupe = true;
         zoom->captureAgain();
@@ -207,15 +165,10 @@ private slots:
     void keyboardOrder()
     {
         control<QRadioButton>("Option1_1")->click();  // every control enabled
-        const QStringList expected{QStringLiteral("Check1"),   QStringLiteral("Option1_0"),
-                                   QStringLiteral("HScroll1"), QStringLiteral("Option1_1"),
-                                   QStringLiteral("HScroll2"), QStringLiteral("cmdOk"),
-                                   QStringLiteral("cmdBack"),  QStringLiteral("cmdEnd")};
         control<QWidget>("HScroll1")->setEnabled(true);
+        const QStringList expected{u"Check1"_qs,   u"Option1_0"_qs, u"HScroll1"_qs, u"Option1_1"_qs,
+                                   u"HScroll2"_qs, u"cmdOk"_qs,     u"cmdBack"_qs,  u"cmdEnd"_qs};
         QCOMPARE(tabOrder(control<QWidget>("Check1"), 8), expected);
-        QCOMPARE(control<QPushButton>("cmdOk")->text(), QStringLiteral(" 決定"));
-        QCOMPARE(control<QPushButton>("cmdBack")->text(), QStringLiteral(" 戻る"));
-        QCOMPARE(control<QPushButton>("cmdEnd")->text(), QStringLiteral(" 終了"));
     }
 };
 

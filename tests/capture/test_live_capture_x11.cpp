@@ -16,7 +16,6 @@
 #include <QTest>
 #include <memory>
 
-
 class TestLiveCaptureX11 : public QObject
 {
     Q_OBJECT

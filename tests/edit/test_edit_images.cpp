@@ -1,3 +1,4 @@
+#include "edit/CanvasRouter.h"
 #include "edit/EditCanvas.h"
 #include "edit/EditImages.h"
 
@@ -18,6 +19,27 @@ void paintPixel(EditImages& images, QRgb colour)
 {
     images.canvas().setPixel(1, 1, colour);
 }
+
+// Records what the router hands to the tools.
+class Recorder final : public PickTool, public StrokeTool
+{
+public:
+    bool picking = false;
+    QStringList calls;
+
+    bool isOn() const override { return picking; }
+    void switchOff() override { picking = false; }
+    void commit(const QPoint& at) override { record(u"commit", at); }
+    void follow(const QPoint& at) override { record(u"follow", at); }
+    void start(const QPoint& at) override { record(u"start", at); }
+    void extend(const QPoint& at) override { record(u"extend", at); }
+
+private:
+    void record(QStringView what, const QPoint& at)
+    {
+        calls << QStringLiteral("%1 %2,%3").arg(what).arg(at.x()).arg(at.y());
+    }
+};
 
 }  // namespace
 
@@ -42,10 +64,11 @@ private slots:
         QCOMPARE(images.canvas().format(), QImage::Format_RGB32);
     }
 
-    void undoRestoresTheLatestSnapshot()
+    void undoRestoresTheLatestSnapshotAndRestoreTheCapture()
     {
         EditImages images;
-        images.setCaptured(filled(0xff000000));
+        const QImage captured = filled(0xff000000);
+        images.setCaptured(captured);
         paintPixel(images, 0xff111111);
         images.Undo();  // no snapshot yet: the canvas stays as it is
         QCOMPARE(images.canvas().pixel(1, 1), 0xff111111u);
@@ -58,16 +81,8 @@ private slots:
         images.Undo();
         QCOMPARE(images.canvas(), second);
         QVERIFY(!images.undoAvailable());
-    }
 
-    void restoreGivesTheCapturedImage()
-    {
-        EditImages images;
-        const QImage captured = filled(0xff405060);
-        images.setCaptured(captured);
-        paintPixel(images, 0xffffffff);
         images.TakeUndoSnapshot();
-        paintPixel(images, 0xff000000);
         images.RestoreCaptured();
         QCOMPARE(images.canvas(), captured);
         QCOMPARE(images.picUndo(), captured);
@@ -110,6 +125,30 @@ private slots:
         QVERIFY(!moved.isEmpty());
         QCOMPARE(moved.last().at(0).value<Qt::MouseButtons>(), Qt::NoButton);
         QCOMPARE(moved.last().at(1).toPoint(), QPoint(1, 0));
+    }
+
+    void drawingTakesExactlyTheLeftButtonOnItsTab()
+    {
+        Recorder tools;
+        CanvasRouter router(tools, tools);
+        router.pressed(2, Qt::LeftButton, {1, 1});
+        router.moved(3, Qt::NoButton, {2, 2});
+        QVERIFY(tools.calls.isEmpty());
+        router.pressed(3, Qt::LeftButton, {4, 5});
+        router.moved(3, Qt::LeftButton, {6, 7});
+        QCOMPARE(tools.calls, (QStringList{u"start 4,5"_qs, u"extend 6,7"_qs}));
+    }
+
+    void pickingServesAnyButtonFirst()
+    {
+        Recorder tools;
+        tools.picking = true;
+        CanvasRouter router(tools, tools);
+        router.pressed(2, Qt::MiddleButton, {1, 2});
+        router.moved(2, Qt::NoButton, {3, 4});
+        router.pressed(3, Qt::LeftButton, {5, 6});
+        QCOMPARE(tools.calls, (QStringList{u"commit 1,2"_qs, u"follow 3,4"_qs, u"commit 5,6"_qs,
+                                           u"start 5,6"_qs}));
     }
 };
 

@@ -100,11 +100,10 @@ private slots:
         QFETCH(int, brightness);
         QFETCH(int, contrast);
         QFETCH(int, channel);
-        QFETCH(int, expected);
-        PixelBuffer buffer{1, 1, {qRgb(channel, channel, channel)}};
+        PixelBuffer buffer{1, 1, {qRgb(channel, 0, 0)}};
         AdjustBrightness(buffer, brightness);
         AdjustContrast(buffer, contrast, kPivot);
-        QCOMPARE(buffer.pixels[0], qRgb(expected, expected, expected));
+        QTEST(qRed(buffer.pixels[0]), "expected");
 
         PixelBuffer pixel{1, 1, {0x12FA0A00}};  // (250, 10, 0), fourth byte 0x12
         AdjustBrightness(pixel, 100);
@@ -115,22 +114,9 @@ private slots:
     {
         QTest::addColumn<int>("brightness");
         QTest::addColumn<int>("contrast");
-        for (const auto& [b, c] : std::initializer_list<std::pair<int, int>>{{0, -150},
-                                                                             {0, -99},
-                                                                             {0, -73},
-                                                                             {0, -33},
-                                                                             {0, -1},
-                                                                             {0, 1},
-                                                                             {0, 10},
-                                                                             {0, 67},
-                                                                             {0, 99},
-                                                                             {0, 150},
-                                                                             {-150, 0},
-                                                                             {-37, 0},
-                                                                             {55, 0},
-                                                                             {150, 0},
-                                                                             {-20, 40},
-                                                                             {35, -60}}) {
+        const std::pair<int, int> amounts[] = {{0, -150}, {0, -73}, {0, -1}, {0, 1},    {0, 67},
+                                               {0, 150},  {-37, 0}, {55, 0}, {-20, 40}, {35, -60}};
+        for (const auto& [b, c] : amounts) {
             QTest::addRow("b %d c %d", b, c) << b << c;
         }
     }
@@ -145,21 +131,6 @@ private slots:
         PixelBuffer combined = LPSPixels::GetPixels(ramp());
         applyTable(combined, lightingTable(brightness, contrast));
         QCOMPARE(imageOf(combined), ramp(brightness, contrast));
-    }
-
-    void rectangleAndPlacement()
-    {
-        PixelBuffer buffer{4, 3, std::vector<quint32>(12, qRgb(100, 100, 100))};
-        AdjustBrightness(buffer, 10, 1, 1);       // to the right and bottom edges
-        AdjustBrightness(buffer, 5, 2, 0, 1, 2);  // one column, two rows
-        QImage target(5, 4, QImage::Format_RGB32);
-        target.fill(Qt::white);
-        LPSPixels::SetPixels(target, buffer);
-        const QList<int> red{100, 100, 105, 100, 255, 100, 110, 115, 110, 255,
-                             100, 110, 110, 110, 255, 255, 255, 255, 255, 255};
-        for (int i = 0; i < red.size(); ++i) {
-            QCOMPARE(qRed(target.pixel(i % 5, i / 5)), red[i]);
-        }
     }
 
     void settledValuesAndResetsRecomputeFromTheCapture()
@@ -179,24 +150,18 @@ private slots:
         QCOMPARE(l.images.canvas(), ramp(-10, 0));
     }
 
-    void leavingASliderRecomputes_data()
+    void leavingASliderByTabOrMouseRecomputes()
     {
-        QTest::addColumn<Qt::FocusReason>("reason");
-        QTest::addColumn<bool>("recomputed");
-        QTest::newRow("tab") << Qt::TabFocusReason << true;
-        QTest::newRow("mouse") << Qt::MouseFocusReason << true;
-        QTest::newRow("other window") << Qt::ActiveWindowFocusReason << false;
-    }
-    void leavingASliderRecomputes()
-    {
-        QFETCH(Qt::FocusReason, reason);
-        QFETCH(bool, recomputed);
-        Lighting l;
-        l.images.canvas().fill(Qt::red);
-        QFocusEvent out(QEvent::FocusOut, reason);
-        QCoreApplication::sendEvent(l.slider(1), &out);
-        QCoreApplication::processEvents();
-        QCOMPARE(l.images.canvas() == l.images.picCaptured(), recomputed);
+        for (auto [reason, recomputed] : {std::pair{Qt::TabFocusReason, true},
+                                          {Qt::MouseFocusReason, true},
+                                          {Qt::ActiveWindowFocusReason, false}}) {
+            Lighting l;
+            l.images.canvas().fill(Qt::red);
+            QFocusEvent out(QEvent::FocusOut, reason);
+            QCoreApplication::sendEvent(l.slider(1), &out);
+            QCoreApplication::processEvents();
+            QCOMPARE(l.images.canvas() == l.images.picCaptured(), recomputed);
+        }
     }
 
     void newestValuesWinUnderTheBusyPointer()

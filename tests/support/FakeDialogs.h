@@ -32,8 +32,8 @@ public:
     }
 
     QStringList messages;
-    QStringList savePaths;    // answers, in order; empty: cancelled
-    QStringList saveFilters;  // the filters the dialogs were shown with
+    QStringList savePaths;                 // answers, in order; empty: cancelled
+    QStringList saveFilters;               // the filters the dialogs were shown with
     QList<std::optional<QColor>> colours;  // answers; nullopt: cancelled
     QList<QColor> colourStarts;
     QList<std::optional<QFont>> fonts;  // answers; nullopt: cancelled

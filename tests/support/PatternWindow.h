@@ -57,5 +57,5 @@ inline QImage expectedPreview(const QRect& area, qreal ratio, const QSize& targe
 
 }  // namespace testsupport
 
-using testsupport::PatternWindow;
 using testsupport::expectedPreview;
+using testsupport::PatternWindow;
