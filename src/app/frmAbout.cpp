@@ -1,5 +1,6 @@
 #include "app/frmAbout.h"
 
+#include "common/Labels.h"
 #include "common/PictureButton.h"
 #include "common/Twips.h"
 
@@ -12,13 +13,6 @@ namespace {
 
 constexpr int kClientWidthTwips = 4650;
 constexpr int kClientHeightTwips = 1470;
-
-QLabel* makeLabel(const QString& text, const QString& objectName, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(objectName);
-    return label;
-}
 
 }  // namespace
 

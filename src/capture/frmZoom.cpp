@@ -1,6 +1,7 @@
 #include "capture/frmZoom.h"
 
 #include "capture/LiveCapture.h"
+#include "common/Labels.h"
 #include "common/Numbers.h"
 #include "common/PictureButton.h"
 #include "common/SelectionState.h"
@@ -25,13 +26,6 @@ const QString kDefaultHelp = QStringLiteral(
 const QString kCaptureHelp = QStringLiteral(
     "ルーペウィンドウを待ち受け画像にしたい箇所に移動してキーボードのEnterキーを押してください。\n"
     "実際に待ち受け画像になるのはプレビューウィンドウに表示されている画像です。");
-
-QLabel* makeLabel(const QString& text, const QString& objectName, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(objectName);
-    return label;
-}
 
 QScrollBar* makeSlider(const QString& objectName, int maximum, const QString& accessibleName,
                        QWidget* parent)
@@ -75,12 +69,8 @@ void frmZoom::buildControls()
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(16, 14, 16, 14);
 
-    auto* title =
-        makeLabel(QStringLiteral("拡大・縮小サイズの設定"), QStringLiteral("lblTitle"), this);
-    QFont bold = title->font();
-    bold.setBold(true);
-    title->setFont(bold);
-    root->addWidget(title);
+    root->addWidget(
+        makeHeading(QStringLiteral("拡大・縮小サイズの設定"), QStringLiteral("lblTitle"), this));
     root->addWidget(makeLabel(QStringLiteral("取り込む画像を拡大・縮小します。"),
                               QStringLiteral("lblLead"), this));
     root->addSpacing(8);

@@ -2,6 +2,7 @@
 
 #include "app/mdlIni.h"
 #include "catalogue/mdlSize.h"
+#include "common/Labels.h"
 #include "common/PictureButton.h"
 #include "common/Twips.h"
 #include "platform/Dialogs.h"
@@ -22,22 +23,6 @@ namespace {
 
 constexpr int kClientWidthTwips = 8295;
 constexpr int kClientHeightTwips = 7260;
-
-QLabel* makeLabel(const QString& text, const QString& objectName, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(objectName);
-    return label;
-}
-
-QLabel* makeHeading(const QString& text, const QString& objectName, QWidget* parent)
-{
-    QLabel* label = makeLabel(text, objectName, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
 
 // A one-line field the user reads but cannot operate.
 QLineEdit* makeDisplayField(const QString& objectName, const QString& accessibleName,
