@@ -85,6 +85,13 @@ void ProgramFlow::captureAgain()
 
 void ProgramFlow::closeMainWindow()
 {
-    // The main window and its history go; the next capture makes them anew.
-    m_main.reset();
+    if (!m_main) {
+        return;
+    }
+    // The main window and its history go; the next capture makes them anew. The
+    // window may be inside one of its own handlers that serves events (the
+    // brightness computation), so it is deleted once that has returned.
+    m_main->hide();
+    m_main->history().hide();
+    m_main.release()->deleteLater();
 }
