@@ -59,8 +59,9 @@ QImage photoLike(int width, int height)
                 const int cell = 24 << c;  // bilinear in an 8 x 8 grid of that cell size
                 const int gx = x / cell % 7, gy = y / cell % 7, fx = x % cell, fy = y % cell;
                 const auto& g = grids[static_cast<size_t>(c)];
-                const int top = g[gy * 8 + gx] * (cell - fx) + g[gy * 8 + gx + 1] * fx;
-                const int bottom = g[gy * 8 + 8 + gx] * (cell - fx) + g[gy * 8 + 9 + gx] * fx;
+                const auto at = [&g](int i) { return g[static_cast<size_t>(i)]; };
+                const int top = at(gy * 8 + gx) * (cell - fx) + at(gy * 8 + gx + 1) * fx;
+                const int bottom = at(gy * 8 + 8 + gx) * (cell - fx) + at(gy * 8 + 9 + gx) * fx;
                 channel[c] = (top * (cell - fy) + bottom * fy) / (cell * cell);
             }
             const int noise = static_cast<int>(random() % 7) - 3;

@@ -40,7 +40,9 @@ QImage photoLike(int width, int height)
 QImage screenLike(int width, int height)
 {
     std::mt19937 random(7);
-    const auto next = [&random](int below) { return static_cast<int>(random() % below); };
+    const auto next = [&random](int below) {
+        return static_cast<int>(random() % static_cast<unsigned>(below));
+    };
     QImage fine(40 * 28, 48, QImage::Format_RGB32);
     fine.fill(Qt::black);
     for (int s = 0; s < 40 * 3; ++s) {
@@ -226,7 +228,8 @@ private slots:
             QCOMPARE(mdlSavedll::decodePng(mdlSavedll::encodePng(source, choice).value()), source);
         }
         const qsizetype screen = mdlSavedll::encodePng(m_screen, choice)->size();
-        QVERIFY2(screen <= screenGoal * plainPng(m_screen, level).size(),
+        QVERIFY2(static_cast<double>(screen) <=
+                     screenGoal * static_cast<double>(plainPng(m_screen, level).size()),
                  QByteArray::number(screen));
         QVERIFY(mdlSavedll::encodePng(m_photo, choice)->size() <= plainPng(m_photo, level).size());
     }
