@@ -1,5 +1,6 @@
 #include "encode/PngFilters.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -21,32 +22,44 @@ std::uint8_t paethPredictor(int a, int b, int c)
 }
 
 // Filters one row into `out` (rowBytes long). `previous` is the row above, all zero
-// for the first row.
+// for the first row. One loop per filter, so that each runs without branches.
 void filterRow(Filter filter, const std::uint8_t* row, const std::uint8_t* previous,
                std::size_t rowBytes, std::size_t distance, std::uint8_t* out)
 {
-    for (std::size_t i = 0; i < rowBytes; ++i) {
-        const int left = i >= distance ? row[i - distance] : 0;
-        const int up = previous[i];
-        const int upLeft = i >= distance ? previous[i - distance] : 0;
-        int predicted = 0;
-        switch (filter) {
-            case kNone:
-                break;
-            case kSub:
-                predicted = left;
-                break;
-            case kUp:
-                predicted = up;
-                break;
-            case kAverage:
-                predicted = (left + up) / 2;
-                break;
-            case kPaeth:
-                predicted = paethPredictor(left, up, upLeft);
-                break;
-        }
-        out[i] = static_cast<std::uint8_t>(row[i] - predicted);
+    const std::size_t head = std::min(distance, rowBytes);
+    switch (filter) {
+        case kNone:
+            std::copy_n(row, rowBytes, out);
+            return;
+        case kSub:
+            std::copy_n(row, head, out);
+            for (std::size_t i = head; i < rowBytes; ++i) {
+                out[i] = static_cast<std::uint8_t>(row[i] - row[i - distance]);
+            }
+            return;
+        case kUp:
+            for (std::size_t i = 0; i < rowBytes; ++i) {
+                out[i] = static_cast<std::uint8_t>(row[i] - previous[i]);
+            }
+            return;
+        case kAverage:
+            for (std::size_t i = 0; i < head; ++i) {
+                out[i] = static_cast<std::uint8_t>(row[i] - previous[i] / 2);
+            }
+            for (std::size_t i = head; i < rowBytes; ++i) {
+                out[i] = static_cast<std::uint8_t>(row[i] - (row[i - distance] + previous[i]) / 2);
+            }
+            return;
+        case kPaeth:
+            for (std::size_t i = 0; i < head; ++i) {
+                out[i] = static_cast<std::uint8_t>(row[i] - previous[i]);
+            }
+            for (std::size_t i = head; i < rowBytes; ++i) {
+                out[i] = static_cast<std::uint8_t>(row[i] - paethPredictor(row[i - distance],
+                                                                           previous[i],
+                                                                           previous[i - distance]));
+            }
+            return;
     }
 }
 
