@@ -12,7 +12,7 @@ include(GNUInstallDirs)
 set(SORAKADO_APP_ID "org.example.Sorakado")
 set(SORAKADO_INSTALL_PROGRAMDIR "lib/sorakado" CACHE STRING
   "Folder, relative to the prefix, that holds the executable and its resources")
-set(SORAKADO_PROJECT_LICENSE "LicenseRef-proprietary")
+set(SORAKADO_PROJECT_LICENSE "GPL-3.0-or-later")
 set(SORAKADO_RELEASE_DATE "2026-12-07")
 set(SORAKADO_RELEASE_DATE_RFC2822 "Mon, 07 Dec 2026 00:00:00 +0000")
 

@@ -11,6 +11,7 @@
 #include "edit/LightingPage.h"
 #include "edit/TextPage.h"
 #include "encode/CompressionPage.h"
+#include "encode/FileSizeLimit.h"
 #include "encode/Saving.h"
 #include "encode/SizeText.h"
 #include "history/frmPicFiles.h"
@@ -149,7 +150,7 @@ QWidget* frmMain::buildSavePage()
     layout->addWidget(new ModelPanel(m_phone, page));
     m_compression = new CompressionPage(
         SizeEstimator(m_workFolder), [this]() -> const QImage& { return m_images.canvas(); }, page);
-    m_compression->setSizeLimit(m_phone.sizeLimitKB);
+    m_compression->setSizeLimit(m_phone.sizeLimitKB, fileSizeLimit(m_phone));
     layout->addWidget(m_compression, 1);
     layout->addWidget(helpLabel(
         QStringLiteral("lblHelp0"),
@@ -160,6 +161,8 @@ QWidget* frmMain::buildSavePage()
         page));
     connect(m_compression, &CompressionPage::saveJpegRequested, this, &frmMain::saveJpeg);
     connect(m_compression, &CompressionPage::savePngRequested, this, &frmMain::savePng);
+    connect(m_compression, &CompressionPage::informationRequested, this,
+            [this](const QString& text) { m_dialogs.information(this, text); });
     return page;
 }
 

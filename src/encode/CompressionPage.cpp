@@ -4,6 +4,7 @@
 #include "common/PictureButton.h"
 #include "encode/SizeText.h"
 #include "encode/frmRealtime.h"
+#include "encode/mdlSavedll.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,7 +47,14 @@ QHBoxLayout* sizeLine(QLabel* field, QWidget* parent)
 }  // namespace
 
 CompressionPage::CompressionPage(SizeEstimator estimator, CanvasSource canvas, QWidget* parent)
-    : QWidget(parent), m_estimator(std::move(estimator)), m_canvas(std::move(canvas))
+    : QWidget(parent),
+      m_estimator(std::move(estimator)),
+      m_canvas(std::move(canvas)),
+      m_fit([this](int quality, bool fullChroma) -> std::optional<qint64> {
+          const auto file =
+              mdlSavedll::encodeJpeg(m_canvas(), quality, m_settings.jpegProgressive, fullChroma);
+          return file ? std::optional<qint64>(file->size()) : std::nullopt;
+      })
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -88,9 +96,17 @@ QWidget* CompressionPage::buildJpegPage()
     m_slider->setValue(5);
     m_sizeJpeg = makeSizeField(QStringLiteral("lblSizeJ"));
 
+    m_fitButton = new QPushButton(QStringLiteral("上限内で最高画質"), page);
+    m_fitButton->setObjectName(QStringLiteral("cmdFit"));
+    m_fitButton->setAccessibleName(QStringLiteral("上限内で最高画質にする"));
+    m_fitButton->setToolTip(
+        QStringLiteral("ファイルサイズが機種の上限に収まる最も高い画質を探して設定します。"));
+
     auto* quality = new QHBoxLayout;
     quality->addWidget(m_presets);
     quality->addWidget(m_quality);
+    quality->addWidget(m_fitButton);
+    quality->addStretch();
     layout->addLayout(quality);
     layout->addWidget(m_slider);
     layout->addLayout(sizeLine(m_sizeJpeg, page));
@@ -108,6 +124,7 @@ QWidget* CompressionPage::buildJpegPage()
     connect(m_presets, &QComboBox::activated, this, &CompressionPage::onPresetChosen);
     connect(m_quality, &QLineEdit::textChanged, this, &CompressionPage::onQualityTextChanged);
     connect(m_slider, &QSlider::valueChanged, this, &CompressionPage::onSliderMoved);
+    connect(m_fitButton, &QPushButton::clicked, this, &CompressionPage::fitToLimit);
     connect(save, &QPushButton::clicked, this, &CompressionPage::saveJpegRequested);
     return page;
 }
@@ -122,8 +139,17 @@ QWidget* CompressionPage::buildPngPage()
     for (const char16_t* choice : kPngChoices) {
         m_png->addItem(QString::fromUtf16(choice));
     }
+    m_reduce = new QCheckBox(QStringLiteral("減色する(256色以下)"), page);
+    m_reduce->setObjectName(QStringLiteral("chkReduce"));
+    m_reduce->setAccessibleName(QStringLiteral("減色する(256色以下)"));
+    m_reduce->setToolTip(QStringLiteral(
+        "色数を256色以下に減らし、上限に収まる範囲でできるだけ多くの色を残します。"));
     m_sizePng = makeSizeField(QStringLiteral("lblSizeP"));
-    layout->addWidget(m_png, 0, Qt::AlignLeft);
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(m_png);
+    choice->addWidget(m_reduce);
+    choice->addStretch();
+    layout->addLayout(choice);
     layout->addLayout(sizeLine(m_sizePng, page));
     auto* note = new QLabel(QStringLiteral("※PNG形式はDoCoMoでは使用できません。"), page);
     note->setObjectName(QStringLiteral("lblPngNote"));
@@ -134,6 +160,7 @@ QWidget* CompressionPage::buildPngPage()
     layout->addStretch();
 
     connect(m_png, &QComboBox::activated, this, &CompressionPage::onPngChosen);
+    connect(m_reduce, &QCheckBox::toggled, this, &CompressionPage::onReduceSwitched);
     connect(save, &QPushButton::clicked, this, &CompressionPage::savePngRequested);
     return page;
 }
@@ -152,9 +179,10 @@ QLabel* CompressionPage::makeSizeField(const QString& objectName)
     return field;
 }
 
-void CompressionPage::setSizeLimit(const QString& limitKB)
+void CompressionPage::setSizeLimit(const QString& limitKB, qint64 limitBytes)
 {
     m_limitKB = limitKB;
+    m_settings.sizeLimitBytes = limitBytes;
     ShowSizeColour(m_sizeJpeg);
     ShowSizeColour(m_sizePng);
 }
@@ -177,6 +205,10 @@ void CompressionPage::onPresetChosen(int index)
 void CompressionPage::onQualityTextChanged(const QString& text)
 {
     m_settings.jpegLevel = text;
+    if (!m_applyingFit) {
+        // A quality the user chose is written as always, 4:2:0.
+        m_settings.jpegFullChroma = false;
+    }
     {
         // The slider shows the level; it does not write the text back.
         const QSignalBlocker block(m_slider);
@@ -200,10 +232,45 @@ void CompressionPage::onPngChosen(int index)
     }
 }
 
+void CompressionPage::onReduceSwitched(bool on)
+{
+    m_settings.pngReduceColours = on;
+    if (m_settings.pngEstimateOn) {
+        EstimatePngSize();
+    }
+}
+
+void CompressionPage::fitToLimit()
+{
+    if (m_canvas().isNull() || m_settings.sizeLimitBytes <= 0) {
+        return;
+    }
+    const std::optional<JpegFit::Result> result = m_fit.fit(m_settings.sizeLimitBytes);
+    if (!result) {
+        return;
+    }
+    if (result->quality == 0) {
+        emit informationRequested(
+            QStringLiteral("画質を最低にしてもJPEGファイルが上限(%1 KByte)を超えます。\n"
+                           "DoCoMo以外の機種では、「PNG保存オプション」の「減色する(256色以下)」"
+                           "をお試しください。")
+                .arg(m_limitKB));
+        return;
+    }
+    const QString text = sizetext::levelText(result->quality);
+    const bool sameText = text == m_quality->text();
+    m_applyingFit = true;
+    m_settings.jpegFullChroma = result->fullChroma;
+    m_quality->setText(text);
+    m_applyingFit = false;
+    if (sameText && m_settings.jpegEstimateOn) {
+        EstimateJpegSize();  // the text did not change, the chroma may have
+    }
+}
+
 void CompressionPage::EstimateJpegSize()
 {
-    const std::optional<qint64> bytes = m_estimator.EstimateJpegSize(
-        m_canvas(), sizetext::jpegQuality(m_settings.jpegLevel), m_settings.jpegProgressive);
+    const std::optional<qint64> bytes = m_estimator.EstimateJpegSize(m_canvas(), m_settings);
     showSize(m_sizeJpeg, bytes);
     if (bytes) {
         emit jpegEstimated(m_estimator.jpegPath());
@@ -212,7 +279,7 @@ void CompressionPage::EstimateJpegSize()
 
 void CompressionPage::EstimatePngSize()
 {
-    showSize(m_sizePng, m_estimator.EstimatePngSize(m_canvas(), m_settings.pngLevel));
+    showSize(m_sizePng, m_estimator.EstimatePngSize(m_canvas(), m_settings));
 }
 
 void CompressionPage::showSize(QLabel* field, const std::optional<qint64>& bytes)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encode/CompressionSettings.h"
+#include "encode/JpegFit.h"
 #include "encode/SizeEstimator.h"
 
 #include <QPointer>
@@ -29,8 +30,9 @@ public:
 
     const CompressionSettings& settings() const { return m_settings; }
 
-    // The model's limit in kilobytes; sizes that reach it are shown red.
-    void setSizeLimit(const QString& limitKB);
+    // The model's limit, in kilobytes as shown (sizes that reach it are shown red)
+    // and in bytes (what fitting and colour reduction aim at).
+    void setSizeLimit(const QString& limitKB, qint64 limitBytes);
 
     // From now on quality and PNG changes re-estimate (set once a capture is on the canvas).
     void switchEstimatesOn();
@@ -43,6 +45,8 @@ signals:
     void savePngRequested();
     // A new temp.jpg has been written.
     void jpegEstimated(const QString& path);
+    // A message for the user's message box.
+    void informationRequested(const QString& text);
 
 private:
     QWidget* buildJpegPage();
@@ -52,6 +56,8 @@ private:
     void onQualityTextChanged(const QString& text);
     void onSliderMoved(int position);
     void onPngChosen(int index);
+    void onReduceSwitched(bool on);
+    void fitToLimit();
     void showSize(QLabel* field, const std::optional<qint64>& bytes);
     void ShowSizeColour(QLabel* field);
     void onRealtimeSwitched(bool on);
@@ -61,13 +67,17 @@ private:
     CanvasSource m_canvas;
     CompressionSettings m_settings;
     QString m_limitKB;
+    JpegFit m_fit;
+    bool m_applyingFit = false;
 
     QTabWidget* m_pages = nullptr;
     QComboBox* m_presets = nullptr;
     QLineEdit* m_quality = nullptr;
     QSlider* m_slider = nullptr;
     QLabel* m_sizeJpeg = nullptr;
+    QPushButton* m_fitButton = nullptr;
     QComboBox* m_png = nullptr;
+    QCheckBox* m_reduce = nullptr;
     QLabel* m_sizePng = nullptr;
     QCheckBox* m_realtimeSwitch = nullptr;
     // The real-time preview, a window of its own owned by the main window; null

@@ -52,20 +52,21 @@ void stayQuiet(j_common_ptr)
 }
 
 // An upper bound of the file's size: that of libjpeg-turbo's own worst case for
-// 4:2:0 (three bytes a pixel over whole MCUs), with room for progressive scans
-// and the headers.
+// 4:4:4 (six bytes a pixel over whole MCUs; 4:2:0 and grey need less), with room
+// for the headers. Should it still be short, libjpeg grows the buffer itself.
 unsigned long worstCaseSize(int width, int height)
 {
     const unsigned long paddedWidth = (static_cast<unsigned long>(width) + 15) / 16 * 16;
     const unsigned long paddedHeight = (static_cast<unsigned long>(height) + 15) / 16 * 16;
-    return paddedWidth * paddedHeight * 4 + 65536;
+    return paddedWidth * paddedHeight * 6 + 65536;
 }
 
 // The libjpeg calls, on a compress object created for this encode alone: one that
 // is reused after an optimised or progressive encode can keep that encode's tables.
 // Nothing with a destructor may live in this frame: an error leaves it through longjmp.
-bool compress(Encoder& encoder, const QImage& rgb32, int quality, bool progressive)
+bool compress(Encoder& encoder, const QImage& source, int quality, const Options& options)
 {
+    const bool grey = source.format() == QImage::Format_Grayscale8;
     jpeg_compress_struct& cinfo = encoder.cinfo;
     cinfo.err = jpeg_std_error(&encoder.errors);
     encoder.errors.error_exit = jumpBack;
@@ -80,20 +81,24 @@ bool compress(Encoder& encoder, const QImage& rgb32, int quality, bool progressi
     encoder.outputSize = encoder.bufferSize;
     jpeg_mem_dest(&cinfo, &encoder.output, &encoder.outputSize);
 
-    cinfo.image_width = static_cast<JDIMENSION>(rgb32.width());
-    cinfo.image_height = static_cast<JDIMENSION>(rgb32.height());
-    cinfo.input_components = 4;
-    cinfo.in_color_space = kRgb32Layout;
-    jpeg_set_defaults(&cinfo);
+    cinfo.image_width = static_cast<JDIMENSION>(source.width());
+    cinfo.image_height = static_cast<JDIMENSION>(source.height());
+    cinfo.input_components = grey ? 1 : 4;
+    cinfo.in_color_space = grey ? JCS_GRAYSCALE : kRgb32Layout;
+    jpeg_set_defaults(&cinfo);  // one component for grey input, else YCbCr 4:2:0
     jpeg_set_quality(&cinfo, quality, TRUE);
     cinfo.optimize_coding = TRUE;
-    if (progressive) {
+    if (!grey && options.fullChroma) {
+        cinfo.comp_info[0].h_samp_factor = 1;
+        cinfo.comp_info[0].v_samp_factor = 1;
+    }
+    if (options.progressive) {
         jpeg_simple_progression(&cinfo);
     }
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row =
-            const_cast<JSAMPROW>(rgb32.constScanLine(static_cast<int>(cinfo.next_scanline)));
+            const_cast<JSAMPROW>(source.constScanLine(static_cast<int>(cinfo.next_scanline)));
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -101,26 +106,57 @@ bool compress(Encoder& encoder, const QImage& rgb32, int quality, bool progressi
     return true;
 }
 
+bool allGrey(const QImage& rgb32)
+{
+    for (int y = 0; y < rgb32.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb32.constScanLine(y));
+        for (int x = 0; x < rgb32.width(); ++x) {
+            if (qRed(line[x]) != qGreen(line[x]) || qGreen(line[x]) != qBlue(line[x])) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The samples libjpeg reads: 8-bit grey when every pixel is grey, else RGB32.
+QImage encoderInput(const QImage& image)
+{
+    const QImage rgb32 = image.format() == QImage::Format_RGB32
+                             ? image
+                             : image.convertToFormat(QImage::Format_RGB32);
+    if (rgb32.isNull() || !allGrey(rgb32)) {
+        return rgb32;
+    }
+    QImage grey(rgb32.width(), rgb32.height(), QImage::Format_Grayscale8);
+    for (int y = 0; y < rgb32.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb32.constScanLine(y));
+        uchar* out = grey.scanLine(y);
+        for (int x = 0; x < rgb32.width(); ++x) {
+            out[x] = static_cast<uchar>(qRed(line[x]));
+        }
+    }
+    return grey;
+}
+
 }  // namespace
 
-std::optional<QByteArray> encode(const QImage& image, int quality, bool progressive)
+std::optional<QByteArray> encode(const QImage& image, int quality, const Options& options)
 {
     if (image.isNull()) {
         return std::nullopt;
     }
-    const QImage rgb32 = image.format() == QImage::Format_RGB32
-                             ? image
-                             : image.convertToFormat(QImage::Format_RGB32);
-    if (rgb32.isNull()) {
+    const QImage source = encoderInput(image);
+    if (source.isNull()) {
         return std::nullopt;
     }
     auto encoder = std::make_unique<Encoder>();
-    encoder->bufferSize = worstCaseSize(rgb32.width(), rgb32.height());
+    encoder->bufferSize = worstCaseSize(source.width(), source.height());
     encoder->buffer = static_cast<unsigned char*>(std::malloc(encoder->bufferSize));
     if (encoder->buffer == nullptr) {
         return std::nullopt;
     }
-    if (!compress(*encoder, rgb32, std::clamp(quality, 1, 100), progressive)) {
+    if (!compress(*encoder, source, std::clamp(quality, 1, 100), options)) {
         return std::nullopt;
     }
     return QByteArray(reinterpret_cast<const char*>(encoder->output),

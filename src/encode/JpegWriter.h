@@ -5,11 +5,18 @@
 #include <optional>
 
 // A JPEG encode on the libjpeg API of libjpeg-turbo: optimised Huffman tables,
-// 4:2:0 chroma subsampling (libjpeg's default), baseline or progressive.
+// baseline or progressive. A picture whose pixels are all grey is written as one
+// grey component (smaller, same look); others as YCbCr, 4:2:0 unless asked otherwise.
 namespace jpegwriter {
+
+struct Options
+{
+    bool progressive = false;
+    bool fullChroma = false;  // 4:4:4: colour at every pixel, for high qualities
+};
 
 // The JPEG file of `image` (read as 24-bit RGB) at `quality`, clamped to 1..100.
 // Every call builds and destroys its own compress object. Nothing on failure.
-std::optional<QByteArray> encode(const QImage& image, int quality, bool progressive);
+std::optional<QByteArray> encode(const QImage& image, int quality, const Options& options);
 
 }  // namespace jpegwriter

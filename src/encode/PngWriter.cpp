@@ -1,133 +1,69 @@
 #include "encode/PngWriter.h"
 
-#include <csetjmp>
-#include <cstring>
-#include <memory>
-#include <vector>
-
-#include <png.h>
+#include "encode/PngChunks.h"
+#include "encode/PngPixels.h"
 
 namespace pngwriter {
 namespace {
 
-constexpr int kTrialLevel = 1;
-// The trial encodes one band of rows in every kTrialBandStride, a quarter of the picture.
-constexpr int kTrialBandRows = 8;
-constexpr int kTrialBandStride = 4;
+// The trial deflates one band of rows in every kBandStride, a quarter of the picture.
+constexpr int kBandRows = 8;
+constexpr int kBandStride = 4;
 
-// One encode's libpng state and output. It lives on the heap so that it is still
-// valid after an error has jumped back.
-struct Encoder
+bool takenWhole(const pngpixels::Pixels& pixels)
 {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    QByteArray bytes;
-    std::vector<png_bytep> rows;
-
-    ~Encoder() { png_destroy_write_struct(&png, &info); }
-};
-
-[[noreturn]] void jumpBack(png_structp png, png_const_charp)
-{
-    png_longjmp(png, 1);
+    return pixels.height < 2 * kBandRows * kBandStride;
 }
 
-void stayQuiet(png_structp, png_const_charp)
+pngpixels::Pixels trialBands(const pngpixels::Pixels& pixels)
 {
-}
-
-void append(png_structp png, png_bytep data, png_size_t length)
-{
-    auto* encoder = static_cast<Encoder*>(png_get_io_ptr(png));
-    encoder->bytes.append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
-}
-
-void flushNothing(png_structp)
-{
-}
-
-// The libpng calls. Nothing with a destructor may live in this frame: an error
-// leaves it through longjmp.
-bool write(Encoder& encoder, const QImage& rgb888, int level, int filters)
-{
-    png_structp png = encoder.png;
-    png_infop info = encoder.info;
-    if (setjmp(png_jmpbuf(png))) {
-        return false;
-    }
-    png_set_write_fn(png, &encoder, append, flushNothing);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(rgb888.width()),
-                 static_cast<png_uint_32>(rgb888.height()), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, level);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, filters);
-    png_set_rows(png, info, encoder.rows.data());
-    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-    return true;
-}
-
-// Bands of rows spread over the whole picture; small pictures are taken whole.
-QImage trialRows(const QImage& rgb888)
-{
-    if (rgb888.height() < 2 * kTrialBandRows * kTrialBandStride) {
-        return rgb888;
-    }
-    std::vector<int> rows;
-    for (int y = 0; y < rgb888.height(); ++y) {
-        if (y / kTrialBandRows % kTrialBandStride == 0) {
-            rows.push_back(y);
+    pngpixels::Pixels sample;
+    sample.width = pixels.width;
+    sample.colourType = pixels.colourType;
+    sample.bitDepth = pixels.bitDepth;
+    sample.rowBytes = pixels.rowBytes;
+    sample.filterDistance = pixels.filterDistance;
+    for (int y = 0; y < pixels.height; ++y) {
+        if (y / kBandRows % kBandStride == 0) {
+            const auto* row = pixels.rows.data() + pixels.rowBytes * static_cast<std::size_t>(y);
+            sample.rows.insert(sample.rows.end(), row, row + pixels.rowBytes);
+            ++sample.height;
         }
-    }
-    QImage sample(rgb888.width(), static_cast<int>(rows.size()), QImage::Format_RGB888);
-    const size_t rowBytes = static_cast<size_t>(rgb888.width()) * 3;
-    for (int i = 0; i < sample.height(); ++i) {
-        std::memcpy(sample.scanLine(i), rgb888.constScanLine(rows[static_cast<size_t>(i)]),
-                    rowBytes);
     }
     return sample;
 }
 
 }  // namespace
 
-std::optional<QByteArray> encodeRgb888(const QImage& rgb888, int level, int filters)
+std::optional<QByteArray> encode(const QImage& image, const Settings& settings)
 {
-    if (rgb888.isNull() || rgb888.format() != QImage::Format_RGB888) {
+    const pngpixels::Pixels pixels = pngpixels::analyse(image);
+    if (pixels.width == 0 || pixels.height == 0 || settings.candidates.empty()) {
         return std::nullopt;
     }
-    auto encoder = std::make_unique<Encoder>();
-    encoder->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpBack, stayQuiet);
-    if (encoder->png == nullptr) {
-        return std::nullopt;
-    }
-    encoder->info = png_create_info_struct(encoder->png);
-    if (encoder->info == nullptr) {
-        return std::nullopt;
-    }
-    encoder->rows.resize(static_cast<size_t>(rgb888.height()));
-    for (int y = 0; y < rgb888.height(); ++y) {
-        encoder->rows[static_cast<size_t>(y)] = const_cast<png_bytep>(rgb888.constScanLine(y));
-    }
-    encoder->bytes.reserve(static_cast<qsizetype>(rgb888.sizeInBytes() / 4 + 1024));
-    if (!write(*encoder, rgb888, level, filters)) {
-        return std::nullopt;
-    }
-    return std::move(encoder->bytes);
-}
+    const bool whole = takenWhole(pixels);
+    const pngpixels::Pixels sample = whole ? pngpixels::Pixels{} : trialBands(pixels);
+    const pngpixels::Pixels& trial = whole ? pixels : sample;
 
-std::optional<QByteArray> encode(const QImage& image, int level)
-{
-    if (image.isNull()) {
+    std::optional<std::vector<std::uint8_t>> best;
+    pngfilters::Strategy bestStrategy = settings.candidates.front();
+    for (const pngfilters::Strategy strategy : settings.candidates) {
+        auto zlib = pngchunks::deflate(pngfilters::filterRows(trial, strategy), settings.level);
+        if (!zlib) {
+            return std::nullopt;
+        }
+        if (!best || zlib->size() < best->size()) {
+            best = std::move(zlib);
+            bestStrategy = strategy;
+        }
+    }
+    if (!whole) {
+        best = pngchunks::deflate(pngfilters::filterRows(pixels, bestStrategy), settings.level);
+    }
+    if (!best) {
         return std::nullopt;
     }
-    const QImage rgb888 = image.convertToFormat(QImage::Format_RGB888);
-    const QImage trial = trialRows(rgb888);
-    const auto unfiltered = encodeRgb888(trial, kTrialLevel, PNG_FILTER_NONE);
-    const auto adaptive = encodeRgb888(trial, kTrialLevel, PNG_ALL_FILTERS);
-    if (!unfiltered || !adaptive) {
-        return std::nullopt;
-    }
-    const bool keepUnfiltered = unfiltered->size() <= adaptive->size();
-    return encodeRgb888(rgb888, level, keepUnfiltered ? PNG_FILTER_NONE : PNG_ALL_FILTERS);
+    return pngchunks::file(pixels, *best);
 }
 
 }  // namespace pngwriter

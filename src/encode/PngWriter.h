@@ -1,21 +1,27 @@
 #pragma once
 
+#include "encode/PngFilters.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <optional>
+#include <vector>
 
-// PNG encodes on libpng: 8-bit RGB, not interlaced, written to memory.
+// Lossless PNG encodes: the smallest exact colour type (PngPixels), the row filtering
+// found best by trial, deflate by libdeflate. Standard PNG, not interlaced.
 namespace pngwriter {
 
-// The PNG file of `rgb888` (Format_RGB888) at zlib `level` 0..9, with libpng's row
-// filter mask `filters` (PNG_FILTER_NONE, PNG_ALL_FILTERS, ...). Nothing on failure.
-std::optional<QByteArray> encodeRgb888(const QImage& rgb888, int level, int filters);
+struct Settings
+{
+    int level = 6;  // libdeflate level 0..12
+    // The filterings tried; the one whose data deflates smallest at `level` is kept.
+    std::vector<pngfilters::Strategy> candidates;
+};
 
-// The PNG file of `image` (read as 24-bit RGB) at zlib `level`, with the row
-// filtering that suits the picture: a quick trial at level 1 on a quarter of the
-// rows, unfiltered against libpng's adaptive filters, and the smaller one kept.
-// Screen-like pictures (flat areas, text) deflate best unfiltered, since repeated
-// glyphs stay repeated byte strings; photographs deflate best filtered.
-std::optional<QByteArray> encode(const QImage& image, int level);
+// The PNG file of `image` (read as opaque 24-bit RGB). The trial runs at the level
+// of the final encode on bands of rows spread over the picture (small pictures
+// whole), since which filtering wins depends on how hard deflate looks for
+// repeats. Nothing on failure.
+std::optional<QByteArray> encode(const QImage& image, const Settings& settings);
 
 }  // namespace pngwriter

@@ -1,7 +1,7 @@
 #include "encode/Saving.h"
 
+#include "encode/CompressionFiles.h"
 #include "encode/CompressionSettings.h"
-#include "encode/SizeText.h"
 #include "encode/mdlSavedll.h"
 #include "platform/Dialogs.h"
 
@@ -36,9 +36,7 @@ QString SaveJpeg(QWidget* parent, Dialogs& dialogs, const QImage& canvas,
     if (path.isEmpty()) {
         return {};
     }
-    return write(parent, dialogs, path,
-                 mdlSavedll::encodeJpeg(canvas, sizetext::jpegQuality(settings.jpegLevel),
-                                        settings.jpegProgressive));
+    return write(parent, dialogs, path, compressionfiles::jpegFile(canvas, settings));
 }
 
 QString SavePng(QWidget* parent, Dialogs& dialogs, const QImage& canvas,
@@ -48,9 +46,7 @@ QString SavePng(QWidget* parent, Dialogs& dialogs, const QImage& canvas,
     if (path.isEmpty()) {
         return {};
     }
-    return write(
-        parent, dialogs, path,
-        mdlSavedll::encodePng(canvas, static_cast<mdlSavedll::PngChoice>(settings.pngLevel)));
+    return write(parent, dialogs, path, compressionfiles::pngFile(canvas, settings));
 }
 
 QString SaveBmp(QWidget* parent, Dialogs& dialogs, const QImage& canvas)

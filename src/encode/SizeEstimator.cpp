@@ -1,5 +1,6 @@
 #include "encode/SizeEstimator.h"
 
+#include "encode/CompressionFiles.h"
 #include "encode/mdlSavedll.h"
 
 #include <QFileInfo>
@@ -18,16 +19,16 @@ QString SizeEstimator::pngPath() const
     return m_workFolder.isEmpty() ? QString() : m_workFolder + QStringLiteral("temp.png");
 }
 
-std::optional<qint64> SizeEstimator::EstimateJpegSize(const QImage& canvas, int quality,
-                                                      bool progressive) const
+std::optional<qint64> SizeEstimator::EstimateJpegSize(const QImage& canvas,
+                                                      const CompressionSettings& settings) const
 {
-    return writeAndMeasure(jpegPath(), mdlSavedll::encodeJpeg(canvas, quality, progressive));
+    return writeAndMeasure(jpegPath(), compressionfiles::jpegFile(canvas, settings));
 }
 
-std::optional<qint64> SizeEstimator::EstimatePngSize(const QImage& canvas, int pngChoice) const
+std::optional<qint64> SizeEstimator::EstimatePngSize(const QImage& canvas,
+                                                     const CompressionSettings& settings) const
 {
-    return writeAndMeasure(
-        pngPath(), mdlSavedll::encodePng(canvas, static_cast<mdlSavedll::PngChoice>(pngChoice)));
+    return writeAndMeasure(pngPath(), compressionfiles::pngFile(canvas, settings));
 }
 
 std::optional<qint64> SizeEstimator::writeAndMeasure(const QString& path,

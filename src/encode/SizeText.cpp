@@ -59,7 +59,17 @@ int sliderPosition(const QString& levelText)
 
 int jpegQuality(const QString& levelText)
 {
-    return static_cast<int>(numbers::roundHalfEven(jpegLevel(levelText) * 10.0));
+    const double level = numbers::leadingValue(levelText);
+    if (!(level > 0)) {
+        return static_cast<int>(kMinLevel * 10);  // empty, not a number or negative
+    }
+    return std::max(1, static_cast<int>(numbers::roundHalfEven(std::min(level, kMaxLevel) * 10)));
+}
+
+QString levelText(int quality)
+{
+    const int clamped = std::clamp(quality, 1, 100);
+    return QStringLiteral("%1.%2").arg(clamped / 10).arg(clamped % 10);
 }
 
 }  // namespace sizetext

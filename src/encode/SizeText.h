@@ -23,7 +23,12 @@ bool reachesLimit(const QString& sizeText, const QString& limitKB);
 double jpegLevel(const QString& levelText);
 int sliderPosition(const QString& levelText);
 
-// The encoder's quality: the level times ten, rounded half to even (5.5 -> 55, 7.25 -> 72).
+// The encoder's quality: the level times ten, rounded half to even (5.5 -> 55, 7.25 -> 72),
+// at most 100. Levels between 0 and 1, which fitting to a limit may choose, hold (0.4 -> 4);
+// empty text, text that is not a number and levels of 0 or less give level 1.
 int jpegQuality(const QString& levelText);
+
+// The quality text of an encoder quality 1..100: the level with one decimal (73 -> "7.3").
+QString levelText(int quality);
 
 }  // namespace sizetext

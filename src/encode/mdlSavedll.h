@@ -10,15 +10,23 @@
 namespace mdlSavedll {
 
 // JPEG at `quality` 1..100 (values outside are clamped), optimised Huffman tables,
-// progressive when asked. A fresh compress object for every call. Nothing on failure.
-std::optional<QByteArray> encodeJpeg(const QImage& image, int quality, bool progressive);
+// progressive when asked, 4:4:4 chroma when `fullChroma` (else 4:2:0); an all-grey
+// picture as one grey component. A fresh compress object for every call. Nothing
+// on failure.
+std::optional<QByteArray> encodeJpeg(const QImage& image, int quality, bool progressive,
+                                     bool fullChroma = false);
 
 // PNG compression choices, as the PNG list offers them.
 enum class PngChoice { Standard = 0, Fast = 1, Small = 2 };
 
-// PNG, 8-bit RGB, with the row filtering chosen for the image and the zlib level
-// of the choice (6, 1 or 9). Nothing on failure.
+// Lossless PNG in the smallest exact colour type, with the row filtering found best
+// by trial and the deflate effort of the choice. Nothing on failure.
 std::optional<QByteArray> encodePng(const QImage& image, PngChoice choice);
+
+// Lossy PNG: the picture reduced to at most 256 colours, as many as fit in
+// `limitBytes` (0: no limit). Nothing on failure.
+std::optional<QByteArray> encodeReducedPng(const QImage& image, PngChoice choice,
+                                           qint64 limitBytes);
 
 // The picture in a PNG file's bytes, at its own size (palette, grey, RGB and alpha
 // PNGs); a null image when the bytes are not a PNG that can be read.

@@ -26,11 +26,21 @@ private slots:
 
     void qualityTextOutOfRangeIsClamped()
     {
-        for (auto [text, slider, quality] : {std::tuple{"", 1, 10}, std::tuple{"30", 10, 100},
-                                             std::tuple{"0.2", 1, 10}, std::tuple{"-4", 1, 10}}) {
+        for (auto [text, slider, quality] :
+             {std::tuple{"", 1, 10}, std::tuple{"30", 10, 100}, std::tuple{"0.2", 1, 2},
+              std::tuple{"0.5", 1, 5}, std::tuple{"-4", 1, 10}}) {
             QCOMPARE(sizetext::sliderPosition(QString::fromLatin1(text)), slider);
             QCOMPARE(sizetext::jpegQuality(QString::fromLatin1(text)), quality);
         }
+    }
+
+    void fittedQualitiesSurviveTheirText()
+    {
+        for (int quality = 1; quality <= 100; ++quality) {
+            QCOMPARE(sizetext::jpegQuality(sizetext::levelText(quality)), quality);
+        }
+        QCOMPARE(sizetext::levelText(73), QStringLiteral("7.3"));
+        QCOMPARE(sizetext::levelText(100), QStringLiteral("10.0"));
     }
 };
 

@@ -1,0 +1,153 @@
+// Fitting the JPEG quality to a size limit (JpegFit), on the real pictures of
+// bench/EncodePictures.h at 240 x 320 and 480 x 854, for limits spread between the
+// files of quality 1 and 100:
+//   cold   a fresh search: encodes and milliseconds per fit;
+//   warm   the same search again after a small edit of the picture (a 24 x 24 block
+//          painted over), starting from the previous answer;
+//   exact  every answer against a full sweep of qualities 1..100 (4:2:0, and 4:4:4
+//          where the rule chooses it): answers that differ, answers over the limit.
+// Goals: median encodes <= 6 cold and <= 3 warm, 0 answers off, 0 over. Nothing is
+// asserted; the figures are printed.
+#include "EncodePictures.h"
+#include "encode/JpegFit.h"
+#include "encode/mdlSavedll.h"
+
+#include <QApplication>
+#include <QPainter>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using Sweep = std::array<qint64, 101>;  // file size per quality, index 1..100
+
+Sweep sweep(const QImage& picture, bool full)
+{
+    Sweep sizes{};
+    for (int q = 1; q <= 100; ++q) {
+        sizes[static_cast<size_t>(q)] = mdlSavedll::encodeJpeg(picture, q, false, full)->size();
+    }
+    return sizes;
+}
+
+int highest(const Sweep& sizes, qint64 limit)
+{
+    for (int q = 100; q >= 1; --q) {
+        if (sizes[static_cast<size_t>(q)] <= limit) {
+            return q;
+        }
+    }
+    return 0;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.empty()           ? 0
+           : values.size() % 2 != 0 ? values[middle]
+                                    : (values[middle - 1] + values[middle]) / 2;
+}
+
+struct Tally
+{
+    std::vector<double> encodes;
+    std::vector<double> ms;
+    int off = 0;
+    int over = 0;
+    int fits = 0;
+};
+
+// Fits and checks one limit; the picture is what `fit` measures.
+void fitOnce(JpegFit& fit, const QImage& picture, qint64 limit, const Sweep& subsampled,
+             const Sweep& full, Tally& tally)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const std::optional<JpegFit::Result> result = fit.fit(limit);
+    tally.ms.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count());
+    ++tally.fits;
+    if (!result) {
+        ++tally.off;
+        return;
+    }
+    tally.encodes.push_back(result->encodes);
+    int expected = highest(subsampled, limit);
+    bool expectedFull = false;
+    if (expected >= JpegFit::kFullChromaFrom && highest(full, limit) > 0) {
+        expected = highest(full, limit);
+        expectedFull = true;
+    }
+    if (result->quality != expected || (expected > 0 && result->fullChroma != expectedFull)) {
+        ++tally.off;
+    }
+    const Sweep& used = result->fullChroma ? full : subsampled;
+    if (result->quality > 0 && used[static_cast<size_t>(result->quality)] > limit) {
+        ++tally.over;
+    }
+    (void)picture;
+}
+
+void report(const char* name, const Tally& tally)
+{
+    std::printf(
+        "%-6s fits %3d  encodes median %.1f max %.0f  ms median %.1f max %.1f  "
+        "off %d  over %d\n",
+        name, tally.fits, median(tally.encodes),
+        tally.encodes.empty() ? 0 : *std::max_element(tally.encodes.begin(), tally.encodes.end()),
+        median(tally.ms),
+        tally.ms.empty() ? 0 : *std::max_element(tally.ms.begin(), tally.ms.end()), tally.off,
+        tally.over);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    Tally cold;
+    Tally warm;
+    for (const benchpictures::Picture& picture : benchpictures::all()) {
+        QImage current = picture.image;
+        const Sweep subsampled = sweep(current, false);
+        const Sweep full = sweep(current, true);
+        QImage edited = current;
+        {
+            QPainter painter(&edited);
+            painter.fillRect(edited.width() / 3, edited.height() / 3, 24, 24, QColor(200, 40, 90));
+        }
+        const Sweep editedSubsampled = sweep(edited, false);
+        const Sweep editedFull = sweep(edited, true);
+        const double smallest = static_cast<double>(subsampled[1]);
+        const double largest = static_cast<double>(subsampled[100]) * 1.1;
+        constexpr int kLimits = 12;
+        for (int i = 0; i < kLimits; ++i) {
+            // From just below the quality-1 file to above the quality-100 one, geometrically.
+            const auto limit = static_cast<qint64>(
+                smallest * 0.98 * std::pow(largest / (smallest * 0.98), i / (kLimits - 1.0)));
+            const QImage* measured = &current;
+            JpegFit fit([&measured](int quality, bool fullChroma) -> std::optional<qint64> {
+                const auto file = mdlSavedll::encodeJpeg(*measured, quality, false, fullChroma);
+                return file ? std::optional<qint64>(file->size()) : std::nullopt;
+            });
+            fitOnce(fit, current, limit, subsampled, full, cold);
+            measured = &edited;
+            fitOnce(fit, edited, limit, editedSubsampled, editedFull, warm);
+        }
+        std::printf("%s done\n", picture.name.c_str());
+    }
+    std::printf(
+        "\nJPEG fit to a limit (goals: median encodes cold <= 6, warm <= 3; off 0, over 0)\n");
+    report("cold", cold);
+    report("warm", warm);
+    return 0;
+}

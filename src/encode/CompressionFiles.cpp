@@ -1,0 +1,25 @@
+#include "encode/CompressionFiles.h"
+
+#include "encode/CompressionSettings.h"
+#include "encode/SizeText.h"
+#include "encode/mdlSavedll.h"
+
+#include <QImage>
+
+namespace compressionfiles {
+
+std::optional<QByteArray> jpegFile(const QImage& canvas, const CompressionSettings& settings)
+{
+    return mdlSavedll::encodeJpeg(canvas, sizetext::jpegQuality(settings.jpegLevel),
+                                  settings.jpegProgressive, settings.jpegFullChroma);
+}
+
+std::optional<QByteArray> pngFile(const QImage& canvas, const CompressionSettings& settings)
+{
+    const auto choice = static_cast<mdlSavedll::PngChoice>(settings.pngLevel);
+    return settings.pngReduceColours
+               ? mdlSavedll::encodeReducedPng(canvas, choice, settings.sizeLimitBytes)
+               : mdlSavedll::encodePng(canvas, choice);
+}
+
+}  // namespace compressionfiles

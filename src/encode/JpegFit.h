@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QtGlobal>
+#include <functional>
+#include <optional>
+
+// Finds the highest JPEG quality whose file fits a size limit, with as few encodes
+// as it can: each probe is placed where the sizes measured so far (log size
+// against quality, nearly straight over a few steps) put the limit, within the
+// bracket of the highest quality known to fit and the lowest known not to;
+// bisection takes over when that stops halving the bracket. It ends when the two
+// are neighbours, so the answer q fits and q + 1 does not (or q is 100).
+class JpegFit
+{
+public:
+    // The file length at `quality` 1..100 with 4:4:4 (`fullChroma`) or 4:2:0 chroma;
+    // nothing when the encode failed.
+    using Measure = std::function<std::optional<qint64>(int quality, bool fullChroma)>;
+
+    struct Result
+    {
+        int quality = 0;  // 0: not even quality 1 fits
+        bool fullChroma = false;
+        int encodes = 0;
+    };
+
+    // The fitted 4:2:0 quality at or above which 4:4:4 gives the better picture at
+    // the same size; below it the finer colour costs more detail than it gives.
+    static constexpr int kFullChromaFrom = 93;
+
+    explicit JpegFit(Measure measure);
+
+    // The best settings whose file is at most `limitBytes`. A search starts from the
+    // previous answer when there is one (after an edit the answer moves little).
+    // Nothing when an encode failed.
+    std::optional<Result> fit(qint64 limitBytes);
+
+    // Forgets the previous answers (a new picture).
+    void reset();
+
+private:
+    std::optional<int> highestFitting(bool fullChroma, qint64 limitBytes, int hint,
+                                      int& encodes) const;
+
+    Measure m_measure;
+    int m_lastSubsampled = 0;
+    int m_lastFull = 0;
+};

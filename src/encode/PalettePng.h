@@ -1,0 +1,22 @@
+#pragma once
+
+#include "encode/PngWriter.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <optional>
+
+// Lossy PNG: the picture reduced to a palette of at most 256 colours with
+// libimagequant, then written by the lossless writer.
+namespace palettepng {
+
+// The PNG file of `image` with the most colours (256, 128, ... 2) whose file is at
+// most `limitBytes`; when none is, the smallest of them. With `limitBytes` 0 or less,
+// 256 colours. A picture that already has at most 256 colours is first tried
+// unchanged. Dithered where the palette leaves visible steps (gradients, photos),
+// plain where it holds the picture closely (flat screens, where dithering would
+// only add noise and bytes). Nothing on failure.
+std::optional<QByteArray> encode(const QImage& image, const pngwriter::Settings& settings,
+                                 qint64 limitBytes);
+
+}  // namespace palettepng

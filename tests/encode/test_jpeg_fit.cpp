@@ -1,0 +1,179 @@
+#include "encode/CompressionFiles.h"
+#include "encode/CompressionPage.h"
+#include "encode/JpegFit.h"
+#include "encode/mdlSavedll.h"
+#include "support/FitCheck.h"
+#include "support/MagickPictures.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+struct Counted
+{
+    QImage picture;
+    int encodes = 0;
+    JpegFit fit{[this](int quality, bool full) -> std::optional<qint64> {
+        ++encodes;
+        const auto file = mdlSavedll::encodeJpeg(picture, quality, false, full);
+        return file ? std::optional<qint64>(file->size()) : std::nullopt;
+    }};
+};
+
+qint64 jpegSize(const QImage& picture, int quality, bool full = false)
+{
+    return mdlSavedll::encodeJpeg(picture, quality, false, full)->size();
+}
+
+// The SOF0 marker's component count and the first component's sampling factors.
+std::pair<int, int> frameOf(const QByteArray& jpeg)
+{
+    const qsizetype sof = jpeg.indexOf("\xff\xc0");
+    return {uchar(jpeg[sof + 9]), uchar(jpeg[sof + 11])};
+}
+
+}  // namespace
+
+class TestJpegFit : public QObject
+{
+    Q_OBJECT
+
+    QList<QImage> m_pictures;
+
+private slots:
+    void initTestCase()
+    {
+        for (const char* name : {"wizard:", "logo:", "rose:"}) {
+            for (const QSize size : {QSize(240, 320), QSize(480, 854)}) {
+                m_pictures.append(magickPicture(QString::fromLatin1(name), size));
+                QVERIFY2(!m_pictures.last().isNull(), name);
+            }
+        }
+    }
+
+    void greyPicturesAreOneComponent()
+    {
+        const QImage colour = m_pictures.first();
+        const QImage grey =
+            colour.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32);
+        const QByteArray greyFile = mdlSavedll::encodeJpeg(grey, 80, false).value();
+        QCOMPARE(frameOf(greyFile).first, 1);
+        QCOMPARE(frameOf(mdlSavedll::encodeJpeg(colour, 80, false).value()), std::pair(3, 0x22));
+        QCOMPARE(frameOf(mdlSavedll::encodeJpeg(colour, 80, false, true).value()),
+                 std::pair(3, 0x11));
+        const QImage back = QImage::fromData(greyFile, "JPEG");
+        QCOMPARE(back.format(), QImage::Format_Grayscale8);
+        QCOMPARE(back.size(), grey.size());
+    }
+
+    void fitIsTheHighestQualityWithinTheLimit()
+    {
+        for (const QImage& picture : m_pictures) {
+            Counted counted{picture};
+            // Limits around the files of several qualities, at them and one byte below.
+            for (const int quality : {12, 55, 85, 96, 100}) {
+                for (const qint64 slack : {0, -1}) {
+                    const qint64 limit = jpegSize(picture, quality) + slack;
+                    JpegFit::Result result;
+                    const QString problem = checkFit(counted.fit, picture, limit, &result);
+                    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+                    if (slack == 0) {
+                        QVERIFY(result.quality >= (result.fullChroma ? 1 : quality));
+                    }
+                }
+            }
+        }
+    }
+
+    void fullChromaOnlyWhereTheSubsampledQualityIsHigh()
+    {
+        const QImage& picture = m_pictures[1];
+        Counted counted{picture};
+        const auto low = counted.fit.fit(jpegSize(picture, 70)).value();
+        QVERIFY(!low.fullChroma);
+        const auto high = counted.fit.fit(jpegSize(picture, 98)).value();
+        QVERIFY(high.fullChroma);
+        QVERIFY(jpegSize(picture, high.quality, true) <= jpegSize(picture, 98));
+    }
+
+    void warmFitsStartFromTheLastAnswer()
+    {
+        Counted counted{m_pictures[3]};
+        const qint64 limit = jpegSize(counted.picture, 60);
+        QVERIFY(counted.fit.fit(limit).has_value());
+        counted.encodes = 0;
+        counted.picture.setPixel(10, 10, qRgb(255, 0, 0));  // a small edit
+        const auto again = counted.fit.fit(limit).value();
+        QVERIFY2(counted.encodes <= 3, qPrintable(QString::number(counted.encodes)));
+        QCOMPARE(again.encodes, counted.encodes);
+    }
+
+    void nothingFitsBelowTheSmallestFile()
+    {
+        Counted counted{m_pictures[0]};
+        const auto none = counted.fit.fit(jpegSize(counted.picture, 1) - 1).value();
+        QCOMPARE(none.quality, 0);
+        QCOMPARE(counted.fit.fit(0)->quality, 0);
+    }
+
+    void pageFitsEstimatesAndSavesTheSameFile()
+    {
+        QTemporaryDir work;
+        QImage canvas = m_pictures[2];
+        CompressionPage page(SizeEstimator(work.path() + QLatin1Char('/')),
+                             [&canvas]() -> const QImage& { return canvas; });
+        const qint64 limit = 20480;
+        page.setSizeLimit(QStringLiteral("20.4"), limit);
+        page.switchEstimatesOn();
+        QSignalSpy messages(&page, &CompressionPage::informationRequested);
+        auto* fit = page.findChild<QPushButton*>(QStringLiteral("cmdFit"));
+        QVERIFY(!fit->accessibleName().isEmpty());
+        QCOMPARE(fit->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+        fit->click();
+
+        QCOMPARE(messages.count(), 0);
+        const QString text = page.findChild<QLineEdit*>(QStringLiteral("txtJpeg"))->text();
+        QVERIFY2(text.contains(QLatin1Char('.')), qPrintable(text));
+        QCOMPARE(page.settings().jpegLevel, text);
+        QCOMPARE(page.findChild<QSlider*>(QStringLiteral("sldJpeg"))->value(),
+                 qBound(1, qRound(text.toDouble()), 10));
+        QFile temp(work.filePath(QStringLiteral("temp.jpg")));
+        QVERIFY(temp.open(QIODevice::ReadOnly));
+        const QByteArray estimated = temp.readAll();
+        QVERIFY(estimated.size() <= limit);
+        QCOMPARE(compressionfiles::jpegFile(canvas, page.settings()).value(), estimated);
+
+        // Nothing fits: a message, and the settings stay as they were.
+        const CompressionSettings before = page.settings();
+        page.setSizeLimit(QStringLiteral("0.1"), 100);
+        fit->click();
+        QCOMPARE(messages.count(), 1);
+        QVERIFY(messages.first().first().toString().contains(QStringLiteral("PNG")));
+        QCOMPARE(page.settings().jpegLevel, before.jpegLevel);
+        QCOMPARE(page.settings().jpegFullChroma, before.jpegFullChroma);
+    }
+
+    void aQualityTypedAfterAFitIsSubsampledAgain()
+    {
+        QTemporaryDir work;
+        QImage canvas = m_pictures[1];
+        CompressionPage page(SizeEstimator(work.path() + QLatin1Char('/')),
+                             [&canvas]() -> const QImage& { return canvas; });
+        page.setSizeLimit(QStringLiteral("1000"), jpegSize(canvas, 99));
+        page.findChild<QPushButton*>(QStringLiteral("cmdFit"))->click();
+        QVERIFY(page.settings().jpegFullChroma);
+        page.findChild<QLineEdit*>(QStringLiteral("txtJpeg"))->setText(QStringLiteral("9"));
+        QVERIFY(!page.settings().jpegFullChroma);
+    }
+};
+
+QTEST_MAIN(TestJpegFit)
+#include "test_jpeg_fit.moc"
