@@ -253,7 +253,6 @@ void runLiveLoop(benchmark::State& state, ActiveRig& rigs, const WorkSize& size)
     SelectionState selection;
     selection.capture = size.capture();
     for (auto _ : state) {
-        selection.stopLoupe = false;
         QElapsedTimer wall;
         double cpuStart = 0;
         long long passesStart = 0;
@@ -264,7 +263,7 @@ void runLiveLoop(benchmark::State& state, ActiveRig& rigs, const WorkSize& size)
                 wall.start();
             });
             QTimer::singleShot(kWarmUpMilliseconds + kLiveLoopMilliseconds, Qt::PreciseTimer, &zoom,
-                               [&] { selection.stopLoupe = true; });
+                               [&] { zoom.stop(); });
         });
         zoom.StartLoupe(selection, CaptureScale{});
         const double cpu = processCpuSeconds() - cpuStart;

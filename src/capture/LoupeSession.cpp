@@ -28,7 +28,7 @@ int frameMilliseconds(const QScreen* screen)
 
 }  // namespace
 
-LoupeSession::LoupeSession(SelectionState& selection, const CaptureScale& scale,
+LoupeSession::LoupeSession(const SelectionState& selection, const CaptureScale& scale,
                            ScreenGrabber& grabber, CaptureHandler onCapture)
     : m_selection(selection),
       m_grabber(grabber),
@@ -69,7 +69,7 @@ void LoupeSession::show()
 
 bool LoupeSession::runPass()
 {
-    if (m_selection.stopLoupe) {
+    if (m_stopped) {
         hideWindows();
         return false;
     }
@@ -110,7 +110,7 @@ void LoupeSession::copyScreen()
 
 void LoupeSession::CaptureOnEnter(bool fromLoupe)
 {
-    m_selection.stopLoupe = true;
+    stop();
     if (fromLoupe) {
         m_preview->raise();
         m_preview->activateWindow();
@@ -120,6 +120,11 @@ void LoupeSession::CaptureOnEnter(bool fromLoupe)
     if (m_onCapture) {
         m_onCapture(snapshot);
     }
+}
+
+void LoupeSession::stop()
+{
+    m_stopped = true;
 }
 
 void LoupeSession::hideWindows()

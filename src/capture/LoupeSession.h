@@ -20,16 +20,21 @@ class LoupeSession
 public:
     using CaptureHandler = std::function<void(const QImage& snapshot)>;
 
-    LoupeSession(SelectionState& selection, const CaptureScale& scale, ScreenGrabber& grabber,
+    LoupeSession(const SelectionState& selection, const CaptureScale& scale, ScreenGrabber& grabber,
                  CaptureHandler onCapture);
     ~LoupeSession();
 
     // Places and shows the preview, then the loupe.
     void show();
 
-    // One pass of the loop: false (both windows hidden) when stopLoupe is set;
-    // otherwise serves events for up to one frame, then copies and shows.
+    // One pass of the loop: false (both windows hidden) once stopped; otherwise
+    // serves events for up to one frame, then copies and shows.
     bool runPass();
+
+    // Ends this live capture: the next pass hides both windows and ends the loop.
+    // A stopped session stays stopped; a new capture is a new session.
+    void stop();
+    bool isStopped() const { return m_stopped; }
 
     // Copies the desktop under the hole into the preview and repaints it.
     void copyScreen();
@@ -45,7 +50,7 @@ public:
 private:
     void waitOneFrame();
 
-    SelectionState& m_selection;
+    const SelectionState& m_selection;
     ScreenGrabber& m_grabber;
     CaptureHandler m_onCapture;
     std::unique_ptr<frmLoupe> m_loupe;
@@ -54,4 +59,5 @@ private:
     QImage m_lastGrab;  // what the preview shows, as grabbed
     int m_frameMilliseconds = 16;
     QDeadlineTimer m_nextFrame{QDeadlineTimer::Forever};
+    bool m_stopped = false;
 };

@@ -101,17 +101,25 @@ private slots:
         QCOMPARE(session->preview().surface(), expectedAt(QRect(moved, hole)));
     }
 
-    void aChangeInTheScaleDialogHidesBothWindows()
+    void aChangeInTheScaleDialogEndsTheLiveCapture()
     {
         FakeDialogs dialogs;
-        RecordingLiveCapture unused;
-        frmZoom zoom(selection, dialogs, unused);
-        auto session = openSession(CaptureScale{});
-        QVERIFY(session->runPass());
-        zoom.findChild<QScrollBar*>(QStringLiteral("HScroll1"))->setValue(110);
-        QVERIFY(!session->runPass());
-        QVERIFY(!session->loupe().isVisible());
-        QVERIFY(!session->preview().isVisible());
+        mdlZoom live(grabber);
+        frmZoom zoom(selection, dialogs, live);
+        bool stoppedBySlider = false;
+        connect(&live, &mdlZoom::loupeStarted, this, [&] {
+            QMetaObject::invokeMethod(
+                this,
+                [&] {
+                    LoupeSession* running = live.session();
+                    zoom.findChild<QScrollBar*>(QStringLiteral("HScroll1"))->setValue(110);
+                    stoppedBySlider = running->isStopped();
+                },
+                Qt::QueuedConnection);
+        });
+        live.StartLoupe(selection, CaptureScale{});  // returns once the loop has ended
+        QVERIFY(stoppedBySlider);
+        QVERIFY(!live.session());
     }
 
     void enterTakesTheSnapshotOfThePreview_data()
@@ -133,11 +141,11 @@ private slots:
             QTest::keyClick(&session->loupe(), key);
             QTest::keyClick(&session->preview(), key);
         }
-        QVERIFY(!selection.stopLoupe);
+        QVERIFY(!session->isStopped());
         QVERIFY(snapshots.isEmpty());
 
         QTest::keyClick(&session->loupe(), Qt::Key_Return);
-        QVERIFY(selection.stopLoupe);
+        QVERIFY(session->isStopped());
         QCOMPARE(snapshots.size(), 1);
         QVERIFY(QTest::qWaitForWindowActive(&session->preview()));
         const QRect crop = CropRect::forCapture(selection.capture, selection.frame).pixels();
