@@ -36,8 +36,12 @@ public:
     void stop();
     bool isStopped() const { return m_stopped; }
 
-    // Copies the desktop under the hole into the preview and repaints it.
-    void copyScreen();
+    // Copies the desktop under the hole into the preview and shows it, when it
+    // changed or when asked to show it all the same.
+    void copyScreen(bool evenIfUnchanged = false);
+
+    // The desktop's device pixels under the loupe's hole.
+    QRect sourceDeviceRect();
 
     // Enter in the loupe or the preview: ends the live capture and hands over the snapshot.
     void CaptureOnEnter(bool fromLoupe);
@@ -56,7 +60,9 @@ private:
     std::unique_ptr<frmLoupe> m_loupe;
     std::unique_ptr<frmPreview> m_preview;
     NearestStretch m_stretch;
-    QImage m_lastGrab;  // what the preview shows, as grabbed
+    QImage m_grab;  // the latest grab, kept for the grabber to fill in place
+    QRect m_source;
+    bool m_sourceKnown = false;  // m_source holds for the loupe's current position
     int m_frameMilliseconds = 16;
     QDeadlineTimer m_nextFrame{QDeadlineTimer::Forever};
     bool m_stopped = false;
