@@ -24,7 +24,8 @@ void Program::configureApplication(QApplication& app)
 
 Program::Program()
     : m_settings(mdlIni::settingsPath()),
-      m_liveCapture(m_grabber),
+      m_grabber(makeScreenGrabber()),
+      m_liveCapture(*m_grabber),
       m_flow(m_settings, m_dialogs, m_liveCapture, apppaths::programFolder(),
              apppaths::workFolder())
 {

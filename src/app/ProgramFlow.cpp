@@ -16,6 +16,7 @@ ProgramFlow::ProgramFlow(SettingsFile& settings, Dialogs& dialogs, LiveCapture& 
 {
     connect(m_size.get(), &frmSize::nextAccepted, this, &ProgramFlow::showZoom);
     connect(m_size.get(), &frmSize::endRequested, this, &ProgramFlow::end);
+    connect(m_size.get(), &frmSize::liveCaptureStopRequested, &m_liveCapture, &LiveCapture::stop);
     connect(&m_liveCapture, &LiveCapture::captureTaken, this, &ProgramFlow::onCaptureTaken);
 }
 
@@ -46,7 +47,7 @@ void ProgramFlow::backToSize()
 void ProgramFlow::end()
 {
     // A running live capture returns at its next pass; every window goes away at once.
-    m_size->selection().stopLoupe = true;
+    m_liveCapture.stop();
     if (m_zoom) {
         m_zoom->hide();
     }

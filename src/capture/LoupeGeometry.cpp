@@ -1,5 +1,6 @@
 #include "capture/LoupeGeometry.h"
 
+#include "common/DevicePixels.h"
 #include "common/Twips.h"
 
 namespace loupegeometry {
@@ -57,9 +58,9 @@ QPoint loupeTopLeft(const QRect& screenArea, const LoupeFrame& frame)
             screenArea.top() + (screenArea.height() - frame.outer.height()) / 2};
 }
 
-QRect sourceRect(const QPoint& loupeTopLeft, const LoupeFrame& frame)
+QRect deviceSourceRect(const QPoint& loupeDeviceTopLeft, const LoupeFrame& frame, double ratio)
 {
-    return frame.hole.translated(loupeTopLeft);
+    return devicepixels::edgesToDevice(frame.hole, ratio).translated(loupeDeviceTopLeft);
 }
 
 }  // namespace loupegeometry

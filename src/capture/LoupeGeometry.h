@@ -45,8 +45,11 @@ QPoint previewTopLeft(const QRect& availableArea, int captionHeight, const Captu
 // The loupe's window at the centre of the screen area.
 QPoint loupeTopLeft(const QRect& screenArea, const LoupeFrame& frame);
 
-// The desktop area under the hole, for a loupe whose window is at loupeTopLeft.
-QRect sourceRect(const QPoint& loupeTopLeft, const LoupeFrame& frame);
+// The desktop's device pixels under the hole, for a loupe whose window's top-left
+// is at the device pixel loupeDeviceTopLeft on a screen scaled by `ratio`. Each edge
+// of the hole is mapped on its own, as the window system maps the edges of the mask
+// that cuts the hole, so the area holds the whole hole and none of the strips.
+QRect deviceSourceRect(const QPoint& loupeDeviceTopLeft, const LoupeFrame& frame, double ratio);
 
 }  // namespace loupegeometry
 

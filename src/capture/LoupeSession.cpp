@@ -3,6 +3,7 @@
 #include "capture/PreviewSnapshot.h"
 #include "capture/frmLoupe.h"
 #include "capture/frmPreview.h"
+#include "common/DevicePixels.h"
 #include "common/Numbers.h"
 #include "common/SelectionState.h"
 #include "platform/ScreenGrabber.h"
@@ -28,16 +29,23 @@ int frameMilliseconds(const QScreen* screen)
 
 }  // namespace
 
-LoupeSession::LoupeSession(SelectionState& selection, const CaptureScale& scale,
+LoupeSession::LoupeSession(const SelectionState& selection, const CaptureScale& scale,
                            ScreenGrabber& grabber, CaptureHandler onCapture)
     : m_selection(selection),
       m_grabber(grabber),
       m_onCapture(std::move(onCapture)),
       m_loupe(std::make_unique<frmLoupe>(
           loupegeometry::loupeFrame(selection.capture, scale, selection.frame))),
-      m_preview(std::make_unique<frmPreview>(
-          QSize(selection.capture.workWidth, selection.capture.workHeight)))
+      m_preview(std::make_unique<frmPreview>(selection.capture, selection.frame))
 {
+    // A picture the grabber can show without a repaint, where it has one.
+    const QImage surface = m_grabber.makeSurface(m_preview->surface().size());
+    if (!surface.isNull()) {
+        m_preview->surface() = surface;
+        m_preview->surface().fill(Qt::black);
+    }
+    QObject::connect(m_loupe.get(), &frmLoupe::moved, m_loupe.get(),
+                     [this] { m_sourceKnown = false; });
     QObject::connect(m_loupe.get(), &frmLoupe::enterPressed, m_loupe.get(),
                      [this] { CaptureOnEnter(true); });
     QObject::connect(m_preview.get(), &frmPreview::enterPressed, m_preview.get(),
@@ -53,13 +61,8 @@ void LoupeSession::show()
     const QRect whole = screen ? screen->geometry() : available;
 
     m_preview->show();
-    // The window manager's caption height once it has framed the preview; until
-    // then the style's.
-    const int framedCaption =
-        m_preview->windowHandle() ? m_preview->windowHandle()->frameMargins().top() : 0;
-    const int caption = framedCaption > 0
-                            ? framedCaption
-                            : m_preview->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    // The full-screen client area is the available area less one caption bar.
+    const int caption = m_preview->style()->pixelMetric(QStyle::PM_TitleBarHeight);
     m_preview->move(loupegeometry::previewTopLeft(available, caption, m_selection.capture));
     m_loupe->move(loupegeometry::loupeTopLeft(whole, m_loupe->loupeFrame()));
     m_loupe->show();
@@ -69,7 +72,7 @@ void LoupeSession::show()
 
 bool LoupeSession::runPass()
 {
-    if (m_selection.stopLoupe) {
+    if (m_stopped) {
         hideWindows();
         return false;
     }
@@ -96,21 +99,35 @@ void LoupeSession::waitOneFrame()
     m_nextFrame += m_frameMilliseconds;
 }
 
-void LoupeSession::copyScreen()
+QRect LoupeSession::sourceDeviceRect()
 {
-    QImage grabbed = m_grabber.grab(m_loupe->sourceRect());
-    // A desktop that has not changed under the hole needs no new picture and no repaint.
-    if (grabbed.isNull() || grabbed == m_lastGrab) {
+    if (!m_sourceKnown) {
+        const QWindow* window = m_loupe->windowHandle();
+        const double ratio = window ? window->devicePixelRatio() : m_loupe->devicePixelRatioF();
+        const QPoint topLeft = window ? m_grabber.deviceTopLeft(*window)
+                                      : devicepixels::toDevice(m_loupe->pos(), ratio);
+        m_source = loupegeometry::deviceSourceRect(topLeft, m_loupe->loupeFrame(), ratio);
+        // Until the window is on the screen its position may still change unannounced.
+        m_sourceKnown = window && window->isExposed();
+    }
+    return m_source;
+}
+
+void LoupeSession::copyScreen(bool evenIfUnchanged)
+{
+    if (!m_grabber.grab(sourceDeviceRect(), m_grab)) {
         return;
     }
-    m_stretch.stretch(grabbed, m_preview->surface());
-    m_lastGrab = std::move(grabbed);
-    m_preview->update();
+    // A desktop that has not changed under the hole needs no new picture on the screen.
+    const bool changed = m_stretch.stretch(m_grab, m_preview->surface());
+    if (changed || evenIfUnchanged) {
+        m_preview->showSurface(m_grabber);
+    }
 }
 
 void LoupeSession::CaptureOnEnter(bool fromLoupe)
 {
-    m_selection.stopLoupe = true;
+    stop();
     if (fromLoupe) {
         m_preview->raise();
         m_preview->activateWindow();
@@ -120,6 +137,11 @@ void LoupeSession::CaptureOnEnter(bool fromLoupe)
     if (m_onCapture) {
         m_onCapture(snapshot);
     }
+}
+
+void LoupeSession::stop()
+{
+    m_stopped = true;
 }
 
 void LoupeSession::hideWindows()

@@ -20,19 +20,28 @@ class LoupeSession
 public:
     using CaptureHandler = std::function<void(const QImage& snapshot)>;
 
-    LoupeSession(SelectionState& selection, const CaptureScale& scale, ScreenGrabber& grabber,
+    LoupeSession(const SelectionState& selection, const CaptureScale& scale, ScreenGrabber& grabber,
                  CaptureHandler onCapture);
     ~LoupeSession();
 
     // Places and shows the preview, then the loupe.
     void show();
 
-    // One pass of the loop: false (both windows hidden) when stopLoupe is set;
-    // otherwise serves events for up to one frame, then copies and shows.
+    // One pass of the loop: false (both windows hidden) once stopped; otherwise
+    // serves events for up to one frame, then copies and shows.
     bool runPass();
 
-    // Copies the desktop under the hole into the preview and repaints it.
-    void copyScreen();
+    // Ends this live capture: the next pass hides both windows and ends the loop.
+    // A stopped session stays stopped; a new capture is a new session.
+    void stop();
+    bool isStopped() const { return m_stopped; }
+
+    // Copies the desktop under the hole into the preview and shows it, when it
+    // changed or when asked to show it all the same.
+    void copyScreen(bool evenIfUnchanged = false);
+
+    // The desktop's device pixels under the loupe's hole.
+    QRect sourceDeviceRect();
 
     // Enter in the loupe or the preview: ends the live capture and hands over the snapshot.
     void CaptureOnEnter(bool fromLoupe);
@@ -45,13 +54,16 @@ public:
 private:
     void waitOneFrame();
 
-    SelectionState& m_selection;
+    const SelectionState& m_selection;
     ScreenGrabber& m_grabber;
     CaptureHandler m_onCapture;
     std::unique_ptr<frmLoupe> m_loupe;
     std::unique_ptr<frmPreview> m_preview;
     NearestStretch m_stretch;
-    QImage m_lastGrab;  // what the preview shows, as grabbed
+    QImage m_grab;  // the latest grab, kept for the grabber to fill in place
+    QRect m_source;
+    bool m_sourceKnown = false;  // m_source holds for the loupe's current position
     int m_frameMilliseconds = 16;
     QDeadlineTimer m_nextFrame{QDeadlineTimer::Forever};
+    bool m_stopped = false;
 };

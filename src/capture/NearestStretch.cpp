@@ -1,6 +1,21 @@
 #include "capture/NearestStretch.h"
 
-#include <cstring>
+namespace {
+
+// Puts one row's pixels into `to`, opaque, and tells whether any of them changed.
+template <typename SourceIndex>
+quint32 putRow(quint32* to, int width, SourceIndex&& sourcePixel)
+{
+    quint32 difference = 0;
+    for (int x = 0; x < width; ++x) {
+        const quint32 value = sourcePixel(x) | 0xFF000000u;
+        difference |= to[x] ^ value;
+        to[x] = value;
+    }
+    return difference;
+}
+
+}  // namespace
 
 void NearestStretch::buildTable(QList<int>& table, int sourceLength, int targetLength)
 {
@@ -12,10 +27,10 @@ void NearestStretch::buildTable(QList<int>& table, int sourceLength, int targetL
     }
 }
 
-void NearestStretch::stretch(const QImage& source, QImage& target)
+bool NearestStretch::stretch(const QImage& source, QImage& target)
 {
     if (source.isNull() || target.isNull()) {
-        return;
+        return false;
     }
     const QImage input =
         (source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32 ||
@@ -24,12 +39,14 @@ void NearestStretch::stretch(const QImage& source, QImage& target)
             : source.convertToFormat(QImage::Format_RGB32);
     const int width = target.width();
     const int height = target.height();
+    quint32 difference = 0;
     if (input.size() == target.size()) {
-        const size_t rowBytes = static_cast<size_t>(width) * 4;
         for (int y = 0; y < height; ++y) {
-            std::memcpy(target.scanLine(y), input.constScanLine(y), rowBytes);
+            const auto* from = reinterpret_cast<const quint32*>(input.constScanLine(y));
+            auto* to = reinterpret_cast<quint32*>(target.scanLine(y));
+            difference |= putRow(to, width, [from](int x) { return from[x]; });
         }
-        return;
+        return difference != 0;
     }
     if (input.size() != m_sourceSize || target.size() != m_targetSize) {
         buildTable(m_columns, input.width(), width);
@@ -41,8 +58,7 @@ void NearestStretch::stretch(const QImage& source, QImage& target)
     for (int y = 0; y < height; ++y) {
         const auto* from = reinterpret_cast<const quint32*>(input.constScanLine(m_rows[y]));
         auto* to = reinterpret_cast<quint32*>(target.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            to[x] = from[columns[x]] | 0xFF000000u;
-        }
+        difference |= putRow(to, width, [from, columns](int x) { return from[columns[x]]; });
     }
+    return difference != 0;
 }

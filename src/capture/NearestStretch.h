@@ -10,8 +10,9 @@
 class NearestStretch
 {
 public:
-    // Fills all of `target` (Format_RGB32) from all of `source` (any 32-bit format).
-    void stretch(const QImage& source, QImage& target);
+    // Fills all of `target` (Format_RGB32, opaque) from all of `source` (any 32-bit
+    // format; the fourth byte is not read). True when any pixel of `target` changed.
+    bool stretch(const QImage& source, QImage& target);
 
 private:
     static void buildTable(QList<int>& table, int sourceLength, int targetLength);

@@ -36,13 +36,17 @@ void drawXpFrame(QPainter& painter, const QRect& outer, const QRect& caption)
 
 }  // namespace
 
-QImage composePreviewSnapshot(const QImage& client, const CaptureSize& size,
-                              const FrameOffsets& frame, const QString& title)
+QRect previewClientRect(const CaptureSize& size, const FrameOffsets& frame)
+{
+    return CropRect::forCapture(size, frame).pixels();
+}
+
+QImage composePreviewFrame(const CaptureSize& size, const FrameOffsets& frame, const QString& title)
 {
     const QSize outerTwips = loupegeometry::previewTwips(size, frame);
     const QRect outer(0, 0, twips::toPixels(outerTwips.width()),
                       twips::toPixels(outerTwips.height()));
-    const QRect clientRect = CropRect::forCapture(size, frame).pixels();
+    const QRect clientRect = previewClientRect(size, frame);
 
     QImage snapshot(outer.size(), QImage::Format_RGB32);
     QPainter painter(&snapshot);
@@ -59,8 +63,17 @@ QImage composePreviewSnapshot(const QImage& client, const CaptureSize& size,
     painter.setFont(font);
     painter.setPen(Qt::white);
     painter.drawText(caption.adjusted(3, 0, -3, 0), Qt::AlignLeft | Qt::AlignVCenter, title);
+    painter.fillRect(clientRect, Qt::black);
+    return snapshot;
+}
 
+QImage composePreviewSnapshot(const QImage& client, const CaptureSize& size,
+                              const FrameOffsets& frame, const QString& title)
+{
+    QImage snapshot = composePreviewFrame(size, frame, title);
+    QPainter painter(&snapshot);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(clientRect.topLeft(), client.convertToFormat(QImage::Format_RGB32));
+    painter.drawImage(previewClientRect(size, frame).topLeft(),
+                      client.convertToFormat(QImage::Format_RGB32));
     return snapshot;
 }

@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
-#include <QWindow>
 
 namespace {
 
@@ -26,11 +25,6 @@ frmLoupe::frmLoupe(const LoupeFrame& frame, QWidget* parent)
     setFixedSize(m_frame.outer.size());
     setMask(QRegion(m_frame.outer).subtracted(QRegion(m_frame.hole)));
     setCursor(Qt::SizeAllCursor);
-}
-
-QRect frmLoupe::sourceRect() const
-{
-    return loupegeometry::sourceRect(pos(), m_frame);
 }
 
 bool frmLoupe::onCaption(const QPoint& pos) const
@@ -61,30 +55,23 @@ void frmLoupe::paintEvent(QPaintEvent*)
 
 void frmLoupe::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !onCaption(event->position().toPoint())) {
-        return;
-    }
-    activateWindow();
-    // The window manager moves the window where it can; elsewhere the loupe follows the cursor.
-    if (windowHandle() && windowHandle()->startSystemMove()) {
-        return;
-    }
-    m_dragging = true;
-    m_dragOffset = event->position().toPoint();
+    m_drag.press(*this, *event, onCaption(event->position().toPoint()));
 }
 
 void frmLoupe::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_dragging) {
-        move(event->globalPosition().toPoint() - m_dragOffset);
-    }
+    m_drag.move(*this, *event);
 }
 
 void frmLoupe::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
-        m_dragging = false;
-    }
+    m_drag.release(*event);
+}
+
+void frmLoupe::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    emit moved();
 }
 
 void frmLoupe::keyPressEvent(QKeyEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/CaptionDrag.h"
 #include "capture/LoupeGeometry.h"
 
 #include <QPoint>
@@ -17,17 +18,17 @@ public:
 
     const LoupeFrame& loupeFrame() const { return m_frame; }
 
-    // The desktop area under the hole, in logical virtual-desktop coordinates.
-    QRect sourceRect() const;
-
 signals:
     void enterPressed();
+    // The window has a new position on the desktop.
+    void moved();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -35,6 +36,5 @@ private:
     bool onCaption(const QPoint& pos) const;
 
     LoupeFrame m_frame;
-    bool m_dragging = false;
-    QPoint m_dragOffset;  // cursor position within the window while dragging
+    CaptionDrag m_drag;
 };

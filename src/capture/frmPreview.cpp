@@ -1,28 +1,63 @@
 #include "capture/frmPreview.h"
 
 #include "capture/CaptureKeys.h"
+#include "capture/PreviewSnapshot.h"
+#include "platform/ScreenGrabber.h"
 
 #include <QCloseEvent>
+#include <QMouseEvent>
 #include <QPainter>
 
-frmPreview::frmPreview(const QSize& workSize, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_surface(workSize, QImage::Format_RGB32)
+namespace {
+
+const QString kTitle = QStringLiteral("プレビュー");
+
+}  // namespace
+
+frmPreview::frmPreview(const CaptureSize& size, const FrameOffsets& frame, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint),
+      m_frame(composePreviewFrame(size, frame, kTitle)),
+      m_client(previewClientRect(size, frame)),
+      m_surface(QSize(size.workWidth, size.workHeight), QImage::Format_RGB32)
 {
     setObjectName(QStringLiteral("frmPreview"));
-    setWindowTitle(QStringLiteral("プレビュー"));
-    setAccessibleName(QStringLiteral("プレビュー"));
+    setWindowTitle(kTitle);
+    setAccessibleName(kTitle);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_surface.fill(Qt::black);
-    setFixedSize(workSize);
+    setFixedSize(m_frame.size());
+}
+
+void frmPreview::showSurface(ScreenGrabber& grabber)
+{
+    const QWindow* window = windowHandle();
+    if (window == nullptr || !grabber.present(*window, m_client.topLeft(), m_surface)) {
+        update(m_client);
+    }
 }
 
 void frmPreview::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    painter.drawImage(0, 0, m_frame);
     // One picture pixel to one logical pixel, repeated (not blended) on HiDPI screens.
-    painter.drawImage(rect(), m_surface);
+    painter.drawImage(m_client, m_surface);
+}
+
+void frmPreview::mousePressEvent(QMouseEvent* event)
+{
+    m_drag.press(*this, *event, event->position().toPoint().y() < m_client.top());
+}
+
+void frmPreview::mouseMoveEvent(QMouseEvent* event)
+{
+    m_drag.move(*this, *event);
+}
+
+void frmPreview::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_drag.release(*event);
 }
 
 void frmPreview::keyPressEvent(QKeyEvent* event)
@@ -33,6 +68,26 @@ void frmPreview::keyPressEvent(QKeyEvent* event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void frmPreview::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+        // A window manager's shortcut or task list may still minimise it: it comes
+        // back at once, since the live capture runs on and Enter needs the window.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                // Not when the live capture has ended and hidden it meanwhile.
+                if (!isHidden() && (windowState() & Qt::WindowMinimized)) {
+                    setWindowState(windowState() & ~Qt::WindowMinimized);
+                    show();
+                    raise();
+                }
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void frmPreview::closeEvent(QCloseEvent* event)

@@ -1,30 +1,54 @@
 #pragma once
 
+#include "capture/CaptionDrag.h"
+#include "common/CaptureSize.h"
+#include "common/FrameOffsets.h"
+
 #include <QImage>
+#include <QRect>
 #include <QWidget>
 
-// The preview: a window whose client area is the working size and shows its
-// persistent picture, the desktop under the loupe at the phone's resolution. The
-// user cannot close it.
+class ScreenGrabber;
+
+// The preview: a frameless window that draws its own frame and caption bar
+// ("プレビュー") in the chosen window style, around a client area of the working
+// size that shows the persistent picture, the desktop under the loupe at the phone's
+// resolution. Dragging the caption moves it. No window manager gives it a button to
+// close, minimise or maximise it, and a request to minimise it is undone.
 class frmPreview : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit frmPreview(const QSize& workSize, QWidget* parent = nullptr);
+    frmPreview(const CaptureSize& size, const FrameOffsets& frame, QWidget* parent = nullptr);
 
-    // The persistent picture (Format_RGB32, the working size); draw into it, then update().
+    // The persistent picture (Format_RGB32, the working size); draw into it, then
+    // showSurface().
     QImage& surface() { return m_surface; }
     const QImage& surface() const { return m_surface; }
+
+    // Where the picture sits in the window.
+    QRect clientRect() const { return m_client; }
+
+    // Shows the picture at once, straight through the grabber where it can, else
+    // through a repaint.
+    void showSurface(ScreenGrabber& grabber);
 
 signals:
     void enterPressed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QImage m_frame;  // frame and caption bar, drawn once
+    QRect m_client;
     QImage m_surface;
+    CaptionDrag m_drag;
 };

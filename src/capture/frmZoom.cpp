@@ -183,7 +183,7 @@ CaptureScale frmZoom::captureScale() const
 
 void frmZoom::onScalingToggled(bool enabled)
 {
-    m_selection.stopLoupe = true;
+    m_liveCapture.stop();
     if (!enabled) {
         m_shrink->setEnabled(false);
         m_enlarge->setEnabled(false);
@@ -201,7 +201,7 @@ void frmZoom::onScalingToggled(bool enabled)
 
 void frmZoom::onModeChosen()
 {
-    m_selection.stopLoupe = true;
+    m_liveCapture.stop();
     showDefaultHelp();
     if (m_shrink->isChecked()) {
         setShrinkSideEnabled(true);
@@ -216,7 +216,7 @@ void frmZoom::onModeChosen()
 
 void frmZoom::onSliderChanged(QScrollBar* slider, QLabel* number)
 {
-    m_selection.stopLoupe = true;
+    m_liveCapture.stop();
     showDefaultHelp();
     number->setText(numbers::hundredthsText(slider->value()));
 }
@@ -257,7 +257,6 @@ void frmZoom::confirm()
                                   QStringLiteral("選択したサイズに設定した倍率は使用できません。"));
             return;
         case ConfirmDecision::Outcome::StartLiveCapture:
-            m_selection.stopLoupe = false;
             m_help->setText(kCaptureHelp);
             m_liveCapture.StartLoupe(m_selection, scale);
             return;
@@ -267,7 +266,6 @@ void frmZoom::confirm()
 void frmZoom::captureAgain()
 {
     show();
-    m_selection.stopLoupe = false;
     showDefaultHelp();
 }
 

@@ -10,19 +10,26 @@ mdlZoom::~mdlZoom() = default;
 
 void mdlZoom::StartLoupe(SelectionState& selection, const CaptureScale& scale)
 {
-    if (m_active) {
-        m_active->hideWindows();
-    }
     LoupeSession* outer = m_active;
+    if (outer) {
+        outer->stop();
+        outer->hideWindows();
+    }
     LoupeSession session(selection, scale, m_grabber,
                          [this](const QImage& snapshot) { emit captureTaken(snapshot); });
     m_active = &session;
     session.show();
     emit loupeStarted();
     RunLoupeLoop(session);
-    // Only an outer live capture can still be waiting, and it ends at its next pass
-    // because this one ended with stopLoupe set.
+    // An outer live capture, stopped above, ends at its next pass.
     m_active = outer;
+}
+
+void mdlZoom::stop()
+{
+    if (m_active) {
+        m_active->stop();
+    }
 }
 
 void mdlZoom::RunLoupeLoop(LoupeSession& session)

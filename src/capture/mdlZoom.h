@@ -18,6 +18,7 @@ public:
 
     // A confirm while a live capture runs hides the running pair before the new one opens.
     void StartLoupe(SelectionState& selection, const CaptureScale& scale) override;
+    void stop() override;
 
     // The running live capture, or null.
     LoupeSession* session() { return m_active; }

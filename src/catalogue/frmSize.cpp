@@ -174,7 +174,6 @@ void frmSize::startUp()
         }
         m_carriers->setCurrentIndex(-1);
     }
-    m_selection.stopLoupe = false;
     applyStoredChoice();
 
     bool handedOver = false;
@@ -216,7 +215,7 @@ void frmSize::applyStoredChoice()
 
 void frmSize::onCarrierChanged(int carrier)
 {
-    m_selection.stopLoupe = true;
+    emit liveCaptureStopRequested();
     m_selection.phone = PhoneModel{};
     m_selection.phone.carrier = carrier;
     m_selection.phone.carrierName = mdlSize::carrierName(carrier);
@@ -244,7 +243,7 @@ void frmSize::onCarrierChanged(int carrier)
 
 void frmSize::onModelChanged(int model)
 {
-    m_selection.stopLoupe = true;
+    emit liveCaptureStopRequested();
     PhoneModel& phone = m_selection.phone;
     const bool valid = model >= 0 && model < m_entries.size();
     const CatalogueEntry entry = valid ? m_entries.at(model) : CatalogueEntry{};
@@ -263,7 +262,7 @@ void frmSize::onStyleToggled(int style, bool checked)
     if (!checked) {
         return;
     }
-    m_selection.stopLoupe = true;
+    emit liveCaptureStopRequested();
     m_selection.frame = FrameOffsets::forStyle(style);
 }
 

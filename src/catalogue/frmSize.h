@@ -41,6 +41,8 @@ signals:
     void nextAccepted();
     // " 終了" or the window closed: the program is to end.
     void endRequested();
+    // The carrier, the model or the window style changed: a running live capture ends.
+    void liveCaptureStopRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

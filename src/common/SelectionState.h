@@ -11,5 +11,4 @@ struct SelectionState
     PhoneModel phone;
     FrameOffsets frame;
     CaptureSize capture;
-    bool stopLoupe = false;  // asks a running live capture to end
 };

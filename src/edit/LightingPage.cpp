@@ -4,9 +4,9 @@
 #include "edit/EditImages.h"
 #include "edit/LPSLighting.h"
 #include "edit/LPSPixels.h"
+#include "edit/LightingRun.h"
 #include "edit/ToolContext.h"
 
-#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -14,21 +14,15 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <chrono>
 
 namespace {
 
 constexpr int kLimit = 100;
 constexpr int kPageStep = 10;
-
-// The busy pointer over the program's windows while it lives.
-class BusyPointer
-{
-public:
-    BusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QGuiApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-};
+// Work between two turns of the event loop: short enough that the window answers at
+// once, long enough that serving the events costs little next to the pixels.
+constexpr std::chrono::milliseconds kSlice{4};
 
 }  // namespace
 
@@ -46,6 +40,14 @@ LightingPage::LightingPage(ToolContext& context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addStretch();
+
+    m_slices.setInterval(0);
+    connect(&m_slices, &QTimer::timeout, this, &LightingPage::runSlice);
+}
+
+LightingPage::~LightingPage()
+{
+    finish();
 }
 
 QSlider* LightingPage::addSlider(QGridLayout* grid, int row, const QString& label)
@@ -114,48 +116,57 @@ LightingPage::Values LightingPage::values() const
     return {m_brightness->value(), m_contrast->value()};
 }
 
-void LightingPage::ApplyLighting()
+bool LightingPage::isBusy() const
 {
-    if (m_running || m_context.images.picCaptured().isNull()) {
-        // A running computation notices new values after its current row.
-        return;
-    }
-    const QPointer<LightingPage> alive(this);
-    const BusyPointer busy;
-    m_running = true;
-    for (;;) {
-        const bool finished = runOnce(values(), alive);
-        if (!alive) {
-            return;  // the page went away while events were served
-        }
-        if (finished) {
-            break;
-        }
-    }
-    m_running = false;
+    return m_run != nullptr;
 }
 
-bool LightingPage::runOnce(const Values& wanted, const QPointer<LightingPage>& alive)
+void LightingPage::ApplyLighting()
 {
-    EditImages& images = m_context.images;
-    const qint64 canvasBefore = images.canvas().cacheKey();
-    PixelBuffer buffer = LPSPixels::GetPixels(images.picCaptured());
-    const LPSLighting::ChannelTable table =
-        LPSLighting::lightingTable(wanted.brightness, wanted.contrast);
-    const bool finished = LPSLighting::applyTable(buffer, table, 0, 0, 0, 0, [&] {
-        QCoreApplication::processEvents();
-        return alive && values() == wanted;
-    });
-    if (!finished) {
-        return false;
+    const QImage& captured = m_context.images.picCaptured();
+    if (captured.isNull()) {
+        return;
     }
+    const Values wanted = values();
+    m_run = std::make_unique<LightingRun>(
+        LPSPixels::GetPixels(captured),
+        LPSLighting::lightingTable(wanted.brightness, wanted.contrast));
+    m_canvasBefore = m_context.images.canvas().cacheKey();
+    if (!m_busyPointer) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        m_busyPointer = true;
+    }
+    m_slices.start();
+}
+
+void LightingPage::runSlice()
+{
+    if (!m_run) {
+        m_slices.stop();
+        return;
+    }
+    if (!m_run->step(kSlice)) {
+        return;  // the event loop serves the user, then the next slice follows
+    }
+    EditImages& images = m_context.images;
     // Undo, the return to the captured image or a stroke made meanwhile is newer than
     // this result.
-    if (images.canvas().cacheKey() == canvasBefore) {
-        LPSPixels::SetPixels(images.canvas(), buffer);
+    if (images.canvas().cacheKey() == m_canvasBefore) {
+        LPSPixels::SetPixels(images.canvas(), m_run->buffer());
         if (m_context.canvasChanged) {
             m_context.canvasChanged();
         }
     }
-    return true;
+    finish();
+    emit lightingFinished();
+}
+
+void LightingPage::finish()
+{
+    m_slices.stop();
+    m_run.reset();
+    if (m_busyPointer) {
+        QGuiApplication::restoreOverrideCursor();
+        m_busyPointer = false;
+    }
 }

@@ -1,8 +1,10 @@
 #pragma once
 
-#include <QPointer>
+#include <QTimer>
 #include <QWidget>
+#include <memory>
 
+class LightingRun;
 class QGridLayout;
 class QSlider;
 struct ToolContext;
@@ -16,12 +18,21 @@ class LightingPage : public QWidget
 
 public:
     explicit LightingPage(ToolContext& context, QWidget* parent = nullptr);
+    ~LightingPage() override;
 
-    // The canvas := the captured image, brightened and then contrasted by the sliders'
-    // values, under the busy pointer, serving events after every row. A value change that
-    // arrives meanwhile stops the computation, which starts again with the newest values;
-    // a result is dropped when the canvas was changed by something else in the meantime.
+    // Starts the computation: the canvas := the captured image, brightened and then
+    // contrasted by the sliders' values. It runs under the busy pointer in slices of a
+    // few milliseconds from the event loop, which serves the user's events between
+    // them. A new request starts it again with the newest values; a result is dropped
+    // when the canvas was changed by something else in the meantime.
     void ApplyLighting();
+
+    // A computation is under way.
+    bool isBusy() const;
+
+signals:
+    // The computation has ended (its result on the canvas, or dropped).
+    void lightingFinished();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -40,11 +51,15 @@ private:
     // then are served by that one run.
     void requestLighting();
     Values values() const;
-    bool runOnce(const Values& wanted, const QPointer<LightingPage>& alive);
+    void runSlice();
+    void finish();
 
     ToolContext& m_context;
     QSlider* m_brightness = nullptr;
     QSlider* m_contrast = nullptr;
-    bool m_running = false;
     bool m_requested = false;
+    QTimer m_slices;                     // zero interval: one slice per turn of the event loop
+    std::unique_ptr<LightingRun> m_run;  // the computation under way, if any
+    qint64 m_canvasBefore = 0;           // the canvas when it started
+    bool m_busyPointer = false;
 };

@@ -30,7 +30,8 @@ private:
     std::unique_ptr<SettingsFile> settings;
     std::unique_ptr<PatternWindow> pattern;
     FakeDialogs dialogs;
-    QtScreenGrabber grabber;
+    std::unique_ptr<ScreenGrabber> grabberOwner = makeScreenGrabber();
+    ScreenGrabber& grabber = *grabberOwner;
 
     QString workFolder() const { return folder->path() + QStringLiteral("temp/"); }
 
@@ -59,7 +60,7 @@ private:
                     LoupeSession* session = zoom.session();
                     frmLoupe& loupe = session->loupe();
                     loupe.move(pattern->pos() + QPoint(5, 5) - loupe.loupeFrame().hole.topLeft());
-                    *hole = loupe.sourceRect();
+                    *hole = session->sourceDeviceRect();
                     session->copyScreen();
                     QTest::keyClick(&loupe, Qt::Key_Return);
                 },
@@ -95,8 +96,7 @@ private slots:
         frmMain* main = flow->mainWindow();
         QVERIFY(main && main->isVisible());
         QVERIFY(!flow->zoomDialog()->isVisible());
-        const QImage expected =
-            expectedPreview(hole.translated(-pattern->pos()), 1.0, QSize(240, 320));
+        const QImage expected = expectedPreview(hole.translated(-pattern->pos()), QSize(240, 320));
         QCOMPARE(main->images().canvas(), expected);
         QCOMPARE(main->images().picCaptured(), expected);
         QVERIFY(QTest::qWaitForWindowExposed(&main->history()));
@@ -135,8 +135,7 @@ private slots:
         captureOverPattern(*flow, zoom, &hole);
         QVERIFY(flow->mainWindow());
         QCOMPARE(hole.size(), QSize(144, 192));
-        const QImage working =
-            expectedPreview(hole.translated(-pattern->pos()), 1.0, QSize(144, 192));
+        const QImage working = expectedPreview(hole.translated(-pattern->pos()), QSize(144, 192));
         const QImage canvas = flow->mainWindow()->images().canvas();
         QCOMPARE(canvas.size(), QSize(72, 96));
         QCOMPARE(canvas, mdlCut::HalveCanvas(working));

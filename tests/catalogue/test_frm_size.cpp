@@ -80,18 +80,18 @@ private slots:
         QVERIFY(!QFile::exists(folder->settingsPath()));
     }
 
-    void carrierModelAndStyleFillTheChoiceAndSetStopLoupe()
+    void carrierModelAndStyleFillTheChoiceAndStopTheLiveCapture()
     {
         startDialog();
         SelectionState& state = dialog->selection();
-        state.stopLoupe = false;
+        QSignalSpy stops(dialog.get(), &frmSize::liveCaptureStopRequested);
         carriers()->setCurrentIndex(1);
-        QVERIFY(state.stopLoupe);
+        QVERIFY(!stops.isEmpty());
         QCOMPARE(models()->count(), 3);
 
-        state.stopLoupe = false;
+        stops.clear();
         models()->setCurrentIndex(2);
-        QVERIFY(state.stopLoupe);
+        QVERIFY(!stops.isEmpty());
         QCOMPARE(QStringList({shown("Combo3"), shown("Combo4"), shown("Combo5")}),
                  QStringList({u"220"_qs, u"176"_qs, u"20479"_qs}));
         const PhoneModel& phone = state.phone;
@@ -108,9 +108,9 @@ private slots:
         models()->setCurrentIndex(0);
         QCOMPARE(shown("Combo5"), QStringLiteral("10240"));
 
-        state.stopLoupe = false;
+        stops.clear();
         control<QRadioButton>("obtnStyle1")->click();
-        QVERIFY(state.stopLoupe);
+        QVERIFY(!stops.isEmpty());
         QCOMPARE(state.frame, FrameOffsets::forStyle(1));
         control<QRadioButton>("obtnStyle0")->click();
         QCOMPARE(state.frame, FrameOffsets{});

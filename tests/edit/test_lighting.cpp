@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <memory>
 
 using namespace LPSLighting;
 
@@ -52,6 +53,15 @@ QImage imageOf(const PixelBuffer& buffer)
     QImage image(buffer.width, buffer.height, QImage::Format_RGB32);
     LPSPixels::SetPixels(image, buffer);
     return image;
+}
+
+// Serves events until the page has no computation under way.
+void settle(LightingPage& page)
+{
+    QCoreApplication::processEvents();
+    while (page.isBusy()) {
+        QCoreApplication::processEvents();
+    }
 }
 
 // The page on the captured ramp.
@@ -138,14 +148,14 @@ private slots:
         Lighting l;
         l.images.canvas().fill(Qt::red);
         l.reset(0)->click();  // already 0: recomputed all the same
-        QCoreApplication::processEvents();
+        settle(l.page);
         QCOMPARE(l.images.canvas(), l.images.picCaptured());
         QTest::keyClick(l.slider(1), Qt::Key_PageUp);
         QTest::keyClick(l.slider(0), Qt::Key_PageDown);
-        QCoreApplication::processEvents();
+        settle(l.page);
         QCOMPARE(l.images.canvas(), ramp(-10, 10));
         l.reset(1)->click();
-        QCoreApplication::processEvents();
+        settle(l.page);
         QCOMPARE(l.slider(1)->value(), 0);
         QCOMPARE(l.images.canvas(), ramp(-10, 0));
     }
@@ -159,7 +169,7 @@ private slots:
             l.images.canvas().fill(Qt::red);
             QFocusEvent out(QEvent::FocusOut, reason);
             QCoreApplication::sendEvent(l.slider(1), &out);
-            QCoreApplication::processEvents();
+            settle(l.page);
             QCOMPARE(l.images.canvas() == l.images.picCaptured(), recomputed);
         }
     }
@@ -167,13 +177,11 @@ private slots:
     void newestValuesWinUnderTheBusyPointer()
     {
         Lighting l;
-        Qt::CursorShape during = Qt::ArrowCursor;
-        QTimer::singleShot(0, &l.page, [&] {  // arrives after the first row
-            during = QGuiApplication::overrideCursor()->shape();
-            l.slider(1)->setValue(-100);
-        });
         l.page.ApplyLighting();
-        QCOMPARE(during, Qt::WaitCursor);
+        QVERIFY(l.page.isBusy());
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        l.slider(1)->setValue(-100);  // arrives while the first computation is under way
+        settle(l.page);
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
         QCOMPARE(l.images.canvas(), ramp(0, -100));
     }
@@ -182,10 +190,45 @@ private slots:
     {
         Lighting l;
         l.slider(0)->setValue(50);
-        QCoreApplication::processEvents();
-        QTimer::singleShot(0, &l.page, [&] { l.images.RestoreCaptured(); });
+        settle(l.page);
         l.page.ApplyLighting();
+        l.images.RestoreCaptured();
+        settle(l.page);
         QCOMPARE(l.images.canvas(), l.images.picCaptured());
+    }
+
+    void theWorkRunsFromTheEventLoopInSlices()
+    {
+        // Large enough for several slices in any build.
+        QImage large(3000, 4000, QImage::Format_RGB32);
+        large.fill(qRgb(100, 150, 200));
+        EditImages images;
+        images.setCaptured(large);
+        FakeDialogs dialogs;
+        ToolColours colours;
+        ToolContext context{images, dialogs, colours, [] {}, [](bool) {}};
+        auto page = std::make_unique<LightingPage>(context);
+        page->findChild<QSlider*>(QStringLiteral("Slider1_0"))->setValue(10);
+        settle(*page);
+        QCOMPARE(images.canvas().pixel(2999, 3999), qRgb(110, 160, 210));
+
+        // The call returns at once; the user's events are served between slices, and
+        // one of them may take the window away with its page.
+        images.canvas().fill(Qt::red);
+        page->ApplyLighting();
+        QVERIFY(page->isBusy());
+        QCOMPARE(images.canvas().pixel(0, 0), qRgb(255, 0, 0));
+        bool servedWhileBusy = false;
+        QTimer::singleShot(0, page.get(), [&] {
+            servedWhileBusy = page->isBusy();
+            page.reset();
+        });
+        while (page) {
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(servedWhileBusy);
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QCOMPARE(images.canvas().pixel(0, 0), qRgb(255, 0, 0));
     }
 };
 

@@ -37,12 +37,11 @@ protected:
     }
 };
 
-// The device pixels under `area` (logical, relative to the pattern window) stretched
-// to `target`, each target pixel taking the source pixel under its centre.
-inline QImage expectedPreview(const QRect& area, qreal ratio, const QSize& target)
+// The pattern window's device pixels in `device` (relative to the window's top-left
+// device pixel) stretched to `target`, each target pixel taking the source pixel
+// under its centre.
+inline QImage expectedPreview(const QRect& device, const QSize& target)
 {
-    const QRect device(qRound(area.x() * ratio), qRound(area.y() * ratio),
-                       qRound(area.width() * ratio), qRound(area.height() * ratio));
     QImage expected(target, QImage::Format_RGB32);
     for (int y = 0; y < target.height(); ++y) {
         const int sy = static_cast<int>((2LL * y + 1) * device.height() / (2LL * target.height()));
