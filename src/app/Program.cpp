@@ -25,8 +25,8 @@ void Program::configureApplication(QApplication& app)
 Program::Program()
     : m_settings(mdlIni::settingsPath()),
       m_liveCapture(m_grabber),
-      m_flow(m_settings, m_dialogs, m_liveCapture, apppaths::programFolder(),
-             apppaths::workFolder())
+      m_workFolder(apppaths::workFolderCandidates()),
+      m_flow(m_settings, m_dialogs, m_liveCapture, apppaths::programFolder(), m_workFolder)
 {
     QObject::connect(&m_flow, &ProgramFlow::endRequested, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);

@@ -5,6 +5,7 @@
 #include "capture/mdlZoom.h"
 #include "platform/Dialogs.h"
 #include "platform/ScreenGrabber.h"
+#include "platform/WorkFolder.h"
 
 class QApplication;
 
@@ -28,5 +29,6 @@ private:
     QtDialogs m_dialogs;
     QtScreenGrabber m_grabber;
     mdlZoom m_liveCapture;
+    WorkFolder m_workFolder;
     ProgramFlow m_flow;
 };

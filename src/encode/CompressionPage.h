@@ -43,6 +43,9 @@ signals:
     void savePngRequested();
     // A new temp.jpg has been written.
     void jpegEstimated(const QString& path);
+    // No work folder can be written, so no size can be shown: `message` tells the
+    // user why. Sent once per work folder object, that is once per run.
+    void workFolderUnavailable(const QString& message);
 
 private:
     QWidget* buildJpegPage();
@@ -53,6 +56,7 @@ private:
     void onSliderMoved(int position);
     void onPngChosen(int index);
     void showSize(QLabel* field, const std::optional<qint64>& bytes);
+    void reportMissingWorkFolder();
     void ShowSizeColour(QLabel* field);
     void onRealtimeSwitched(bool on);
     void refreshRealtime(const QString& jpegPath);

@@ -36,10 +36,22 @@ void stayQuiet(png_structp, png_const_charp)
 {
 }
 
+// No exception may leave a callback: it would unwind through libpng's C frames. A
+// failed append (std::bad_alloc) ends the encode through libpng's error path.
 void append(png_structp png, png_bytep data, png_size_t length)
 {
-    auto* encoder = static_cast<Encoder*>(png_get_io_ptr(png));
-    encoder->bytes.append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
+    bool appended = false;
+    try {
+        auto* encoder = static_cast<Encoder*>(png_get_io_ptr(png));
+        encoder->bytes.append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
+        appended = true;
+    } catch (...) {
+        appended = false;
+    }
+    // Outside the handler: the jump must not skip the end of a catch block.
+    if (!appended) {
+        png_error(png, "out of memory");
+    }
 }
 
 void flushNothing(png_structp)
