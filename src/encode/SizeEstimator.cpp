@@ -54,8 +54,10 @@ std::optional<qint64> SizeEstimator::writeAndMeasure(QLatin1StringView name,
     if (!bytes) {
         return std::nullopt;
     }
-    // A folder that cannot take the file gives way to the next one that can.
-    for (QString folder = m_folder.path(); !folder.isEmpty(); folder = m_folder.moveOn()) {
+    // A folder that cannot take the file gives way to the next one that can; when
+    // all have failed before, each estimate looks again from the first.
+    QString folder = m_folder.path().isEmpty() ? m_folder.startOver() : m_folder.path();
+    for (; !folder.isEmpty(); folder = m_folder.moveOn()) {
         const QString path = folder + name;
         if (mdlSavedll::writeWorkFile(path, *bytes)) {
             const QFileInfo written(path);

@@ -13,6 +13,12 @@ const QString& WorkFolder::moveOn()
     return m_path;
 }
 
+const QString& WorkFolder::startOver()
+{
+    findFrom(0);
+    return m_path;
+}
+
 bool WorkFolder::takeNoFolderNotice()
 {
     if (!m_path.isEmpty() || m_noticeGiven) {

@@ -21,6 +21,10 @@ public:
     // from now on. Returns the new path(), empty when none is left.
     const QString& moveOn();
 
+    // Looks again from the first candidate (room may have been made since every
+    // folder failed). Returns the new path(), empty when none can be written.
+    const QString& startOver();
+
     // True the first time it is asked while no folder is left, false ever after:
     // the user is told once.
     bool takeNoFolderNotice();

@@ -36,6 +36,7 @@ private slots:
         QCOMPARE(folder.moveOn(), QString());
         QVERIFY(folder.takeNoFolderNotice());
         QVERIFY(!folder.takeNoFolderNotice());  // once
+        QCOMPARE(folder.startOver(), cache);
         QVERIFY(WorkFolder({locked, blocked}).path().isEmpty());
     }
 
