@@ -26,8 +26,8 @@ Program::Program()
     : m_settings(mdlIni::settingsPath()),
       m_grabber(makeScreenGrabber()),
       m_liveCapture(*m_grabber),
-      m_flow(m_settings, m_dialogs, m_liveCapture, apppaths::programFolder(),
-             apppaths::workFolder())
+      m_workFolder(apppaths::workFolderCandidates()),
+      m_flow(m_settings, m_dialogs, m_liveCapture, apppaths::programFolder(), m_workFolder)
 {
     QObject::connect(&m_flow, &ProgramFlow::endRequested, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);

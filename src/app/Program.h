@@ -5,6 +5,7 @@
 #include "capture/mdlZoom.h"
 #include "platform/Dialogs.h"
 #include "platform/ScreenGrabber.h"
+#include "platform/WorkFolder.h"
 
 #include <memory>
 
@@ -30,5 +31,6 @@ private:
     QtDialogs m_dialogs;
     std::unique_ptr<ScreenGrabber> m_grabber;  // chosen once, for the whole run
     mdlZoom m_liveCapture;
+    WorkFolder m_workFolder;
     ProgramFlow m_flow;
 };

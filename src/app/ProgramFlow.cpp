@@ -8,10 +8,10 @@
 #include "history/frmPicFiles.h"
 
 ProgramFlow::ProgramFlow(SettingsFile& settings, Dialogs& dialogs, LiveCapture& liveCapture,
-                         QString programFolder, QString workFolder)
+                         QString programFolder, WorkFolder& workFolder)
     : m_dialogs(dialogs),
       m_liveCapture(liveCapture),
-      m_workFolder(std::move(workFolder)),
+      m_workFolder(workFolder),
       m_size(std::make_unique<frmSize>(settings, dialogs, std::move(programFolder)))
 {
     connect(m_size.get(), &frmSize::nextAccepted, this, &ProgramFlow::showZoom);

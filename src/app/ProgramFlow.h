@@ -7,6 +7,7 @@ class Dialogs;
 class QImage;
 class LiveCapture;
 class SettingsFile;
+class WorkFolder;
 class frmSize;
 class frmMain;
 class frmZoom;
@@ -19,7 +20,7 @@ class ProgramFlow : public QObject
 
 public:
     ProgramFlow(SettingsFile& settings, Dialogs& dialogs, LiveCapture& liveCapture,
-                QString programFolder, QString workFolder);
+                QString programFolder, WorkFolder& workFolder);
     ~ProgramFlow() override;
 
     // Opens the selection dialog (which may go on to the scale dialog by itself).
@@ -45,7 +46,7 @@ private:
 
     Dialogs& m_dialogs;
     LiveCapture& m_liveCapture;
-    QString m_workFolder;
+    WorkFolder& m_workFolder;
     std::unique_ptr<frmSize> m_size;
     std::unique_ptr<frmZoom> m_zoom;
     std::unique_ptr<frmMain> m_main;

@@ -43,8 +43,7 @@ QLabel* helpLabel(const QString& objectName, const QString& text, QWidget* paren
 
 }  // namespace
 
-frmMain::frmMain(const PhoneModel& phone, Dialogs& dialogs, const QString& workFolder,
-                 QWidget* parent)
+frmMain::frmMain(const PhoneModel& phone, Dialogs& dialogs, WorkFolder& workFolder, QWidget* parent)
     : QMainWindow(parent), m_phone(phone), m_dialogs(dialogs), m_workFolder(workFolder)
 {
     m_phone.sizeLimitKB = sizetext::sizeLimitKB(phone.fileSize);
@@ -163,6 +162,8 @@ QWidget* frmMain::buildSavePage()
     connect(m_compression, &CompressionPage::savePngRequested, this, &frmMain::savePng);
     connect(m_compression, &CompressionPage::informationRequested, this,
             [this](const QString& text) { m_dialogs.information(this, text); });
+    connect(m_compression, &CompressionPage::workFolderUnavailable, this,
+            [this](const QString& message) { m_dialogs.information(this, message); });
     return page;
 }
 

@@ -21,6 +21,7 @@ class QLabel;
 class QPushButton;
 class QScrollArea;
 class QTabWidget;
+class WorkFolder;
 class frmAbout;
 class frmPicFiles;
 
@@ -31,7 +32,8 @@ class frmMain : public QMainWindow
     Q_OBJECT
 
 public:
-    frmMain(const PhoneModel& phone, Dialogs& dialogs, const QString& workFolder,
+    // `workFolder` holds the work files of the size estimates and outlives the window.
+    frmMain(const PhoneModel& phone, Dialogs& dialogs, WorkFolder& workFolder,
             QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -76,7 +78,7 @@ private:
 
     PhoneModel m_phone;
     Dialogs& m_dialogs;
-    QString m_workFolder;
+    WorkFolder& m_workFolder;
     EditImages m_images;
     ToolColours m_colours;
     std::unique_ptr<ToolContext> m_context;

@@ -5,9 +5,11 @@
 #include "encode/SizeText.h"
 #include "encode/frmRealtime.h"
 #include "encode/mdlSavedll.h"
+#include "platform/WorkFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -282,11 +284,29 @@ void CompressionPage::EstimatePngSize()
     showSize(m_sizePng, m_estimator.EstimatePngSize(m_canvas(), m_settings));
 }
 
+void CompressionPage::reportMissingWorkFolder()
+{
+    if (!m_estimator.noWorkFolder() || !m_estimator.folder().takeNoFolderNotice()) {
+        return;
+    }
+    QStringList folders;
+    for (const QString& folder : m_estimator.folder().candidates()) {
+        folders.append(QDir::toNativeSeparators(folder));
+    }
+    emit workFolderUnavailable(
+        QStringLiteral(
+            "作業ファイルを書き込めるフォルダがないため、ファイルサイズを表示できません。\n%1")
+            .arg(folders.join(u'\n')));
+}
+
 void CompressionPage::showSize(QLabel* field, const std::optional<qint64>& bytes)
 {
     // A work file that could not be written shows no size rather than a stale one.
     field->setText(bytes ? sizetext::kiloBytes(*bytes) : QString());
     ShowSizeColour(field);
+    if (!bytes) {
+        reportMissingWorkFolder();
+    }
 }
 
 void CompressionPage::ShowSizeColour(QLabel* field)

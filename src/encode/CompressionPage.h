@@ -47,6 +47,9 @@ signals:
     void jpegEstimated(const QString& path);
     // A message for the user's message box.
     void informationRequested(const QString& text);
+    // No work folder can be written, so no size can be shown: `message` tells the
+    // user why. Sent once per work folder object, that is once per run.
+    void workFolderUnavailable(const QString& message);
 
 private:
     QWidget* buildJpegPage();
@@ -59,6 +62,7 @@ private:
     void onReduceSwitched(bool on);
     void fitToLimit();
     void showSize(QLabel* field, const std::optional<qint64>& bytes);
+    void reportMissingWorkFolder();
     void ShowSizeColour(QLabel* field);
     void onRealtimeSwitched(bool on);
     void refreshRealtime(const QString& jpegPath);

@@ -36,15 +36,36 @@ void stayQuiet(png_structp, png_const_charp)
 {
 }
 
-// Hands libpng the next bytes of the file; running out of them is an error.
+// Hands libpng the next bytes of the file; running out of them is an error. No
+// exception may leave a callback: it would unwind through libpng's C frames.
 void readBytes(png_structp png, png_bytep data, png_size_t length)
 {
-    auto* decoder = static_cast<Decoder*>(png_get_io_ptr(png));
-    if (length > static_cast<size_t>(decoder->bytes.size() - decoder->position)) {
+    bool read = false;
+    try {
+        auto* decoder = static_cast<Decoder*>(png_get_io_ptr(png));
+        if (length <= static_cast<size_t>(decoder->bytes.size() - decoder->position)) {
+            std::memcpy(data, decoder->bytes.constData() + decoder->position, length);
+            decoder->position += static_cast<qsizetype>(length);
+            read = true;
+        }
+    } catch (...) {
+        read = false;
+    }
+    // Outside the handler: the jump must not skip the end of a catch block.
+    if (!read) {
         png_error(png, "truncated");
     }
-    std::memcpy(data, decoder->bytes.constData() + decoder->position, length);
-    decoder->position += static_cast<qsizetype>(length);
+}
+
+// Only the chunks that make the picture are read: IHDR, PLTE, tRNS, IDAT and IEND.
+// Every other chunk is skipped over without being stored, and none may claim
+// more than kMaxChunkBytes.
+void limitChunks(png_structp png)
+{
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    png_set_chunk_cache_max(png, 1);  // 1: keep no text, sPLT or unknown chunk (0 = no limit)
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
+    png_set_user_limits(png, kMaxSide, kMaxSide);
 }
 
 // Every kind of PNG becomes 8-bit samples in the byte order of Qt's 32-bit
@@ -80,7 +101,7 @@ bool read(Decoder& decoder)
         return false;
     }
     png_set_read_fn(png, &decoder, readBytes);
-    png_set_user_limits(png, kMaxSide, kMaxSide);
+    limitChunks(png);
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);

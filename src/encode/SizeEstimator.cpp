@@ -2,41 +2,68 @@
 
 #include "encode/CompressionFiles.h"
 #include "encode/mdlSavedll.h"
+#include "platform/WorkFolder.h"
 
 #include <QFileInfo>
 
-SizeEstimator::SizeEstimator(QString workFolder) : m_workFolder(std::move(workFolder))
+namespace {
+
+constexpr QLatin1StringView kJpegName("temp.jpg");
+constexpr QLatin1StringView kPngName("temp.png");
+
+QString inFolder(const QString& folder, QLatin1StringView name)
+{
+    return folder.isEmpty() ? QString() : folder + name;
+}
+
+}  // namespace
+
+SizeEstimator::SizeEstimator(WorkFolder& folder) : m_folder(folder)
 {
 }
 
 QString SizeEstimator::jpegPath() const
 {
-    return m_workFolder.isEmpty() ? QString() : m_workFolder + QStringLiteral("temp.jpg");
+    return inFolder(m_folder.path(), kJpegName);
 }
 
 QString SizeEstimator::pngPath() const
 {
-    return m_workFolder.isEmpty() ? QString() : m_workFolder + QStringLiteral("temp.png");
+    return inFolder(m_folder.path(), kPngName);
 }
 
 std::optional<qint64> SizeEstimator::EstimateJpegSize(const QImage& canvas,
-                                                      const CompressionSettings& settings) const
+                                                      const CompressionSettings& settings)
 {
-    return writeAndMeasure(jpegPath(), compressionfiles::jpegFile(canvas, settings));
+    return writeAndMeasure(kJpegName, compressionfiles::jpegFile(canvas, settings));
 }
 
 std::optional<qint64> SizeEstimator::EstimatePngSize(const QImage& canvas,
-                                                     const CompressionSettings& settings) const
+                                                     const CompressionSettings& settings)
 {
-    return writeAndMeasure(pngPath(), compressionfiles::pngFile(canvas, settings));
+    return writeAndMeasure(kPngName, compressionfiles::pngFile(canvas, settings));
 }
 
-std::optional<qint64> SizeEstimator::writeAndMeasure(const QString& path,
+bool SizeEstimator::noWorkFolder() const
+{
+    return m_folder.path().isEmpty();
+}
+
+std::optional<qint64> SizeEstimator::writeAndMeasure(QLatin1StringView name,
                                                      const std::optional<QByteArray>& bytes)
 {
-    if (path.isEmpty() || !bytes || !mdlSavedll::writeWorkFile(path, *bytes)) {
+    if (!bytes) {
         return std::nullopt;
     }
-    const QFileInfo written(path);
-    return written.exists() ? std::optional<qint64>(written.size()) : std::nullopt;
+    // A folder that cannot take the file gives way to the next one that can; when
+    // all have failed before, each estimate looks again from the first.
+    QString folder = m_folder.path().isEmpty() ? m_folder.startOver() : m_folder.path();
+    for (; !folder.isEmpty(); folder = m_folder.moveOn()) {
+        const QString path = folder + name;
+        if (mdlSavedll::writeWorkFile(path, *bytes)) {
+            const QFileInfo written(path);
+            return written.exists() ? std::optional<qint64>(written.size()) : std::nullopt;
+        }
+    }
+    return std::nullopt;
 }

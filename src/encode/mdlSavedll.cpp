@@ -6,9 +6,8 @@
 #include "encode/PngWriter.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
-#include <cstdio>
 
 namespace mdlSavedll {
 namespace {
@@ -33,6 +32,40 @@ pngwriter::Settings pngSettings(PngChoice choice)
             break;
     }
     return {kStandardLevel, {Strategy::None, Strategy::Adaptive}};
+}
+
+// Writes `bytes` to a new file beside `path` (a name of its own for every writer,
+// so two running copies never share it) and renames it over `path` only when every
+// byte has reached the file; the rename replaces the old file in one step, on
+// Windows too. On failure the old file is untouched and `reason` says why.
+bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason)
+{
+    // A device or a FIFO at the path would be replaced by a plain file.
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isFile()) {
+        reason = QStringLiteral("通常のファイルではありません。");
+        return false;
+    }
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        reason = file.errorString();
+        return false;
+    }
+    // Qt keeps small writes in its buffer; the flush shows whether they reached the
+    // file, which commit() would not report.
+    const bool complete =
+        file.write(bytes) == bytes.size() && file.flush() && file.error() == QFileDevice::NoError;
+    if (!complete) {
+        reason = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        reason = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -60,33 +93,19 @@ QImage decodePng(const QByteArray& bytes)
 
 bool writeFile(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QSaveFile file(path);
-    const bool written =
-        file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    QString reason;
+    const bool written = replaceFile(path, bytes, reason);
     if (!written && error != nullptr) {
         *error = QStringLiteral("ファイル「%1」に書き込めませんでした。%2")
-                     .arg(QDir::toNativeSeparators(path), file.errorString());
+                     .arg(QDir::toNativeSeparators(path), reason);
     }
     return written;
 }
 
 bool writeWorkFile(const QString& path, const QByteArray& bytes)
 {
-    const QString part = path + QStringLiteral(".part");
-    QFile file(part);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size()) {
-        file.remove();
-        return false;
-    }
-    file.close();
-    // rename(2) replaces the old file in one step.
-    if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) !=
-        0) {
-        QFile::remove(part);
-        return false;
-    }
-    return true;
+    QString reason;
+    return replaceFile(path, bytes, reason);
 }
 
 }  // namespace mdlSavedll

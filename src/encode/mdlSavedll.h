@@ -33,13 +33,14 @@ std::optional<QByteArray> encodeReducedPng(const QImage& image, PngChoice choice
 QImage decodePng(const QByteArray& bytes);
 
 // Writes bytes to a file all or nothing (QSaveFile): an existing file is replaced
-// only when the new one is complete. On failure returns false and, when `error` is
-// given, the reason in the user's language.
+// only when every byte of the new one has been written. A path that exists and is
+// not a plain file (a folder, a device, a FIFO) is refused. On failure returns
+// false, leaves any existing file as it was and, when `error` is given, puts the
+// reason in the user's language.
 bool writeFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
-// Writes a work file: the bytes go to a new file that is then renamed over the old
-// one, so a reader sees the old or the new file whole, never a part. Not flushed
-// to the disk: a work file is rewritten by the next estimate anyway.
+// Writes a work file the same way, so a reader sees the old or the new file whole,
+// never a part, and a failed write never leaves a cut file behind.
 bool writeWorkFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace mdlSavedll

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace apppaths {
 namespace {
@@ -44,15 +45,23 @@ QString userConfigFolder()
     return withTrailingSlash(folder);
 }
 
-QString workFolder()
+bool makeWritableFolder(const QString& folder)
 {
-    const QString program = programFolder();
-    const QString base =
-        isWritableFolder(program)
-            ? program
-            : withTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
-    const QString folder = base + QStringLiteral("temp/");
-    return QDir().mkpath(folder) ? folder : QString();
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        return false;
+    }
+    QTemporaryFile probe(withTrailingSlash(folder) + QStringLiteral("probe-XXXXXX"));
+    return probe.open();
+}
+
+QStringList workFolderCandidates()
+{
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QStringList folders{programFolder() + QStringLiteral("temp/")};
+    if (!cache.isEmpty()) {
+        folders.append(withTrailingSlash(cache) + QStringLiteral("temp/"));
+    }
+    return folders;
 }
 
 }  // namespace apppaths

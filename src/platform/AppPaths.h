@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // Where the program's own files are: everything is addressed from the folder
@@ -19,9 +20,13 @@ bool isWritableFolder(const QString& folder);
 // The user's configuration folder for this program, ending with "/".
 QString userConfigFolder();
 
-// The folder for the work files (temp.jpg, temp.png), ending with "/": temp/ in the
-// program folder when that folder is writable, else temp/ in the user's cache
-// folder. Created when missing; empty when it cannot be created.
-QString workFolder();
+// Creates the folder when missing and tells whether a file can be created in it
+// (tried, not read from its permissions).
+bool makeWritableFolder(const QString& folder);
+
+// The folders for the work files (temp.jpg, temp.png), in order of preference,
+// each ending with "/": temp/ in the program folder, then temp/ in the user's
+// cache folder.
+QStringList workFolderCandidates();
 
 }  // namespace apppaths

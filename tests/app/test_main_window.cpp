@@ -1,12 +1,16 @@
 #include "app/frmMain.h"
 #include "encode/SizeText.h"
 #include "encode/mdlSavedll.h"
+#include "history/HistorySlot.h"
 #include "history/frmPicFiles.h"
+#include "platform/WorkFolder.h"
 #include "support/FakeDialogs.h"
+#include "support/FileSizeLimit.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +42,19 @@ void choose(QComboBox* list, int index)
     emit list->activated(index);
 }
 
+// Bands of colour: JPEG and PNG files of a few kilobytes, below Qt's 16 KiB write
+// buffer, so a write past a file-size limit fails only when the buffer is flushed.
+QImage bands(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            image.setPixel(x, y, qRgb(y / 8 * 20 % 256, x / 8 * 20 % 256, (x + y) / 16 * 40 % 256));
+        }
+    }
+    return image;
+}
+
 QByteArray contents(const QString& path)
 {
     QFile file(path);
@@ -64,6 +81,7 @@ class TestMainWindow : public QObject
 
 private:
     QTemporaryDir work;
+    std::unique_ptr<WorkFolder> folder;
     FakeDialogs dialogs;
     std::unique_ptr<frmMain> main;
     const QImage picture = numbered(240, 320);
@@ -80,7 +98,7 @@ private:
         phone.height = QStringLiteral("320");
         phone.width = QStringLiteral("240");
         phone.fileSize = fileSize;
-        main = std::make_unique<frmMain>(phone, dialogs, work.path() + u'/');
+        main = std::make_unique<frmMain>(phone, dialogs, *folder);
         main->open();
     }
 
@@ -90,6 +108,7 @@ private slots:
         QFile::remove(workFile("temp.jpg"));
         QFile::remove(workFile("temp.png"));
         dialogs = FakeDialogs{};
+        folder = std::make_unique<WorkFolder>(QStringList{work.path() + u'/'});
         openMain(QStringLiteral("10240"));
     }
     void cleanup() { main.reset(); }
@@ -195,6 +214,82 @@ private slots:
         control<QPushButton>("cmdJpeg")->click();
         QCOMPARE(dialogs.messages.size(), 1);
         QVERIFY(dialogs.messages.first().contains(QStringLiteral("folder.jpg")));
+    }
+
+    // The file-size limit stands for a full disk. Each save fails only at the flush.
+    void aSaveThatRunsOutOfRoomSaysSoAndKeepsTheOldFile()
+    {
+        constexpr rlim_t kLimit = 1000;
+        main->deliverCapture(bands(240, 320));
+        for (const char* name : {"temp.jpg", "temp.png"}) {
+            const qint64 size = QFileInfo(workFile(name)).size();
+            QVERIFY2(size > qint64{kLimit} && size < 16384, name);
+        }
+        const QByteArray old("the earlier picture");
+        const QStringList saved{workFile("earlier.jpg"), workFile("earlier.png")};
+        for (const QString& path : saved) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+        }
+        dialogs.savePaths = saved;
+        const int failedCheck = inChildWithFileSizeLimit(kLimit, [this] {
+            control<QPushButton>("cmdJpeg")->click();
+            control<QPushButton>("cmdPng")->click();
+            if (dialogs.messages.size() != 2 ||
+                !dialogs.messages.at(1).contains(QStringLiteral("earlier.png"))) {
+                return 1;
+            }
+            for (const SlotThumbnail* slot : main->history().findChildren<SlotThumbnail*>()) {
+                if (!slot->picture().isNull()) {
+                    return 2;
+                }
+            }
+            return 0;
+        });
+        QCOMPARE(failedCheck, 0);
+        for (const QString& path : saved) {
+            QCOMPARE(contents(path), old);
+        }
+        // No temporary file is left beside them.
+        QCOMPARE(QDir(work.path()).entryList({u"earlier*"_qs}, QDir::Files | QDir::Hidden),
+                 (QStringList{u"earlier.jpg"_qs, u"earlier.png"_qs}));
+    }
+
+    // A size is never that of a cut work file; no writable work folder is told once.
+    void anEstimateThatRunsOutOfRoomShowsNoSizeAndSaysSoOnce()
+    {
+        main->deliverCapture(bands(240, 320));
+        const int failedCheck = inChildWithFileSizeLimit(900, [this] {
+            control<QLineEdit>("txtJpeg")->setText(QStringLiteral("9"));
+            if (!control<QLabel>("lblSizeJ")->text().isEmpty()) {
+                return 1;
+            }
+            auto* tabs = control<QTabWidget>("SSTab1");
+            tabs->setCurrentIndex(1);
+            tabs->setCurrentIndex(0);
+            if (!control<QLabel>("lblSizeP")->text().isEmpty()) {
+                return 2;
+            }
+            return dialogs.messages.size() == 1 ? 0 : 3;
+        });
+        QCOMPARE(failedCheck, 0);
+    }
+
+    void sizesComeFromTheCacheWhenTheProgramsTempCannotBeWritten()
+    {
+        main.reset();
+        // temp/ beside the program exists, but nobody, root included, can create a file in it.
+        QVERIFY(QDir().mkpath(workFile("program")));
+        QVERIFY(QFile::link(QStringLiteral("/proc"), workFile("program/temp")));
+        const QString cache = workFile("cache/temp/");
+        folder = std::make_unique<WorkFolder>(QStringList{workFile("program/temp/"), cache});
+        openMain(QStringLiteral("10240"));
+        main->deliverCapture(picture);
+        QCOMPARE(control<QLabel>("lblSizeJ")->text(),
+                 sizetext::kiloBytes(QFileInfo(cache + u"temp.jpg"_qs).size()));
+        QCOMPARE(control<QLabel>("lblSizeP")->text(),
+                 sizetext::kiloBytes(QFileInfo(cache + u"temp.png"_qs).size()));
+        QVERIFY(dialogs.messages.isEmpty());
     }
 
     void menusButtonsAndAddresses()

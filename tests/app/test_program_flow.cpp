@@ -3,6 +3,7 @@
 #include "capture/LiveCapture.h"
 #include "capture/frmZoom.h"
 #include "catalogue/frmSize.h"
+#include "platform/WorkFolder.h"
 #include "support/CatalogueFolder.h"
 #include "support/FakeDialogs.h"
 
@@ -22,12 +23,14 @@ private:
     std::unique_ptr<SettingsFile> settings;
     FakeDialogs dialogs;
     std::unique_ptr<RecordingLiveCapture> live;
+    std::unique_ptr<WorkFolder> work;
     std::unique_ptr<ProgramFlow> flow;
 
     void startProgram()
     {
-        flow = std::make_unique<ProgramFlow>(*settings, dialogs, *live, folder->path(),
-                                             folder->path() + QStringLiteral("temp/"));
+        flow.reset();
+        work = std::make_unique<WorkFolder>(QStringList{folder->path() + QStringLiteral("temp/")});
+        flow = std::make_unique<ProgramFlow>(*settings, dialogs, *live, folder->path(), *work);
         flow->start();
     }
     static void click(QWidget* window, const char* button)

@@ -2,6 +2,7 @@
 #include "app/mdlIni.h"
 #include "capture/LiveCapture.h"
 #include "catalogue/frmSize.h"
+#include "platform/WorkFolder.h"
 #include "support/CatalogueFolder.h"
 #include "support/FakeDialogs.h"
 
@@ -57,8 +58,8 @@ private slots:
         SettingsFile settings(folder.settingsPath());
         FakeDialogs dialogs;
         RecordingLiveCapture live;
-        ProgramFlow flow(settings, dialogs, live, folder.path(),
-                         folder.path() + QStringLiteral("temp/"));
+        WorkFolder work({folder.path() + QStringLiteral("temp/")});
+        ProgramFlow flow(settings, dialogs, live, folder.path(), work);
         flow.start();
 
         frmSize& size = flow.sizeDialog();

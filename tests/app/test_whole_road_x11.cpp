@@ -9,6 +9,7 @@
 #include "encode/SizeText.h"
 #include "history/frmPicFiles.h"
 #include "platform/ScreenGrabber.h"
+#include "platform/WorkFolder.h"
 #include "support/CatalogueFolder.h"
 #include "support/FakeDialogs.h"
 #include "support/PatternWindow.h"
@@ -32,6 +33,7 @@ private:
     FakeDialogs dialogs;
     std::unique_ptr<ScreenGrabber> grabberOwner = makeScreenGrabber();
     ScreenGrabber& grabber = *grabberOwner;
+    std::unique_ptr<WorkFolder> work;
 
     QString workFolder() const { return folder->path() + QStringLiteral("temp/"); }
 
@@ -41,8 +43,7 @@ private:
         settings->WriteIni(u"Size", u"Maker", u"1");
         settings->WriteIni(u"Size", u"Model", QString::number(model));
         settings->WriteIni(u"Size", u"Skip", u"1");
-        auto flow =
-            std::make_unique<ProgramFlow>(*settings, dialogs, zoom, folder->path(), workFolder());
+        auto flow = std::make_unique<ProgramFlow>(*settings, dialogs, zoom, folder->path(), *work);
         flow->start();
         return flow;
     }
@@ -76,7 +77,7 @@ private slots:
         folder = std::make_unique<CatalogueFolder>();
         folder->write(QStringLiteral("dll/au.csv"),
                       "QVGA 240x320,320,240,102400\r\nサブ液晶 96x72,96,72,10240\r\n");
-        QDir().mkpath(workFolder());
+        work = std::make_unique<WorkFolder>(QStringList{workFolder()});
         settings = std::make_unique<SettingsFile>(folder->settingsPath());
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         pattern = std::make_unique<PatternWindow>(

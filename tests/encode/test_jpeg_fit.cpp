@@ -2,6 +2,7 @@
 #include "encode/CompressionPage.h"
 #include "encode/JpegFit.h"
 #include "encode/mdlSavedll.h"
+#include "platform/WorkFolder.h"
 #include "support/FitCheck.h"
 #include "support/MagickPictures.h"
 
@@ -128,7 +129,8 @@ private slots:
     {
         QTemporaryDir work;
         QImage canvas = m_pictures[2];
-        CompressionPage page(SizeEstimator(work.path() + QLatin1Char('/')),
+        WorkFolder folder({work.path() + QLatin1Char('/')});
+        CompressionPage page(SizeEstimator(folder),
                              [&canvas]() -> const QImage& { return canvas; });
         const qint64 limit = 20480;
         page.setSizeLimit(QStringLiteral("20.4"), limit);
@@ -165,7 +167,8 @@ private slots:
     {
         QTemporaryDir work;
         QImage canvas = m_pictures[1];
-        CompressionPage page(SizeEstimator(work.path() + QLatin1Char('/')),
+        WorkFolder folder({work.path() + QLatin1Char('/')});
+        CompressionPage page(SizeEstimator(folder),
                              [&canvas]() -> const QImage& { return canvas; });
         page.setSizeLimit(QStringLiteral("1000"), jpegSize(canvas, 99));
         page.findChild<QPushButton*>(QStringLiteral("cmdFit"))->click();

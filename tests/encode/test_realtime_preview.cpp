@@ -1,5 +1,6 @@
 #include "encode/CompressionPage.h"
 #include "encode/frmRealtime.h"
+#include "platform/WorkFolder.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -32,6 +33,7 @@ class RealtimePreviewTest : public QObject
 
 private:
     QTemporaryDir m_work;
+    WorkFolder m_folder{{m_work.path() + QLatin1Char('/')}};
     QImage m_canvas = detailed();
     std::unique_ptr<CompressionPage> m_page;
 
@@ -51,7 +53,7 @@ private slots:
     void init()
     {
         QFile::remove(m_work.filePath(QStringLiteral("temp.jpg")));
-        m_page = std::make_unique<CompressionPage>(SizeEstimator(m_work.path() + QLatin1Char('/')),
+        m_page = std::make_unique<CompressionPage>(SizeEstimator(m_folder),
                                                    [this]() -> const QImage& { return m_canvas; });
         m_page->move(210, 130);
         m_page->show();
