@@ -86,7 +86,7 @@ QWidget* CompressionPage::buildJpegPage()
     m_slider->setTickInterval(1);
     m_slider->setTickPosition(QSlider::TicksBelow);
     m_slider->setValue(5);
-    m_sizeJpeg = makeSizeField(QStringLiteral("lblSizeJ"));
+    m_sizeJpeg = makeSizeField(QStringLiteral("lblSizeJ"), QStringLiteral("JPEGのファイルサイズ"));
 
     auto* quality = new QHBoxLayout;
     quality->addWidget(m_presets);
@@ -122,7 +122,7 @@ QWidget* CompressionPage::buildPngPage()
     for (const char16_t* choice : kPngChoices) {
         m_png->addItem(QString::fromUtf16(choice));
     }
-    m_sizePng = makeSizeField(QStringLiteral("lblSizeP"));
+    m_sizePng = makeSizeField(QStringLiteral("lblSizeP"), QStringLiteral("PNGのファイルサイズ"));
     layout->addWidget(m_png, 0, Qt::AlignLeft);
     layout->addLayout(sizeLine(m_sizePng, page));
     auto* note = new QLabel(QStringLiteral("※PNG形式はDoCoMoでは使用できません。"), page);
@@ -138,11 +138,12 @@ QWidget* CompressionPage::buildPngPage()
     return page;
 }
 
-QLabel* CompressionPage::makeSizeField(const QString& objectName)
+QLabel* CompressionPage::makeSizeField(const QString& objectName, const QString& accessibleName)
 {
     auto* field = new QLabel(this);
     field->setObjectName(objectName);
-    field->setAccessibleName(QStringLiteral("現在の設定でのファイルサイズ (KByte)"));
+    // The name says which size; the description, kept with the text, says the size.
+    field->setAccessibleName(accessibleName);
     field->setMinimumWidth(56);
     field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     field->setAutoFillBackground(true);
@@ -229,6 +230,7 @@ void CompressionPage::ShowSizeColour(QLabel* field)
         sizetext::reachesLimit(field->text(), m_limitKB) ? colourref::kRed : colourref::kBlack;
     palette.setColor(QPalette::WindowText, colourref::toQColor(colour));
     field->setPalette(palette);
+    field->setAccessibleDescription(sizetext::spokenSize(field->text(), m_limitKB));
 }
 
 void CompressionPage::onRealtimeSwitched(bool on)
