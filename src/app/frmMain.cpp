@@ -13,6 +13,7 @@
 #include "encode/CompressionPage.h"
 #include "encode/Saving.h"
 #include "encode/SizeText.h"
+#include "history/HistoryGeometry.h"
 #include "history/frmPicFiles.h"
 #include "platform/Dialogs.h"
 
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -225,8 +227,24 @@ void frmMain::wireMenus()
 
 void frmMain::open()
 {
+    placeWithHistory();
     show();
     setHistoryShown(true);
+}
+
+void frmMain::placeWithHistory()
+{
+    const QScreen* screen = this->screen();
+    if (!screen) {
+        return;
+    }
+    adjustSize();
+    // A new window is centred on the screen; then the pair is pulled inside it.
+    const QRect available = screen->availableGeometry();
+    const QRect frame = testAttribute(Qt::WA_Moved)
+                            ? frameGeometry()
+                            : historygeometry::centredIn(frameGeometry().size(), available);
+    move(historygeometry::mainWindowPlace(frame, m_history->frameGeometry().size(), available));
 }
 
 void frmMain::deliverCapture(const QImage& picture)
@@ -333,7 +351,8 @@ void frmMain::saveBmp()
 void frmMain::moveEvent(QMoveEvent* event)
 {
     QMainWindow::moveEvent(event);
-    // The history stays docked at the right edge wherever the window manager puts us.
+    // The history stays docked at the right edge wherever the window manager puts us
+    // (at the left edge, or inside the screen, where the right edge has no room).
     if (m_history && m_history->isVisible()) {
         m_history->SnapToWindow(*this);
     }

@@ -35,7 +35,8 @@ public:
             QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Shows the window with the history docked beside it.
+    // Shows the window with the history docked beside it, placed so that both
+    // stand on the screen.
     void open();
 
     // A new capture at the phone's size: onto the canvas, kept as the captured
@@ -67,6 +68,7 @@ private:
     QWidget* buildCanvasColumn();
     QLayout* buildBottomRow();
     void wireMenus();
+    void placeWithHistory();
     void setHistoryShown(bool shown);
     void setAlwaysOnTop(bool on);
     void showAbout();
