@@ -57,6 +57,7 @@ frmMain::frmMain(const PhoneModel& phone, Dialogs& dialogs, const QString& workF
     m_history = new frmPicFiles(this);
     m_history->setCanvasSizeSource([this] { return m_canvas->size(); });
     connect(m_history, &frmPicFiles::closedByUser, this, [this] { setHistoryShown(false); });
+    m_history->installEventFilter(this);
 }
 
 frmMain::~frmMain() = default;
@@ -227,6 +228,7 @@ void frmMain::wireMenus()
 
 void frmMain::open()
 {
+    adjustSize();
     placeWithHistory();
     show();
     setHistoryShown(true);
@@ -238,13 +240,30 @@ void frmMain::placeWithHistory()
     if (!screen) {
         return;
     }
-    adjustSize();
     // A new window is centred on the screen; then the pair is pulled inside it.
     const QRect available = screen->availableGeometry();
+    m_placedFrames = {frameGeometry().size(), m_history->frameGeometry().size()};
     const QRect frame = testAttribute(Qt::WA_Moved)
                             ? frameGeometry()
-                            : historygeometry::centredIn(frameGeometry().size(), available);
-    move(historygeometry::mainWindowPlace(frame, m_history->frameGeometry().size(), available));
+                            : historygeometry::centredIn(m_placedFrames.first, available);
+    move(historygeometry::mainWindowPlace(frame, m_placedFrames.second, available));
+}
+
+void frmMain::keepHistoryDocked(bool always)
+{
+    if (!m_history || !m_history->isVisible()) {
+        return;
+    }
+    // The window manager's frames are known only once the windows are shown; the
+    // pair is placed again when they change, never while the user moves a window.
+    const bool framesChanged =
+        m_placedFrames != std::pair{frameGeometry().size(), m_history->frameGeometry().size()};
+    if (framesChanged) {
+        placeWithHistory();
+    }
+    if (framesChanged || always) {
+        m_history->SnapToWindow(*this);
+    }
 }
 
 void frmMain::deliverCapture(const QImage& picture)
@@ -353,9 +372,16 @@ void frmMain::moveEvent(QMoveEvent* event)
     QMainWindow::moveEvent(event);
     // The history stays docked at the right edge wherever the window manager puts us
     // (at the left edge, or inside the screen, where the right edge has no room).
-    if (m_history && m_history->isVisible()) {
-        m_history->SnapToWindow(*this);
+    keepHistoryDocked(true);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // The history itself may be moved away by the user.
+    if (watched == m_history && event->type() == QEvent::Move) {
+        keepHistoryDocked(false);
     }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

@@ -42,11 +42,18 @@ private slots:
         main->open();
         frmPicFiles& history = main->history();
         QVERIFY(QTest::qWaitForWindowExposed(&history));
+        QTRY_COMPARE(history.pos(), main->frameGeometry().topRight() + QPoint(1, 0));
         const QRect screen = available();
         main->move(screen.right() + 1 - main->frameGeometry().width(), screen.top());
         QTRY_COMPARE(history.frameGeometry().topRight(),
                      main->frameGeometry().topLeft() - QPoint(1, 0));
         QVERIFY(screen.contains(history.frameGeometry()));
+
+        // The user may still move the history away.
+        const QPoint away = history.pos() + QPoint(0, 200);
+        history.move(away);
+        QCoreApplication::processEvents();
+        QCOMPARE(history.pos(), away);
     }
 };
 
