@@ -109,5 +109,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
 # xdg-open shows the help in the user's browser.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+# Installed-Size as dpkg counts it (CPack counts the bin/ link and the folders too high).
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebInstalledSize.cmake)
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/")
 include(CPack)

@@ -14,6 +14,7 @@
 #include "encode/FileSizeLimit.h"
 #include "encode/Saving.h"
 #include "encode/SizeText.h"
+#include "history/HistoryGeometry.h"
 #include "history/frmPicFiles.h"
 #include "platform/Dialogs.h"
 
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -55,6 +57,7 @@ frmMain::frmMain(const PhoneModel& phone, Dialogs& dialogs, WorkFolder& workFold
     m_history = new frmPicFiles(this);
     m_history->setCanvasSizeSource([this] { return m_canvas->size(); });
     connect(m_history, &frmPicFiles::closedByUser, this, [this] { setHistoryShown(false); });
+    m_history->installEventFilter(this);
 }
 
 frmMain::~frmMain() = default;
@@ -229,8 +232,42 @@ void frmMain::wireMenus()
 
 void frmMain::open()
 {
+    adjustSize();
+    placeWithHistory();
     show();
     setHistoryShown(true);
+}
+
+void frmMain::placeWithHistory()
+{
+    const QScreen* screen = this->screen();
+    if (!screen) {
+        return;
+    }
+    // A new window is centred on the screen; then the pair is pulled inside it.
+    const QRect available = screen->availableGeometry();
+    m_placedFrames = {frameGeometry().size(), m_history->frameGeometry().size()};
+    const QRect frame = testAttribute(Qt::WA_Moved)
+                            ? frameGeometry()
+                            : historygeometry::centredIn(m_placedFrames.first, available);
+    move(historygeometry::mainWindowPlace(frame, m_placedFrames.second, available));
+}
+
+void frmMain::keepHistoryDocked(bool always)
+{
+    if (!m_history || !m_history->isVisible()) {
+        return;
+    }
+    // The window manager's frames are known only once the windows are shown; the
+    // pair is placed again when they change, never while the user moves a window.
+    const bool framesChanged =
+        m_placedFrames != std::pair{frameGeometry().size(), m_history->frameGeometry().size()};
+    if (framesChanged) {
+        placeWithHistory();
+    }
+    if (framesChanged || always) {
+        m_history->SnapToWindow(*this);
+    }
 }
 
 void frmMain::deliverCapture(const QImage& picture)
@@ -337,10 +374,18 @@ void frmMain::saveBmp()
 void frmMain::moveEvent(QMoveEvent* event)
 {
     QMainWindow::moveEvent(event);
-    // The history stays docked at the right edge wherever the window manager puts us.
-    if (m_history && m_history->isVisible()) {
-        m_history->SnapToWindow(*this);
+    // The history stays docked at the right edge wherever the window manager puts us
+    // (at the left edge, or inside the screen, where the right edge has no room).
+    keepHistoryDocked(true);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // The history itself may be moved away by the user.
+    if (watched == m_history && event->type() == QEvent::Move) {
+        keepHistoryDocked(false);
     }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

@@ -8,7 +8,9 @@
 #include "edit/ToolContext.h"
 
 #include <QMainWindow>
+#include <QSize>
 #include <memory>
+#include <utility>
 
 class BorderFillPage;
 class FreehandPage;
@@ -37,7 +39,8 @@ public:
             QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Shows the window with the history docked beside it.
+    // Shows the window with the history docked beside it, placed so that both
+    // stand on the screen.
     void open();
 
     // A new capture at the phone's size: onto the canvas, kept as the captured
@@ -61,6 +64,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -69,6 +73,10 @@ private:
     QWidget* buildCanvasColumn();
     QLayout* buildBottomRow();
     void wireMenus();
+    void placeWithHistory();
+    // Docks the history (always, or only when a window frame has changed), placing
+    // the pair again when a frame has changed.
+    void keepHistoryDocked(bool always);
     void setHistoryShown(bool shown);
     void setAlwaysOnTop(bool on);
     void showAbout();
@@ -97,4 +105,6 @@ private:
     QPushButton* m_closeHistory = nullptr;
     frmPicFiles* m_history = nullptr;
     frmAbout* m_about = nullptr;
+    // The frame sizes of this window and the history at the last placement.
+    std::pair<QSize, QSize> m_placedFrames;
 };

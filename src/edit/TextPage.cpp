@@ -217,7 +217,7 @@ void TextPage::enterTab()
 void TextPage::RedrawTextPreview()
 {
     m_tool.RedrawTextPreview();
-    m_context.canvasChanged();
+    canvasChanged();
 }
 
 void TextPage::onSizeTextChanged(const QString& text)
@@ -239,7 +239,7 @@ void TextPage::onPositionChanged()
 {
     m_tool.settings.position = QPoint(m_left->value(), m_top->value());
     m_tool.RedrawAtNewPosition();
-    m_context.canvasChanged();
+    canvasChanged();
 }
 
 void TextPage::openFontDialog()
@@ -286,4 +286,11 @@ void TextPage::showColour()
                        "palette(dark); }"
                        "QPushButton:focus { border: 2px solid palette(highlight); }")
             .arg(colour.name()));
+}
+
+void TextPage::canvasChanged()
+{
+    if (m_context.canvasChanged) {
+        m_context.canvasChanged();
+    }
 }

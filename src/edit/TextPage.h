@@ -25,6 +25,7 @@ public:
 
 private:
     void RedrawTextPreview();
+    void canvasChanged();
     QLayout* buildLanguageRow();
     QLayout* buildFieldRows();
     QLayout* buildPositionRows();

@@ -96,7 +96,7 @@ QWidget* CompressionPage::buildJpegPage()
     m_slider->setTickInterval(1);
     m_slider->setTickPosition(QSlider::TicksBelow);
     m_slider->setValue(5);
-    m_sizeJpeg = makeSizeField(QStringLiteral("lblSizeJ"));
+    m_sizeJpeg = makeSizeField(QStringLiteral("lblSizeJ"), QStringLiteral("JPEGのファイルサイズ"));
 
     m_fitButton = new QPushButton(QStringLiteral("上限内で最高画質"), page);
     m_fitButton->setObjectName(QStringLiteral("cmdFit"));
@@ -146,7 +146,7 @@ QWidget* CompressionPage::buildPngPage()
     m_reduce->setAccessibleName(QStringLiteral("減色する(256色以下)"));
     m_reduce->setToolTip(QStringLiteral(
         "色数を256色以下に減らし、上限に収まる範囲でできるだけ多くの色を残します。"));
-    m_sizePng = makeSizeField(QStringLiteral("lblSizeP"));
+    m_sizePng = makeSizeField(QStringLiteral("lblSizeP"), QStringLiteral("PNGのファイルサイズ"));
     auto* choice = new QHBoxLayout;
     choice->addWidget(m_png);
     choice->addWidget(m_reduce);
@@ -167,11 +167,12 @@ QWidget* CompressionPage::buildPngPage()
     return page;
 }
 
-QLabel* CompressionPage::makeSizeField(const QString& objectName)
+QLabel* CompressionPage::makeSizeField(const QString& objectName, const QString& accessibleName)
 {
     auto* field = new QLabel(this);
     field->setObjectName(objectName);
-    field->setAccessibleName(QStringLiteral("現在の設定でのファイルサイズ (KByte)"));
+    // The name says which size; the description, kept with the text, says the size.
+    field->setAccessibleName(accessibleName);
     field->setMinimumWidth(56);
     field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     field->setAutoFillBackground(true);
@@ -316,6 +317,7 @@ void CompressionPage::ShowSizeColour(QLabel* field)
         sizetext::reachesLimit(field->text(), m_limitKB) ? colourref::kRed : colourref::kBlack;
     palette.setColor(QPalette::WindowText, colourref::toQColor(colour));
     field->setPalette(palette);
+    field->setAccessibleDescription(sizetext::spokenSize(field->text(), m_limitKB));
 }
 
 void CompressionPage::onRealtimeSwitched(bool on)

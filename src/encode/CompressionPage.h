@@ -54,7 +54,7 @@ signals:
 private:
     QWidget* buildJpegPage();
     QWidget* buildPngPage();
-    QLabel* makeSizeField(const QString& objectName);
+    QLabel* makeSizeField(const QString& objectName, const QString& accessibleName);
     void onPresetChosen(int index);
     void onQualityTextChanged(const QString& text);
     void onSliderMoved(int position);

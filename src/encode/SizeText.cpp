@@ -47,6 +47,21 @@ bool reachesLimit(const QString& sizeText, const QString& limitKB)
     return !(*limit > numbers::leadingValue(sizeText));
 }
 
+QString spokenSize(const QString& sizeText, const QString& limitKB)
+{
+    if (sizeText.isEmpty()) {
+        return {};
+    }
+    const QString size = sizeText + QStringLiteral(" KByte");
+    if (!numbers::exactValue(limitKB)) {
+        return size;
+    }
+    const QString verdict = reachesLimit(sizeText, limitKB)
+                                ? QStringLiteral("、サイズ上限 %1 KByte 以上")
+                                : QStringLiteral("、サイズ上限 %1 KByte 未満");
+    return size + verdict.arg(limitKB);
+}
+
 double jpegLevel(const QString& levelText)
 {
     return std::clamp(numbers::leadingValue(levelText), kMinLevel, kMaxLevel);

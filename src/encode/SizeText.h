@@ -18,6 +18,10 @@ QString kiloBytes(qint64 bytes);
 // is not a number is never reached.
 bool reachesLimit(const QString& sizeText, const QString& limitKB);
 
+// A shown size as a screen reader says it: the size and whether it has reached
+// the limit ("12.3 KByte、サイズ上限 10.2 KByte 以上"); empty while no size is shown.
+QString spokenSize(const QString& sizeText, const QString& limitKB);
+
 // The JPEG quality level of the quality text, clamped to 1..10 (empty or not a
 // number: 1). The slider shows it rounded half to even.
 double jpegLevel(const QString& levelText);

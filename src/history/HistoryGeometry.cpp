@@ -3,6 +3,7 @@
 #include "common/Numbers.h"
 #include "common/Twips.h"
 
+#include <algorithm>
 #include <array>
 
 namespace historygeometry {
@@ -16,6 +17,13 @@ int pixelsOf(float twipsValue)
 {
     return static_cast<int>(
         numbers::roundHalfEven(static_cast<double>(twipsValue) / twips::kPerPixel));
+}
+
+// The start of a span of `length` moved as little as possible to lie in
+// [low, high); a span longer than that keeps to `low`.
+int clampSpan(int start, int length, int low, int high)
+{
+    return std::max(low, std::min(start, high - length));
 }
 
 bool within(float value, float centre)
@@ -59,6 +67,41 @@ std::optional<QPoint> snapTarget(const MainWindowTwips& main, QPoint history)
         return std::nullopt;
     }
     return QPoint(main.left + main.outerWidth, main.top);
+}
+
+QRect centredIn(QSize frame, QRect available)
+{
+    const auto offset = [](int room, int length) {
+        return static_cast<int>(numbers::divTrunc(room - length, 2));
+    };
+    return {available.left() + offset(available.width(), frame.width()),
+            available.top() + offset(available.height(), frame.height()), frame.width(),
+            frame.height()};
+}
+
+QPoint mainWindowPlace(QRect main, QSize history, QRect available)
+{
+    const int pairWidth = main.width() + history.width();
+    const int pairHeight = std::max(main.height(), history.height());
+    return {
+        clampSpan(main.left(), pairWidth, available.left(), available.left() + available.width()),
+        clampSpan(main.top(), pairHeight, available.top(), available.top() + available.height())};
+}
+
+QPoint dockedPlace(QRect main, QSize history, QRect available)
+{
+    const int areaLeft = available.left();
+    const int areaRight = available.left() + available.width();
+    const int top = clampSpan(main.top(), history.height(), available.top(),
+                              available.top() + available.height());
+    const int right = main.left() + main.width();
+    if (right >= areaLeft && right + history.width() <= areaRight) {
+        return {right, top};
+    }
+    if (main.left() - history.width() >= areaLeft && main.left() <= areaRight) {
+        return {main.left() - history.width(), top};
+    }
+    return {clampSpan(right, history.width(), areaLeft, areaRight), top};
 }
 
 }  // namespace historygeometry

@@ -35,4 +35,19 @@ struct MainWindowTwips
 // of its left plus client width; nothing otherwise.
 std::optional<QPoint> snapTarget(const MainWindowTwips& main, QPoint history);
 
+// The main window's frame centred on the screen area, as a new window is placed.
+QRect centredIn(QSize frame, QRect available);
+
+// Where the main window's frame (`main`, pixels) goes so that it and the history
+// window (frame size `history`) against its right edge stand inside the screen
+// area `available`: moved as little as possible. When the pair is wider (or
+// taller) than the area, the main window keeps to the area's left (top) edge.
+QPoint mainWindowPlace(QRect main, QSize history, QRect available);
+
+// Where the history window's frame goes beside the main window's frame `main`:
+// against its right edge, top level with it, when that lies inside the screen
+// area; else against its left edge when there is room there; else as near the
+// right edge as the area allows. Its top stays inside the area as well.
+QPoint dockedPlace(QRect main, QSize history, QRect available);
+
 }  // namespace historygeometry

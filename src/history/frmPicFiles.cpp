@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 
@@ -144,8 +145,13 @@ void frmPicFiles::SnapToMainWindow()
 
 void frmPicFiles::SnapToWindow(const QWidget& window)
 {
+    const QScreen* screen = window.screen();
     const QRect outer = window.frameGeometry();
-    move(outer.left() + outer.width(), outer.top());
+    if (!screen) {
+        move(outer.left() + outer.width(), outer.top());
+        return;
+    }
+    move(historygeometry::dockedPlace(outer, frameGeometry().size(), screen->availableGeometry()));
 }
 
 void frmPicFiles::showHelp()

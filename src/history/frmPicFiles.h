@@ -39,7 +39,8 @@ public:
     // Pulls the window back against the main window's right edge when it has been
     // left within 1000 twips of that place (run on pointer movement over the window).
     void SnapToMainWindow();
-    // Top level with the given window's top, left edge touching its right edge.
+    // Top level with the given window's top, left edge touching its right edge;
+    // where that runs off the screen, against its left edge or inside the screen.
     void SnapToWindow(const QWidget& window);
 
 signals:

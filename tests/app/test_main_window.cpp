@@ -7,6 +7,7 @@
 #include "support/FakeDialogs.h"
 #include "support/FileSizeLimit.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -155,14 +156,30 @@ private slots:
         QCOMPARE(control<QComboBox>("cmbJpeg")->currentIndex(), 3);  // presets do not follow
     }
 
-    void sizesReachingTheLimitAreRed()
+    void sizesReachingTheLimitAreRedAndSaidSo()
     {
-        for (auto [limit, label, colour] : {std::tuple{"100", "lblSizeJ", Qt::red},
-                                            std::tuple{"100000000", "lblSizeP", Qt::black}}) {
+        for (auto [limit, label, colour, verdict] :
+             {std::tuple{"100", "lblSizeJ", Qt::red, "、サイズ上限 0.1 KByte 以上"},
+              std::tuple{"100000000", "lblSizeP", Qt::black, "、サイズ上限 100000 KByte 未満"}}) {
             openMain(QString::fromLatin1(limit));
             main->deliverCapture(picture);
-            QCOMPARE(control(label)->palette().color(QPalette::WindowText), QColor(colour));
+            auto* field = control<QLabel>(label);
+            QCOMPARE(field->palette().color(QPalette::WindowText), QColor(colour));
+            QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(field);
+            QVERIFY(spoken->text(QAccessible::Name)
+                        .contains(QLatin1String(label) == QLatin1String("lblSizeJ") ? u"JPEG"
+                                                                                    : u"PNG"));
+            QCOMPARE(spoken->text(QAccessible::Description),
+                     field->text() + QStringLiteral(" KByte") + QString::fromUtf8(verdict));
         }
+        // Every estimate says its new size.
+        auto* jpeg = control<QLabel>("lblSizeJ");
+        const QString before = jpeg->text();
+        choose(control<QComboBox>("cmbJpeg"), 3);
+        QVERIFY(jpeg->text() != before);
+        QVERIFY(QAccessible::queryAccessibleInterface(jpeg)
+                    ->text(QAccessible::Description)
+                    .startsWith(jpeg->text() + u' '));
     }
 
     void undoAndRestore()

@@ -1,11 +1,11 @@
 #include "app/ProgramFlow.h"
 #include "app/mdlIni.h"
-#include "capture/LiveCapture.h"
 #include "capture/frmZoom.h"
 #include "catalogue/frmSize.h"
 #include "platform/WorkFolder.h"
 #include "support/CatalogueFolder.h"
 #include "support/FakeDialogs.h"
+#include "support/RecordingLiveCapture.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #include "app/ProgramFlow.h"
 #include "app/mdlIni.h"
-#include "capture/LiveCapture.h"
 #include "catalogue/frmSize.h"
 #include "platform/WorkFolder.h"
 #include "support/CatalogueFolder.h"
 #include "support/FakeDialogs.h"
+#include "support/RecordingLiveCapture.h"
 
 #include <QAbstractButton>
 #include <QGlyphRun>

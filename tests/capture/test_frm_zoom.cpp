@@ -1,8 +1,8 @@
-#include "capture/LiveCapture.h"
 #include "capture/frmZoom.h"
 #include "common/SelectionState.h"
 #include "support/FakeDialogs.h"
 #include "support/FocusChain.h"
+#include "support/RecordingLiveCapture.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -7,6 +7,7 @@
 #include "platform/ScreenGrabber.h"
 #include "support/FakeDialogs.h"
 #include "support/PatternWindow.h"
+#include "support/RecordingLiveCapture.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -9,6 +9,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 
@@ -149,6 +150,21 @@ private slots:
         const QImage committed = rendered(u"日本"_qs);
         QCOMPARE(images.canvas(), rendered(u"日本"_qs, QPoint(90, 20), {kFamily}, 0, committed));
         QCOMPARE(images.picUndo(), committed);  // a move starts from the base
+    }
+
+    void drawsWhereNoCanvasIsToBeRepainted()
+    {
+        EditImages images;
+        FakeDialogs dialogs;
+        ToolColours colours;
+        ToolContext context{images, dialogs, colours, {}, {}};
+        TextPage page{context};
+        enterTextTab(images);
+        page.enterTab();
+        page.findChild<QLineEdit*>(QStringLiteral("txtDrawText"))->setText(u"日本"_qs);
+        QCOMPARE(images.canvas(), rendered(u"日本"_qs));
+        page.findChild<QScrollBar*>(QStringLiteral("scrlDrawTextLeft"))->setValue(40);
+        QCOMPARE(images.canvas(), rendered(u"日本"_qs, QPoint(40, 0)));
     }
 
     void sizeTextFallsBackToTheUpDown_data()

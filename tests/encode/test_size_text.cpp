@@ -24,6 +24,17 @@ private slots:
         QVERIFY(!sizetext::reachesLimit(QStringLiteral("999"), QString()));
     }
 
+    void spokenSizeSaysTheSizeAndWhetherItReachedTheLimit()
+    {
+        const QString limit = QStringLiteral("10.2");
+        QCOMPARE(sizetext::spokenSize(QStringLiteral("10.2"), limit),
+                 QStringLiteral("10.2 KByte、サイズ上限 10.2 KByte 以上"));
+        QCOMPARE(sizetext::spokenSize(QStringLiteral("8"), limit),
+                 QStringLiteral("8 KByte、サイズ上限 10.2 KByte 未満"));
+        QCOMPARE(sizetext::spokenSize(QStringLiteral("8"), QString()), QStringLiteral("8 KByte"));
+        QCOMPARE(sizetext::spokenSize(QString(), limit), QString());
+    }
+
     void qualityTextOutOfRangeIsClamped()
     {
         for (auto [text, slider, quality] :

@@ -168,6 +168,55 @@ private slots:
         QCOMPARE(shown().count(QString()), 8);
     }
 
+    void mainWindowMovesInSoThatItAndItsHistoryStandOnTheScreen_data()
+    {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QPoint>("proposed");
+        QTest::addColumn<QPoint>("placed");
+        const QRect screen(0, 0, 1280, 1024);
+        QTest::newRow("fits") << screen << QPoint(100, 50) << QPoint(100, 50);
+        QTest::newRow("history past the right edge")
+            << screen << QPoint(575, 50) << QPoint(326, 50);
+        QTest::newRow("past the bottom") << screen << QPoint(100, 600) << QPoint(100, 444);
+        QTest::newRow("above a top panel")
+            << QRect(1280, 30, 1280, 994) << QPoint(1500, 0) << QPoint(1500, 30);
+        QTest::newRow("pair wider than the screen")
+            << QRect(0, 0, 800, 600) << QPoint(300, 10) << QPoint(0, 10);
+    }
+    void mainWindowMovesInSoThatItAndItsHistoryStandOnTheScreen()
+    {
+        QFETCH(QRect, area);
+        QFETCH(QPoint, proposed);
+        const QSize history(284, 580);
+        QTEST(historygeometry::mainWindowPlace(QRect(proposed, QSize(670, 560)), history, area),
+              "placed");
+    }
+
+    void historyDocksOnTheSideWithRoom_data()
+    {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QPoint>("main");
+        QTest::addColumn<QPoint>("docked");
+        const QRect screen(0, 0, 1280, 1024);
+        QTest::newRow("right edge") << screen << QPoint(100, 50) << QPoint(770, 50);
+        QTest::newRow("no room on the right") << screen << QPoint(900, -20) << QPoint(616, 0);
+        QTest::newRow("no room on either side")
+            << QRect(0, 0, 800, 600) << QPoint(0, 10) << QPoint(516, 10);
+    }
+    void historyDocksOnTheSideWithRoom()
+    {
+        QFETCH(QRect, area);
+        QFETCH(QPoint, main);
+        QTEST(historygeometry::dockedPlace(QRect(main, QSize(670, 560)), QSize(284, 580), area),
+              "docked");
+    }
+
+    void aNewMainWindowIsCentred()
+    {
+        QCOMPARE(historygeometry::centredIn(QSize(670, 561), QRect(10, 20, 1280, 1004)),
+                 QRect(315, 241, 670, 561));
+    }
+
     void pointerMovementOverBackgroundOrThumbnailSnapsTheWindowBack_data()
     {
         QTest::addColumn<QString>("over");

@@ -63,9 +63,26 @@ for p in libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo libpng16-16 fonts
         fail "Depends lacks $p: $depends"
 done
 
-echo "-- desktop entry and metainfo"
 root=$tmp/root
 dpkg -x "$deb" "$root"
+
+echo "-- installed size"
+# As dpkg-gencontrol counts it: regular files and symbolic links their size in
+# KiB rounded up, every other entry (folders, the root included) 1 KiB.
+counted=$(find "$root" -printf '%y %s\n' |
+    awk '$1 == "f" || $1 == "l" { kib += int(($2 + 1023) / 1024); next } { kib += 1 }
+         END { print kib }')
+[ "$(field Installed-Size)" = "$counted" ] ||
+    fail "Installed-Size $(field Installed-Size) KiB, the files take $counted KiB"
+
+echo "-- hardening"
+readelf -lW -dW --dyn-syms "$root/usr/lib/sorakado/sorakado" >"$tmp/readelf.txt"
+grep -q GNU_RELRO "$tmp/readelf.txt" || fail "the program has no read-only relocations"
+grep -Eq 'BIND_NOW|FLAGS_1.* NOW' "$tmp/readelf.txt" ||
+    fail "the program's relocations are not bound at start-up"
+grep -q __stack_chk_fail "$tmp/readelf.txt" || fail "the program has no stack protector"
+
+echo "-- desktop entry and metainfo"
 desktop-file-validate "$root/usr/share/applications/$app_id.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml" >"$tmp/as.log" ||
     fail "appstreamcli: $(cat "$tmp/as.log")"
@@ -73,9 +90,14 @@ appstreamcli validate-tree --no-net "$root" >"$tmp/as.log" ||
     fail "appstreamcli validate-tree: $(cat "$tmp/as.log")"
 
 echo "-- lintian"
-# Errors fail; warnings and informational tags are printed.
-lintian --fail-on error "$deb" 2> >(grep -v 'running with root privileges' >&2) ||
+# Errors and hardening tags fail; warnings and informational tags are printed.
+lintian --display-info --fail-on error "$deb" >"$tmp/lintian.log" \
+    2> >(grep -v 'running with root privileges' >&2) || {
+    cat "$tmp/lintian.log"
     fail "lintian reports errors"
+}
+cat "$tmp/lintian.log"
+! grep -q ' hardening-' "$tmp/lintian.log" || fail "lintian reports missing hardening"
 
 echo "-- first start from a read-only prefix"
 chmod -R a-w "$root"
