@@ -74,11 +74,11 @@ private:
         return main->findChild<T*>(QString::fromLatin1(name));
     }
     QString workFile(const char* name) const { return work.filePath(QString::fromLatin1(name)); }
-    void openMain(const QString& fileSize)
+    void openMain(int fileSize)
     {
         PhoneModel phone;
-        phone.height = QStringLiteral("320");
-        phone.width = QStringLiteral("240");
+        phone.height = 320;
+        phone.width = 240;
         phone.fileSize = fileSize;
         main = std::make_unique<frmMain>(phone, dialogs, work.path() + u'/');
         main->open();
@@ -90,7 +90,7 @@ private slots:
         QFile::remove(workFile("temp.jpg"));
         QFile::remove(workFile("temp.png"));
         dialogs = FakeDialogs{};
-        openMain(QStringLiteral("10240"));
+        openMain(10240);
     }
     void cleanup() { main.reset(); }
 
@@ -138,9 +138,9 @@ private slots:
 
     void sizesReachingTheLimitAreRed()
     {
-        for (auto [limit, label, colour] : {std::tuple{"100", "lblSizeJ", Qt::red},
-                                            std::tuple{"100000000", "lblSizeP", Qt::black}}) {
-            openMain(QString::fromLatin1(limit));
+        for (auto [limit, label, colour] :
+             {std::tuple{100, "lblSizeJ", Qt::red}, std::tuple{100000000, "lblSizeP", Qt::black}}) {
+            openMain(limit);
             main->deliverCapture(picture);
             QCOMPARE(control(label)->palette().color(QPalette::WindowText), QColor(colour));
         }
