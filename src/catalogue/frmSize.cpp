@@ -54,6 +54,8 @@ frmSize::frmSize(SettingsFile& settings, Dialogs& dialogs, QString programFolder
                    Qt::WindowCloseButtonHint);
     buildControls();
     setFixedSize(twips::toPixels(kClientWidthTwips), twips::toPixels(kClientHeightTwips));
+    // Wherever it is first shown: at start, or back from the scale dialog after a skip.
+    placement::centreOnScreen(this);
 }
 
 frmSize::~frmSize() = default;
@@ -200,7 +202,6 @@ void frmSize::startUp()
     if (plan.then == mdlSize::StartPlan::Then::GoOn && goOn()) {
         return;
     }
-    placement::centreOnScreen(this);
     show();
     for (const QString& message : std::exchange(m_pendingMessages, {})) {
         m_dialogs.information(this, message);
