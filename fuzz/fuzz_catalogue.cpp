@@ -1,25 +1,19 @@
 // Arbitrary bytes into the catalogue reader: it must not crash, every entry it
-// keeps must carry digit-only sizes, and it cannot report more lines than it read.
+// keeps must carry sizes inside their ranges, it cannot report more lines than it
+// read, and its message stays short however many lines are bad.
 #include "catalogue/CatalogueReader.h"
 
 #include <QByteArrayView>
+#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
 
-bool isDigitsOnly(const QString& text)
+bool within(int value, int max)
 {
-    if (text.isEmpty()) {
-        return false;
-    }
-    for (QChar c : text) {
-        if (c < u'0' || c > u'9') {
-            return false;
-        }
-    }
-    return true;
+    return value >= 1 && value <= max;
 }
 
 void check(bool condition)
@@ -40,7 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const CatalogueParse parse = parseCatalogue(bytes);
 
     for (const CatalogueEntry& e : parse.entries) {
-        check(isDigitsOnly(e.height) && isDigitsOnly(e.width) && isDigitsOnly(e.fileSize));
+        check(within(e.height, CatalogueEntry::kMaxScreenPixels) &&
+              within(e.width, CatalogueEntry::kMaxScreenPixels) &&
+              within(e.fileSize, CatalogueEntry::kMaxFileSize));
     }
     check(parse.entries.size() + parse.badLines.size() <= lines);
     int previous = 0;
@@ -48,5 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(line > previous && line <= lines);
         previous = line;
     }
+    CatalogueLoad load;
+    load.opened = true;
+    load.parse = parse;
+    // The file name, the fixed text and at most twenty line numbers and a count.
+    check(catalogueProblemMessage(QStringLiteral("a.csv"), load).size() < 400);
     return 0;
 }

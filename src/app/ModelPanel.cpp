@@ -34,8 +34,10 @@ ModelPanel::ModelPanel(const PhoneModel& phone, QWidget* parent) : QWidget(paren
     addRow(grid, 0, QStringLiteral("キャリア"), QStringLiteral("lblCarrier"), phone.carrierName,
            this);
     addRow(grid, 1, QStringLiteral("機種名"), QStringLiteral("lblModel"), phone.modelName, this);
-    addRow(grid, 2, QStringLiteral("縦サイズ"), QStringLiteral("lblHeight"), phone.height, this);
-    addRow(grid, 3, QStringLiteral("横サイズ"), QStringLiteral("lblWidth"), phone.width, this);
+    addRow(grid, 2, QStringLiteral("縦サイズ"), QStringLiteral("lblHeight"),
+           QString::number(phone.height), this);
+    addRow(grid, 3, QStringLiteral("横サイズ"), QStringLiteral("lblWidth"),
+           QString::number(phone.width), this);
     QLineEdit* limit = addRow(grid, 4, QStringLiteral("サイズ上限"), QStringLiteral("lblLimit"),
                               phone.sizeLimitKB, this);
     limit->setAlignment(Qt::AlignRight);

@@ -5,6 +5,7 @@
 #include "capture/frmZoom.h"
 #include "capture/mdlCut.h"
 #include "catalogue/frmSize.h"
+#include "common/WindowPlacement.h"
 #include "history/frmPicFiles.h"
 
 ProgramFlow::ProgramFlow(SettingsFile& settings, Dialogs& dialogs, LiveCapture& liveCapture,
@@ -31,6 +32,7 @@ void ProgramFlow::showZoom()
 {
     if (!m_zoom) {
         m_zoom = std::make_unique<frmZoom>(m_size->selection(), m_dialogs, m_liveCapture);
+        placement::centreOnScreen(m_zoom.get());
         connect(m_zoom.get(), &frmZoom::backRequested, this, &ProgramFlow::backToSize);
         connect(m_zoom.get(), &frmZoom::endRequested, this, &ProgramFlow::end);
     }

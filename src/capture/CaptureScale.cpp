@@ -20,12 +20,6 @@ int scaled(int work, const CaptureScale& scale)
         numbers::divTrunc(static_cast<long long>(work) * scale.shrinkValue, scale.enlargeValue));
 }
 
-// A size text of the catalogue as a number of pixels.
-long long pixels(const QString& text)
-{
-    return numbers::roundHalfEven(numbers::leadingValue(text));
-}
-
 }  // namespace
 
 int CaptureScale::captureHeight(const CaptureSize& size) const
@@ -42,11 +36,11 @@ namespace capturescale {
 
 std::optional<CaptureSize> workingSize(const PhoneModel& phone)
 {
-    if (phone.height.isEmpty() || phone.width.isEmpty()) {
+    if (phone.height <= 0 || phone.width <= 0) {
         return std::nullopt;
     }
-    const long long height = pixels(phone.height);
-    const long long width = pixels(phone.width);
+    const long long height = phone.height;
+    const long long width = phone.width;
     const bool doubled = height < kMinHeight || width < kMinWidth;
     const long long factor = doubled ? 2 : 1;
     return CaptureSize{doubled, clampToInt(height * factor), clampToInt(width * factor)};

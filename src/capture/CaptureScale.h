@@ -48,7 +48,7 @@ inline constexpr int kMinHeight = 115;
 inline constexpr int kMinWidth = 30;
 
 // The working size for a model: its screen, doubled below 115 high or 30 wide.
-// Nothing when height or width is empty.
+// Nothing when no model is chosen (height or width 0).
 std::optional<CaptureSize> workingSize(const PhoneModel& phone);
 
 // The confirm's checks, in order, on the model, the working size held so far and the scale.

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -14,6 +15,8 @@ namespace {
 // A catalogue is a few kilobytes; anything this large is not one.
 constexpr qint64 kMaxCatalogueBytes = 4 * 1024 * 1024;
 constexpr qsizetype kFieldsPerLine = 4;
+// A message lists this many skipped lines by number, then how many more there are.
+constexpr qsizetype kListedBadLines = 20;
 
 bool isBlank(QChar c)
 {
@@ -110,17 +113,28 @@ private:
     qsizetype pos_ = 0;
 };
 
+// A whole decimal number from 1 to max.
+std::optional<int> sizeValue(QStringView text, int max)
+{
+    const std::optional<int> value = numbers::wholeNumber(text);
+    if (!value || *value < 1 || *value > max) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 std::optional<CatalogueEntry> entryFromFields(const QStringList& fields)
 {
     if (fields.size() != kFieldsPerLine) {
         return std::nullopt;
     }
-    for (qsizetype i = 1; i < kFieldsPerLine; ++i) {
-        if (!numbers::wholeNumber(fields[i])) {
-            return std::nullopt;
-        }
+    const auto height = sizeValue(fields[1], CatalogueEntry::kMaxScreenPixels);
+    const auto width = sizeValue(fields[2], CatalogueEntry::kMaxScreenPixels);
+    const auto fileSize = sizeValue(fields[3], CatalogueEntry::kMaxFileSize);
+    if (!height || !width || !fileSize) {
+        return std::nullopt;
     }
-    return CatalogueEntry{fields[0], fields[1], fields[2], fields[3]};
+    return CatalogueEntry{fields[0], *height, *width, *fileSize};
 }
 
 }  // namespace
@@ -174,13 +188,19 @@ QString catalogueProblemMessage(const QString& path, const CatalogueLoad& load)
     if (load.parse.badLines.isEmpty()) {
         return {};
     }
-    QStringList numbers;
-    for (int line : load.parse.badLines) {
-        numbers.append(QString::number(line));
+    const QList<int>& bad = load.parse.badLines;
+    QStringList listed;
+    for (int line : bad.first(std::min(bad.size(), kListedBadLines))) {
+        listed.append(QString::number(line));
     }
+    const qsizetype more = bad.size() - listed.size();
+    const QString lines =
+        more > 0
+            ? QStringLiteral("%1行目と、ほかの%2行").arg(listed.join(u'、'), QString::number(more))
+            : QStringLiteral("%1行目").arg(listed.join(u'、'));
     return QStringLiteral(
-               "機種一覧ファイル「%1」の%2行目を読み飛ばしました。"
-               "各行は「機種名,縦サイズ,横サイズ,"
-               "サイズ上限」の4項目で、サイズは整数で書いてください。")
-        .arg(shownPath, numbers.join(u'、'));
+               "機種一覧ファイル「%1」の%2を読み飛ばしました。"
+               "各行は「機種名,縦サイズ,横サイズ,サイズ上限」の4項目で、"
+               "縦・横サイズは1～4096、サイズ上限は1～100000000の整数で書いてください。")
+        .arg(shownPath, lines);
 }

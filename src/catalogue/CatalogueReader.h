@@ -4,20 +4,27 @@
 #include <QList>
 #include <QString>
 
-// One model line of a carrier's catalogue, its four texts kept as written.
+// One model line of a carrier's catalogue: the name as written, the sizes as
+// numbers inside the ranges below.
 struct CatalogueEntry
 {
     QString modelName;
-    QString height;    // screen height in pixels
-    QString width;     // screen width in pixels
-    QString fileSize;  // largest accepted file in bytes
+    int height = 0;    // screen height in pixels
+    int width = 0;     // screen width in pixels
+    int fileSize = 0;  // largest accepted file in bytes
+
+    // What a phone can be: a screen of 1 to 4096 pixels each way, a limit from
+    // 1 byte to 100 MB. Larger values would overflow the window arithmetic or
+    // ask for pictures no screen can show.
+    static constexpr int kMaxScreenPixels = 4096;
+    static constexpr int kMaxFileSize = 100'000'000;
 
     friend bool operator==(const CatalogueEntry&, const CatalogueEntry&) = default;
 };
 
 // What a catalogue file yields: the good lines in file order, and the numbers
 // (from 1) of the lines that were skipped because they do not hold exactly four
-// fields with whole decimal numbers in the last three.
+// fields with whole decimal numbers inside their ranges in the last three.
 struct CatalogueParse
 {
     QList<CatalogueEntry> entries;
@@ -37,6 +44,6 @@ struct CatalogueLoad
 
 CatalogueLoad loadCatalogueFile(const QString& path);
 
-// The message for the user about a load that went wrong (naming the file and any
-// skipped lines); empty when the load was clean.
+// The message for the user about a load that went wrong (naming the file and the
+// first of the skipped lines, then how many more); empty when the load was clean.
 QString catalogueProblemMessage(const QString& path, const CatalogueLoad& load);

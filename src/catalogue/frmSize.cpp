@@ -5,12 +5,14 @@
 #include "common/Labels.h"
 #include "common/PictureButton.h"
 #include "common/Twips.h"
+#include "common/WindowPlacement.h"
 #include "platform/Dialogs.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -51,6 +54,8 @@ frmSize::frmSize(SettingsFile& settings, Dialogs& dialogs, QString programFolder
                    Qt::WindowCloseButtonHint);
     buildControls();
     setFixedSize(twips::toPixels(kClientWidthTwips), twips::toPixels(kClientHeightTwips));
+    // Wherever it is first shown: at start, or back from the scale dialog after a skip.
+    placement::centreOnScreen(this);
 }
 
 frmSize::~frmSize() = default;
@@ -174,42 +179,43 @@ void frmSize::startUp()
         }
         m_carriers->setCurrentIndex(-1);
     }
-    applyStoredChoice();
 
-    bool handedOver = false;
-    if (m_skip->isChecked()) {
-        connect(
-            this, &frmSize::nextAccepted, this, [&handedOver] { handedOver = true; },
-            Qt::SingleShotConnection);
-        next();
+    // Each selection runs its change handling as if the user had made it; the
+    // carrier's loads the catalogue the rest of the plan depends on.
+    const mdlSize::StoredChoice stored = mdlSize::LoadModelSettings(m_settings);
+    const int carrier = mdlSize::storedCarrier(stored);
+    if (carrier >= 0) {
+        m_carriers->setCurrentIndex(carrier);
     }
+    const mdlSize::StartPlan plan =
+        mdlSize::planStart(stored, m_entries, !m_pendingMessages.isEmpty());
+    if (plan.model >= 0) {
+        m_models->setCurrentIndex(plan.model);
+    }
+    (plan.windowStyle == FrameOffsets::kWindowsXp ? m_xp : m_classic)->setChecked(true);
+    m_skip->setChecked(plan.skip);
     m_help->setText(
         QStringLiteral("通常、Windows XPをご使用の方はWindows XP スタイルを、\n"
                        "それ以外のOSをご使用の方はWindows クラシック スタイルを選択ください。"));
-    if (!handedOver) {
-        show();
+
+    if (plan.then == mdlSize::StartPlan::Then::GoOn && goOn()) {
+        return;
+    }
+    show();
+    for (const QString& message : std::exchange(m_pendingMessages, {})) {
+        m_dialogs.information(this, message);
+    }
+    if (plan.then == mdlSize::StartPlan::Then::ExplainAndShow) {
+        goOn();
     }
 }
 
-void frmSize::applyStoredChoice()
+void frmSize::tell(const QString& text)
 {
-    const mdlSize::StoredChoice stored = mdlSize::LoadModelSettings(m_settings);
-    if (stored.maker && *stored.maker >= 0 && *stored.maker < m_carriers->count()) {
-        m_carriers->setCurrentIndex(*stored.maker);
-    }
-    // The size fields always follow the model; stored positions for them that
-    // differ from the model's are not applied, so a hand-edited file cannot pair
-    // one model with another line's sizes.
-    if (stored.model && *stored.model >= 0 && *stored.model < m_models->count()) {
-        m_models->setCurrentIndex(*stored.model);
-    }
-    if (stored.windowStyle == FrameOffsets::kClassic) {
-        m_classic->setChecked(true);
-    } else if (stored.windowStyle == FrameOffsets::kWindowsXp) {
-        m_xp->setChecked(true);
-    }
-    if (stored.skip == 0 || stored.skip == 1) {
-        m_skip->setChecked(*stored.skip == 1);
+    if (isVisible()) {
+        m_dialogs.information(this, text);
+    } else {
+        m_pendingMessages.append(text);
     }
 }
 
@@ -237,7 +243,7 @@ void frmSize::onCarrierChanged(int carrier)
     const QString problem =
         catalogueProblemMessage(m_programFolder + mdlSize::cataloguePath(carrier), load);
     if (!problem.isEmpty()) {
-        m_dialogs.information(this, problem);
+        tell(problem);
     }
 }
 
@@ -252,9 +258,9 @@ void frmSize::onModelChanged(int model)
     phone.height = entry.height;
     phone.width = entry.width;
     phone.fileSize = entry.fileSize;
-    m_height->setText(entry.height);
-    m_width->setText(entry.width);
-    m_limit->setText(entry.fileSize);
+    m_height->setText(valid ? QString::number(entry.height) : QString());
+    m_width->setText(valid ? QString::number(entry.width) : QString());
+    m_limit->setText(valid ? QString::number(entry.fileSize) : QString());
 }
 
 void frmSize::onStyleToggled(int style, bool checked)
@@ -268,13 +274,25 @@ void frmSize::onStyleToggled(int style, bool checked)
 
 void frmSize::next()
 {
-    if (m_carriers->currentText().isEmpty() || m_models->currentText().isEmpty()) {
+    goOn();
+}
+
+bool frmSize::goOn()
+{
+    if (!mdlSize::canGoOn(m_carriers->currentText(), m_models->currentText())) {
         m_dialogs.information(this, QStringLiteral("キャリアまたは機種を選択してください。"));
-        return;
+        return false;
     }
-    mdlSize::SaveModelSettings(m_settings, m_carriers->currentIndex(), m_models->currentIndex(),
-                               m_selection.frame.windowStyle, m_skip->isChecked());
+    if (!mdlSize::SaveModelSettings(m_settings, m_carriers->currentIndex(),
+                                    m_models->currentIndex(), m_selection.frame.windowStyle,
+                                    m_skip->isChecked())) {
+        // The choice still holds for this run; only the next start will not know it.
+        m_dialogs.information(this, QStringLiteral("設定ファイル「%1」に書き込めませんでした。"
+                                                   "選択した機種は次回の起動時には復元されません。")
+                                        .arg(QDir::toNativeSeparators(m_settings.path())));
+    }
     emit nextAccepted();
+    return true;
 }
 
 void frmSize::closeEvent(QCloseEvent* event)

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QStringList>
 
 class Dialogs;
 class QButtonGroup;
@@ -30,7 +31,8 @@ public:
     SelectionState& selection() { return m_selection; }
 
     // Fills the carriers, restores the stored choice and, with the skip box
-    // ticked, goes on by itself; otherwise (or when that fails) shows the dialog.
+    // ticked, goes on by itself; otherwise (or when that fails) shows the dialog,
+    // centred on the screen, and then the messages the start gave.
     void startUp();
 
     // " 次へ ": stores the choice and hands over, or explains what is missing.
@@ -53,13 +55,18 @@ private:
     void onCarrierChanged(int carrier);
     void onModelChanged(int model);
     void onStyleToggled(int style, bool checked);
-    void applyStoredChoice();
+    // Stores the choice and hands over; false (with the message) when no
+    // carrier or model is chosen.
+    bool goOn();
+    // A message over this dialog; while it has not been shown yet, kept until it is.
+    void tell(const QString& text);
 
     SettingsFile& m_settings;
     Dialogs& m_dialogs;
     QString m_programFolder;
     SelectionState m_selection;
     QList<CatalogueEntry> m_entries;
+    QStringList m_pendingMessages;
 
     QComboBox* m_carriers = nullptr;
     QComboBox* m_models = nullptr;

@@ -3,6 +3,8 @@
 #include "app/mdlIni.h"
 #include "common/Numbers.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <array>
 #include <limits>
 
@@ -77,16 +79,58 @@ StoredChoice LoadModelSettings(const SettingsFile& settings)
     return choice;
 }
 
-void SaveModelSettings(SettingsFile& settings, int carrier, int model, int windowStyle, bool skip)
+int storedCarrier(const StoredChoice& stored)
 {
+    return stored.maker && *stored.maker >= 0 && *stored.maker < kCarrierCount ? *stored.maker : -1;
+}
+
+StartPlan planStart(const StoredChoice& stored, const QList<CatalogueEntry>& catalogue,
+                    bool catalogueProblem)
+{
+    StartPlan plan;
+    plan.carrier = storedCarrier(stored);
+    // The size positions always follow the model; stored positions for them that
+    // differ from the model's are not applied, so a hand-edited file cannot pair
+    // one model with another line's sizes.
+    if (plan.carrier >= 0 && stored.model && *stored.model >= 0 &&
+        *stored.model < catalogue.size()) {
+        plan.model = *stored.model;
+    }
+    if (stored.windowStyle == 0 || stored.windowStyle == 1) {
+        plan.windowStyle = *stored.windowStyle;
+    }
+    plan.skip = stored.skip == 1;
+    if (!plan.skip) {
+        return plan;
+    }
+    const bool usable =
+        plan.model >= 0 && canGoOn(carrierName(plan.carrier), catalogue.at(plan.model).modelName);
+    if (!usable) {
+        plan.then = StartPlan::Then::ExplainAndShow;
+    } else if (!catalogueProblem) {
+        plan.then = StartPlan::Then::GoOn;
+    }
+    return plan;
+}
+
+bool canGoOn(const QString& carrierText, const QString& modelText)
+{
+    return !carrierText.isEmpty() && !modelText.isEmpty();
+}
+
+bool SaveModelSettings(SettingsFile& settings, int carrier, int model, int windowStyle, bool skip)
+{
+    if (!QDir().mkpath(QFileInfo(settings.path()).absolutePath())) {
+        return false;
+    }
     const QString modelText = QString::number(model);
-    settings.WriteIni(kSection, u"Maker", QString::number(carrier));
-    settings.WriteIni(kSection, u"Model", modelText);
-    settings.WriteIni(kSection, u"Height", modelText);
-    settings.WriteIni(kSection, u"Width", modelText);
-    settings.WriteIni(kSection, u"FileSize", modelText);
-    settings.WriteIni(kSection, u"WindowStyle", QString::number(windowStyle));
-    settings.WriteIni(kSection, u"Skip", skip ? QStringLiteral("1") : QStringLiteral("0"));
+    return settings.WriteIni(kSection, u"Maker", QString::number(carrier)) &&
+           settings.WriteIni(kSection, u"Model", modelText) &&
+           settings.WriteIni(kSection, u"Height", modelText) &&
+           settings.WriteIni(kSection, u"Width", modelText) &&
+           settings.WriteIni(kSection, u"FileSize", modelText) &&
+           settings.WriteIni(kSection, u"WindowStyle", QString::number(windowStyle)) &&
+           settings.WriteIni(kSection, u"Skip", skip ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 }  // namespace mdlSize

@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueReader.h"
 
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -37,8 +38,40 @@ struct StoredChoice
 
 StoredChoice LoadModelSettings(const SettingsFile& settings);
 
+// The stored carrier's position, -1 when none is stored or it is not 0..3.
+int storedCarrier(const StoredChoice& stored);
+
+// What the selection dialog does when it opens.
+struct StartPlan
+{
+    enum class Then {
+        ShowDialog,      // the user chooses
+        GoOn,            // skip: hand over without showing the dialog
+        ExplainAndShow,  // skip without a usable choice: show the dialog, then say why
+    };
+
+    int carrier = -1;  // to select, -1 for none
+    int model = -1;    // to select, -1 for none
+    int windowStyle = 0;
+    bool skip = false;
+    Then then = Then::ShowDialog;
+
+    friend bool operator==(const StartPlan&, const StartPlan&) = default;
+};
+
+// The start from the stored choice and the stored carrier's catalogue (its good
+// entries, and whether reading it reported a problem, which the user is to see in
+// the dialog before anything goes on by itself).
+StartPlan planStart(const StoredChoice& stored, const QList<CatalogueEntry>& catalogue,
+                    bool catalogueProblem);
+
+// " 次へ " goes on only with a carrier and a model that have names.
+bool canGoOn(const QString& carrierText, const QString& modelText);
+
 // Writes the choice: Maker, Model, Height, Width, FileSize (the last three the
 // model's position, as the size lists follow the model), WindowStyle and Skip.
-void SaveModelSettings(SettingsFile& settings, int carrier, int model, int windowStyle, bool skip);
+// Creates the settings folder when missing. False when the folder or a value
+// could not be written; the writing stops at the first failure.
+bool SaveModelSettings(SettingsFile& settings, int carrier, int model, int windowStyle, bool skip);
 
 }  // namespace mdlSize

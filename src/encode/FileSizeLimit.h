@@ -1,12 +1,11 @@
 #pragma once
 
-#include "common/Numbers.h"
 #include "common/PhoneModel.h"
 
 #include <QtGlobal>
 
-// The largest file the model accepts, in bytes; 0 when the catalogue gives none.
+// The largest file the model accepts, in bytes; 0 when no model is chosen.
 inline qint64 fileSizeLimit(const PhoneModel& phone)
 {
-    return numbers::wholeNumber(phone.fileSize).value_or(0);
+    return phone.fileSize;
 }

@@ -22,14 +22,13 @@ constexpr double kMaxLevel = 10.0;
 
 }  // namespace
 
-QString sizeLimitKB(const QString& fileSizeBytes)
+QString sizeLimitKB(int fileSizeBytes)
 {
-    const std::optional<int> bytes = numbers::wholeNumber(fileSizeBytes.trimmed());
-    if (!bytes) {
+    if (fileSizeBytes <= 0) {
         return {};
     }
     // Tenths of a kilobyte, cut off: 10240 bytes -> 102 tenths.
-    return tenthsText(numbers::divTrunc(*bytes, 100));
+    return tenthsText(numbers::divTrunc(fileSizeBytes, 100));
 }
 
 QString kiloBytes(qint64 bytes)

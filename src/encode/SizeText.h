@@ -6,9 +6,9 @@
 // Sizes as the main window shows them: kilobytes of 1000 bytes, one decimal at most.
 namespace sizetext {
 
-// The model's limit: bytes / 1000 truncated to one decimal ("10240" -> "10.2",
-// "100000" -> "100", "20479" -> "20.4"); empty when the limit is not a number.
-QString sizeLimitKB(const QString& fileSizeBytes);
+// The model's limit: bytes / 1000 truncated to one decimal (10240 -> "10.2",
+// 100000 -> "100", 20479 -> "20.4"); empty when no limit is known (0 or less).
+QString sizeLimitKB(int fileSizeBytes);
 
 // A file length: bytes / 1000 rounded half up to one decimal, shortest form
 // (8000 -> "8", 10149 -> "10.1", 700 -> "0.7").

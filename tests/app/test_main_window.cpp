@@ -93,11 +93,11 @@ private:
         return main->findChild<T*>(QString::fromLatin1(name));
     }
     QString workFile(const char* name) const { return work.filePath(QString::fromLatin1(name)); }
-    void openMain(const QString& fileSize)
+    void openMain(int fileSize)
     {
         PhoneModel phone;
-        phone.height = QStringLiteral("320");
-        phone.width = QStringLiteral("240");
+        phone.height = 320;
+        phone.width = 240;
         phone.fileSize = fileSize;
         main = std::make_unique<frmMain>(phone, dialogs, *folder);
         main->open();
@@ -110,7 +110,7 @@ private slots:
         QFile::remove(workFile("temp.png"));
         dialogs = FakeDialogs{};
         folder = std::make_unique<WorkFolder>(QStringList{work.path() + u'/'});
-        openMain(QStringLiteral("10240"));
+        openMain(10240);
     }
     void cleanup() { main.reset(); }
 
@@ -159,9 +159,9 @@ private slots:
     void sizesReachingTheLimitAreRedAndSaidSo()
     {
         for (auto [limit, label, colour, verdict] :
-             {std::tuple{"100", "lblSizeJ", Qt::red, "、サイズ上限 0.1 KByte 以上"},
-              std::tuple{"100000000", "lblSizeP", Qt::black, "、サイズ上限 100000 KByte 未満"}}) {
-            openMain(QString::fromLatin1(limit));
+             {std::tuple{100, "lblSizeJ", Qt::red, "、サイズ上限 0.1 KByte 以上"},
+              std::tuple{100000000, "lblSizeP", Qt::black, "、サイズ上限 100000 KByte 未満"}}) {
+            openMain(limit);
             main->deliverCapture(picture);
             auto* field = control<QLabel>(label);
             QCOMPARE(field->palette().color(QPalette::WindowText), QColor(colour));
@@ -300,7 +300,7 @@ private slots:
         QVERIFY(QFile::link(QStringLiteral("/proc"), workFile("program/temp")));
         const QString cache = workFile("cache/temp/");
         folder = std::make_unique<WorkFolder>(QStringList{workFile("program/temp/"), cache});
-        openMain(QStringLiteral("10240"));
+        openMain(10240);
         main->deliverCapture(picture);
         QCOMPARE(control<QLabel>("lblSizeJ")->text(),
                  sizetext::kiloBytes(QFileInfo(cache + u"temp.jpg"_qs).size()));

@@ -13,8 +13,8 @@ ConfirmDecision decide(const QString& height, const QString& width, int shrink =
                        int enlarge = 100, CaptureSize held = {})
 {
     PhoneModel phone;
-    phone.height = height;
-    phone.width = width;
+    phone.height = height.toInt();
+    phone.width = width.toInt();
     CaptureScale scale;
     scale.shrinkValue = shrink;
     scale.enlargeValue = enlarge;

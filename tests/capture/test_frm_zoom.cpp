@@ -40,8 +40,8 @@ private:
     QString text(const char* label) { return control<QLabel>(label)->text(); }
     void chooseModel(const char* height, const char* width)
     {
-        selection.phone.height = QString::fromLatin1(height);
-        selection.phone.width = QString::fromLatin1(width);
+        selection.phone.height = QByteArray(height).toInt();
+        selection.phone.width = QByteArray(width).toInt();
     }
     void pressOk() { QTest::mouseClick(control<QPushButton>("cmdOk"), Qt::LeftButton); }
 

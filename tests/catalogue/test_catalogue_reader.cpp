@@ -12,7 +12,9 @@ QStringList rows(const CatalogueParse& parse)
 {
     QStringList out;
     for (const CatalogueEntry& e : parse.entries) {
-        out.append(e.modelName + u'|' + e.height + u'|' + e.width + u'|' + e.fileSize);
+        out.append(QStringList{e.modelName, QString::number(e.height), QString::number(e.width),
+                               QString::number(e.fileSize)}
+                       .join(u'|'));
     }
     return out;
 }
@@ -65,6 +67,14 @@ private slots:
         for (const char* bad : {"A,abc,2,3", "A,1,240.5,3", "A,1,2,-5", "A,1,,3"}) {
             row(bad, (QByteArray(bad) + "\r\nB,4,5,6").constData(), b, {1});
         }
+        // Sizes no phone has: a screen of 1..4096 pixels each way, a limit of 1 byte to 100 MB.
+        row("largest sizes kept", "A,4096,4096,100000000\nB,1,1,1",
+            {QStringLiteral("A|4096|4096|100000000"), QStringLiteral("B|1|1|1")});
+        for (const char* bad :
+             {"A,0,2,3", "A,4097,2,3", "A,1,0,3", "A,1,99999,3", "A,200000000,2,3",
+              "A,30000,30000,3", "A,1,2,0", "A,1,2,100000001", "A,1,2,99999999999"}) {
+            row(bad, (QByteArray(bad) + "\nB,4,5,6").constData(), b, {1});
+        }
     }
     void parse()
     {
@@ -109,8 +119,26 @@ private slots:
         QVERIFY(catalogueProblemMessage(path, load).isEmpty());  // an empty catalogue is fine
         load.parse = parseCatalogue("A,1,2,3\nB,4,5,6\nC,x,1,1\nD,1,2,3\n\n\nE,1,2");
         const QString message = catalogueProblemMessage(path, load);
-        QVERIFY2(message.contains(path) && message.contains(QStringLiteral("3、7行目")),
+        QVERIFY2(message.contains(path) && message.contains(QStringLiteral("3、7行目を")),
                  qPrintable(message));
+    }
+
+    void aLongListOfBadLinesNamesTheFirstTwentyAndCountsTheRest()
+    {
+        CatalogueLoad load;
+        load.opened = true;
+        QByteArray bytes;
+        for (int i = 0; i < 100000; ++i) {
+            bytes += "broken\n";
+        }
+        load.parse = parseCatalogue(bytes);
+        QCOMPARE(load.parse.badLines.size(), 100000);
+        const QString message = catalogueProblemMessage(QStringLiteral("au.csv"), load);
+        QVERIFY2(message.contains(
+                     QStringLiteral("「au.csv」の1、2、3、4、5、6、7、8、9、10、11、12、13、"
+                                    "14、15、16、17、18、19、20行目と、ほかの99980行を")),
+                 qPrintable(message));
+        QVERIFY2(message.size() < 300, qPrintable(message));
     }
 
     void shippedCatalogues_data()
@@ -130,8 +158,8 @@ private slots:
         bool doubled = false;
         bool oddLimit = false;
         for (const CatalogueEntry& e : load.parse.entries) {
-            doubled = doubled || e.height.toInt() < 115 || e.width.toInt() < 30;
-            oddLimit = oddLimit || e.fileSize.toInt() % 1000 != 0;
+            doubled = doubled || e.height < 115 || e.width < 30;
+            oddLimit = oddLimit || e.fileSize % 1000 != 0;
         }
         QVERIFY2(doubled, "no entry small enough to be shown doubled");
         QVERIFY2(oddLimit, "every limit is a multiple of 1000");

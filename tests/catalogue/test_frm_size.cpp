@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -63,6 +64,7 @@ private slots:
         folder->write(QStringLiteral("dll/vodafone.csv"), QByteArray());
         settings = std::make_unique<SettingsFile>(folder->settingsPath());
         dialogs.messages.clear();
+        dialogs.parentsShown.clear();
     }
     void cleanup() { dialog.reset(); }
 
@@ -96,15 +98,16 @@ private slots:
                  QStringList({u"220"_qs, u"176"_qs, u"20479"_qs}));
         const PhoneModel& phone = state.phone;
         QCOMPARE(QStringList({QString::number(phone.carrier), phone.carrierName,
-                              QString::number(phone.model), phone.modelName, phone.height,
-                              phone.width, phone.fileSize}),
+                              QString::number(phone.model), phone.modelName,
+                              QString::number(phone.height), QString::number(phone.width),
+                              QString::number(phone.fileSize)}),
                  QStringList({u"1"_qs, u"au"_qs, u"2"_qs, u"QCIF+ 176x220"_qs, u"220"_qs, u"176"_qs,
                               u"20479"_qs}));
 
         // Another carrier empties the model and the panel until a model is picked.
         carriers()->setCurrentIndex(0);
         QCOMPARE(shown("Combo3"), QString());
-        QCOMPARE(state.phone.height, QString());
+        QCOMPARE(state.phone.height, 0);
         models()->setCurrentIndex(0);
         QCOMPARE(shown("Combo5"), QStringLiteral("10240"));
 
@@ -143,7 +146,7 @@ private slots:
         QCOMPARE(models()->currentIndex(), 1);
         QCOMPARE(shown("Combo3"), QStringLiteral("320"));
         QCOMPARE(shown("Combo5"), QStringLiteral("204800"));
-        QCOMPARE(dialog->selection().phone.fileSize, QStringLiteral("204800"));
+        QCOMPARE(dialog->selection().phone.fileSize, 204800);
         QVERIFY(control<QRadioButton>("obtnStyle1")->isChecked());
         QCOMPARE(dialog->selection().frame.cutLeft, 10);
         QVERIFY(dialogs.messages.isEmpty());
@@ -190,13 +193,57 @@ private slots:
                             "0\nSkip=1\n"));
     }
 
-    void skipWithoutAModelExplainsOnceAndShowsTheDialog()
+    void skipWithoutAModelExplainsOverTheShownDialog()
     {
         writeIni("[Size]\nMaker=2\nModel=0\nSkip=1\n");  // vodafone's file is empty
         QCOMPARE(startDialog(), 0);
         QCOMPARE(dialogs.messages, QStringList{kChooseModel});
+        QCOMPARE(dialogs.parentsShown, QList<bool>{true});
         QVERIFY(dialog->isVisible());
         QVERIFY(control<QCheckBox>("chkSkip")->isChecked());
+    }
+
+    void aRefusedSkipLeavesNothingBehindForTheUsersNext()
+    {
+        // The stored model is not in the catalogue: the start refuses to go on, and
+        // the user's own " 次へ " later hands over exactly once.
+        writeIni("[Size]\nMaker=1\nModel=99\nSkip=1\n");
+        QCOMPARE(startDialog(), 0);
+        QCOMPARE(dialogs.messages, QStringList{kChooseModel});
+        QSignalSpy accepted(dialog.get(), &frmSize::nextAccepted);
+        models()->setCurrentIndex(0);
+        QTest::mouseClick(control<QPushButton>("cmdNext"), Qt::LeftButton);
+        QCOMPARE(accepted.count(), 1);
+        QCOMPARE(folder->read(QStringLiteral("data.ini")),
+                 "[Size]\nMaker=1\nModel=0\nSkip=1\nHeight=0\nWidth=0\nFileSize=0\n"
+                 "WindowStyle=0\n");
+    }
+
+    void badCatalogueLinesAtStartAreShownOverTheDialogInsteadOfSkipping()
+    {
+        folder->write(QStringLiteral("dll/au.csv"), "A,320,240,1000\nB,99999,240,1000\n");
+        writeIni("[Size]\nMaker=1\nModel=0\nSkip=1\n");
+        QCOMPARE(startDialog(), 0);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(models()->currentIndex(), 0);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.messages.first().contains(QStringLiteral("2行目")));
+        QCOMPARE(dialogs.parentsShown, QList<bool>{true});
+    }
+
+    void aSettingsFileThatCannotBeWrittenIsReportedAndTheRunGoesOn()
+    {
+        // data.ini is a folder: no user, root included, can write it.
+        QVERIFY(QDir(folder->path()).mkpath(QStringLiteral("data.ini")));
+        startDialog();
+        carriers()->setCurrentIndex(1);
+        models()->setCurrentIndex(0);
+        QSignalSpy accepted(dialog.get(), &frmSize::nextAccepted);
+        QTest::mouseClick(control<QPushButton>("cmdNext"), Qt::LeftButton);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY2(dialogs.messages.first().contains(QStringLiteral("書き込めませんでした")),
+                 qPrintable(dialogs.messages.first()));
+        QCOMPARE(accepted.count(), 1);
     }
 
     void catalogueProblemsAreReportedAndTheDialogStaysUsable()

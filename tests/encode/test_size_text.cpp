@@ -9,10 +9,10 @@ class TestSizeText : public QObject
 private slots:
     void limitsAndSizes()
     {
-        QCOMPARE(sizetext::sizeLimitKB(QStringLiteral("20479")), QStringLiteral("20.4"));
-        QCOMPARE(sizetext::sizeLimitKB(QStringLiteral("100000")), QStringLiteral("100"));
-        QCOMPARE(sizetext::sizeLimitKB(QStringLiteral("abc")), QString());
-        const QString limit = sizetext::sizeLimitKB(QStringLiteral("10240"));
+        QCOMPARE(sizetext::sizeLimitKB(20479), QStringLiteral("20.4"));
+        QCOMPARE(sizetext::sizeLimitKB(100000), QStringLiteral("100"));
+        QCOMPARE(sizetext::sizeLimitKB(0), QString());
+        const QString limit = sizetext::sizeLimitKB(10240);
         QCOMPARE(limit, QStringLiteral("10.2"));
         for (auto [bytes, shown, reaches] :
              {std::tuple{10240, "10.2", true}, std::tuple{10199, "10.2", true},

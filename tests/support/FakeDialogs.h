@@ -5,13 +5,18 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 // Records every message instead of showing a modal box, and answers the other
 // dialogs from a script (an empty script: the user cancels).
 class FakeDialogs final : public Dialogs
 {
 public:
-    void information(QWidget*, const QString& text) override { messages.append(text); }
+    void information(QWidget* parent, const QString& text) override
+    {
+        messages.append(text);
+        parentsShown.append(parent && parent->window()->isVisible());
+    }
 
     QString saveFileName(QWidget*, const QString& filter) override
     {
@@ -32,6 +37,7 @@ public:
     }
 
     QStringList messages;
+    QList<bool> parentsShown;              // whether each message's window was on the screen
     QStringList savePaths;                 // answers, in order; empty: cancelled
     QStringList saveFilters;               // the filters the dialogs were shown with
     QList<std::optional<QColor>> colours;  // answers; nullopt: cancelled

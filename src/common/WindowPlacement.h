@@ -1,0 +1,25 @@
+#pragma once
+
+class QPoint;
+class QRect;
+class QSize;
+class QWidget;
+
+// Where top-level windows appear: centred, with the window manager's frame
+// counted as part of the window.
+namespace placement {
+
+// The top-left of a frame of `frameSize` centred on `target`, moved inside `area`
+// as far as it fits (the left and top edges win when it is larger).
+QPoint centredTopLeft(const QSize& frameSize, const QRect& target, const QRect& area);
+
+// Centres the top-level window, frame included, on the available area of its
+// screen. Call before showing it. The frame is known only once the window
+// manager has framed the window, so it is centred again then; a window the user
+// has moved since is left where it is.
+void centreOnScreen(QWidget* window);
+
+// The same over `owner`'s frame (on the screen when owner is null or hidden).
+void centreOver(QWidget* window, const QWidget* owner);
+
+}  // namespace placement
