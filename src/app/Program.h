@@ -1,11 +1,11 @@
 #pragma once
 
 #include "app/ProgramFlow.h"
-#include "app/mdlIni.h"
 #include "capture/mdlZoom.h"
 #include "platform/Dialogs.h"
 #include "platform/ScreenGrabber.h"
 #include "platform/WorkFolder.h"
+#include "platform/mdlIni.h"
 
 #include <memory>
 

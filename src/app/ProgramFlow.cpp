@@ -5,8 +5,8 @@
 #include "capture/frmZoom.h"
 #include "capture/mdlCut.h"
 #include "catalogue/frmSize.h"
-#include "common/WindowPlacement.h"
 #include "history/frmPicFiles.h"
+#include "platform/WindowPlacement.h"
 
 ProgramFlow::ProgramFlow(SettingsFile& settings, Dialogs& dialogs, LiveCapture& liveCapture,
                          QString programFolder, WorkFolder& workFolder)

@@ -1,8 +1,8 @@
 #include "app/frmAbout.h"
 
-#include "common/Labels.h"
-#include "common/PictureButton.h"
 #include "common/Twips.h"
+#include "platform/Labels.h"
+#include "platform/PictureButton.h"
 
 #include <QGridLayout>
 #include <QLabel>

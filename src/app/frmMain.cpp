@@ -3,7 +3,6 @@
 #include "app/ModelPanel.h"
 #include "app/WebLinks.h"
 #include "app/frmAbout.h"
-#include "common/PictureButton.h"
 #include "common/Twips.h"
 #include "edit/BorderFillPage.h"
 #include "edit/EditCanvas.h"
@@ -17,6 +16,7 @@
 #include "history/HistoryGeometry.h"
 #include "history/frmPicFiles.h"
 #include "platform/Dialogs.h"
+#include "platform/PictureButton.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -134,7 +134,7 @@ QWidget* frmMain::buildCanvasColumn()
                           QStringLiteral("restore"), column);
     layout->addWidget(m_undo);
     layout->addWidget(format);
-    connect(m_undo, &QPushButton::clicked, this, &frmMain::Undo);
+    connect(m_undo, &QPushButton::clicked, this, &frmMain::undo);
     connect(format, &QPushButton::clicked, this, &frmMain::RestoreCaptured);
     connect(m_canvas, &EditCanvas::pressed, this, [this](Qt::MouseButton button, QPoint at) {
         m_router->pressed(m_tabs->currentIndex(), button, at);
@@ -266,7 +266,7 @@ void frmMain::keepHistoryDocked(bool always)
         placeWithHistory();
     }
     if (framesChanged || always) {
-        m_history->SnapToWindow(*this);
+        m_history->snapToWindow(*this);
     }
 }
 
@@ -301,9 +301,9 @@ void frmMain::OnTabSelected(int tab)
     m_undo->setEnabled(m_images.undoAvailable());
 }
 
-void frmMain::Undo()
+void frmMain::undo()
 {
-    m_images.Undo();
+    m_images.undo();
     m_fill->resetWidths();
     m_canvas->refresh();
     m_undo->setEnabled(m_images.undoAvailable());
@@ -326,7 +326,7 @@ void frmMain::setHistoryShown(bool shown)
         return;
     }
     m_history->show();
-    m_history->SnapToWindow(*this);
+    m_history->snapToWindow(*this);
 }
 
 void frmMain::setAlwaysOnTop(bool on)

@@ -52,7 +52,7 @@ public:
     const PhoneModel& phone() const { return m_phone; }
 
     void OnTabSelected(int tab);
-    void Undo();
+    void undo();
     void RestoreCaptured();
 
 signals:

@@ -1,11 +1,6 @@
 #include "capture/frmLoupe.h"
 
-#include "capture/CaptureKeys.h"
-
 #include <QApplication>
-#include <QCloseEvent>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
 
@@ -16,7 +11,8 @@ constexpr int kTopStrip = 3;  // between the caption bar and the hole
 }  // namespace
 
 frmLoupe::frmLoupe(const LoupeFrame& frame, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_frame(frame)
+    : CaptureWindow(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_frame(frame)
 {
     setObjectName(QStringLiteral("frmLoupe"));
     setWindowTitle(QStringLiteral("ルーペ"));
@@ -53,39 +49,8 @@ void frmLoupe::paintEvent(QPaintEvent*)
                      windowTitle());
 }
 
-void frmLoupe::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.press(*this, *event, onCaption(event->position().toPoint()));
-}
-
-void frmLoupe::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.move(*this, *event);
-}
-
-void frmLoupe::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.release(*event);
-}
-
 void frmLoupe::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
     emit moved();
-}
-
-void frmLoupe::keyPressEvent(QKeyEvent* event)
-{
-    if (capturekeys::isEnter(event)) {
-        event->accept();
-        emit enterPressed();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void frmLoupe::closeEvent(QCloseEvent* event)
-{
-    // Only the end of the live capture takes the loupe away.
-    event->ignore();
 }

@@ -1,11 +1,9 @@
 #include "capture/frmPreview.h"
 
-#include "capture/CaptureKeys.h"
 #include "capture/PreviewSnapshot.h"
 #include "platform/ScreenGrabber.h"
 
-#include <QCloseEvent>
-#include <QMouseEvent>
+#include <QEvent>
 #include <QPainter>
 
 namespace {
@@ -15,7 +13,7 @@ const QString kTitle = QStringLiteral("プレビュー");
 }  // namespace
 
 frmPreview::frmPreview(const CaptureSize& size, const FrameOffsets& frame, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint),
+    : CaptureWindow(parent, Qt::Tool | Qt::FramelessWindowHint),
       m_frame(composePreviewFrame(size, frame, kTitle)),
       m_client(previewClientRect(size, frame)),
       m_surface(QSize(size.workWidth, size.workHeight), QImage::Format_RGB32)
@@ -45,31 +43,6 @@ void frmPreview::paintEvent(QPaintEvent*)
     painter.drawImage(m_client, m_surface);
 }
 
-void frmPreview::mousePressEvent(QMouseEvent* event)
-{
-    m_drag.press(*this, *event, event->position().toPoint().y() < m_client.top());
-}
-
-void frmPreview::mouseMoveEvent(QMouseEvent* event)
-{
-    m_drag.move(*this, *event);
-}
-
-void frmPreview::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_drag.release(*event);
-}
-
-void frmPreview::keyPressEvent(QKeyEvent* event)
-{
-    if (capturekeys::isEnter(event)) {
-        event->accept();
-        emit enterPressed();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
 void frmPreview::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
@@ -88,10 +61,4 @@ void frmPreview::changeEvent(QEvent* event)
             },
             Qt::QueuedConnection);
     }
-}
-
-void frmPreview::closeEvent(QCloseEvent* event)
-{
-    // Only the end of the live capture takes the preview away.
-    event->ignore();
 }

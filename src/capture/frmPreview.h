@@ -1,12 +1,11 @@
 #pragma once
 
-#include "capture/CaptionDrag.h"
+#include "capture/CaptureWindow.h"
 #include "common/CaptureSize.h"
 #include "common/FrameOffsets.h"
 
 #include <QImage>
 #include <QRect>
-#include <QWidget>
 
 class ScreenGrabber;
 
@@ -15,7 +14,7 @@ class ScreenGrabber;
 // size that shows the persistent picture, the desktop under the loupe at the phone's
 // resolution. Dragging the caption moves it. No window manager gives it a button to
 // close, minimise or maximise it, and a request to minimise it is undone.
-class frmPreview : public QWidget
+class frmPreview : public CaptureWindow
 {
     Q_OBJECT
 
@@ -34,21 +33,13 @@ public:
     // through a repaint.
     void showSurface(ScreenGrabber& grabber);
 
-signals:
-    void enterPressed();
-
 protected:
+    bool onCaption(const QPoint& pos) const override { return pos.y() < m_client.top(); }
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     QImage m_frame;  // frame and caption bar, drawn once
     QRect m_client;
     QImage m_surface;
-    CaptionDrag m_drag;
 };

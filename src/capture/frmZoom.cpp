@@ -1,11 +1,11 @@
 #include "capture/frmZoom.h"
 
 #include "capture/LiveCapture.h"
-#include "common/Labels.h"
 #include "common/Numbers.h"
-#include "common/PictureButton.h"
 #include "common/SelectionState.h"
 #include "platform/Dialogs.h"
+#include "platform/Labels.h"
+#include "platform/PictureButton.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,5 +1,6 @@
 #include "catalogue/CatalogueReader.h"
 
+#include "common/Blanks.h"
 #include "common/Numbers.h"
 #include "platform/TextCodec.h"
 
@@ -18,15 +19,10 @@ constexpr qsizetype kFieldsPerLine = 4;
 // A message lists this many skipped lines by number, then how many more there are.
 constexpr qsizetype kListedBadLines = 20;
 
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
 bool isBlankLine(QStringView line)
 {
     for (QChar c : line) {
-        if (!isBlank(c)) {
+        if (!blanks::isBlank(c)) {
             return false;
         }
     }
@@ -35,7 +31,7 @@ bool isBlankLine(QStringView line)
 
 QStringView withoutTrailingBlanks(QStringView text)
 {
-    while (!text.isEmpty() && isBlank(text.back())) {
+    while (!text.isEmpty() && blanks::isBlank(text.back())) {
         text.chop(1);
     }
     return text;
@@ -47,7 +43,7 @@ QStringView withoutTrailingBlanks(QStringView text)
 class FieldSplitter
 {
 public:
-    explicit FieldSplitter(QStringView line) : line_(line) {}
+    explicit FieldSplitter(QStringView line) : m_line(line) {}
 
     QStringList split()
     {
@@ -61,29 +57,29 @@ public:
 private:
     QString nextField()
     {
-        while (pos_ < line_.size() && isBlank(line_[pos_])) {
-            ++pos_;
+        while (m_pos < m_line.size() && blanks::isBlank(m_line[m_pos])) {
+            ++m_pos;
         }
         QString field;
-        if (pos_ < line_.size() && line_[pos_] == u'"') {
-            ++pos_;
+        if (m_pos < m_line.size() && m_line[m_pos] == u'"') {
+            ++m_pos;
             field = quotedText();
         }
         field += withoutTrailingBlanks(textUpToComma());
         return field;
     }
 
-    // The inside of a quoted field; pos_ is just past the opening quote.
+    // The inside of a quoted field; m_pos is just past the opening quote.
     QString quotedText()
     {
         QString text;
-        while (pos_ < line_.size()) {
-            const QChar c = line_[pos_++];
+        while (m_pos < m_line.size()) {
+            const QChar c = m_line[m_pos++];
             if (c != u'"') {
                 text += c;
-            } else if (pos_ < line_.size() && line_[pos_] == u'"') {
+            } else if (m_pos < m_line.size() && m_line[m_pos] == u'"') {
                 text += c;
-                ++pos_;
+                ++m_pos;
             } else {
                 break;
             }
@@ -93,24 +89,24 @@ private:
 
     QStringView textUpToComma()
     {
-        const qsizetype start = pos_;
-        while (pos_ < line_.size() && line_[pos_] != u',') {
-            ++pos_;
+        const qsizetype start = m_pos;
+        while (m_pos < m_line.size() && m_line[m_pos] != u',') {
+            ++m_pos;
         }
-        return line_.sliced(start, pos_ - start);
+        return m_line.sliced(start, m_pos - start);
     }
 
     bool takeComma()
     {
-        if (pos_ < line_.size() && line_[pos_] == u',') {
-            ++pos_;
+        if (m_pos < m_line.size() && m_line[m_pos] == u',') {
+            ++m_pos;
             return true;
         }
         return false;
     }
 
-    QStringView line_;
-    qsizetype pos_ = 0;
+    QStringView m_line;
+    qsizetype m_pos = 0;
 };
 
 // A whole decimal number from 1 to max.

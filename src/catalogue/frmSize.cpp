@@ -1,12 +1,12 @@
 #include "catalogue/frmSize.h"
 
-#include "app/mdlIni.h"
 #include "catalogue/mdlSize.h"
-#include "common/Labels.h"
-#include "common/PictureButton.h"
 #include "common/Twips.h"
-#include "common/WindowPlacement.h"
 #include "platform/Dialogs.h"
+#include "platform/Labels.h"
+#include "platform/PictureButton.h"
+#include "platform/WindowPlacement.h"
+#include "platform/mdlIni.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

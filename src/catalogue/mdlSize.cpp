@@ -1,7 +1,7 @@
 #include "catalogue/mdlSize.h"
 
-#include "app/mdlIni.h"
 #include "common/Numbers.h"
+#include "platform/mdlIni.h"
 
 #include <QDir>
 #include <QFileInfo>

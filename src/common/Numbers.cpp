@@ -1,5 +1,7 @@
 #include "common/Numbers.h"
 
+#include "common/Blanks.h"
+
 #include <cmath>
 #include <limits>
 
@@ -9,10 +11,6 @@ namespace {
 bool isDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
-}
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
 }
 
 // Length of the decimal number that starts at `from` (sign, digits, point, digits),
@@ -56,7 +54,7 @@ double valueOf(QStringView number)
 double leadingValue(QStringView text)
 {
     qsizetype start = 0;
-    while (start < text.size() && isBlank(text[start])) {
+    while (start < text.size() && blanks::isBlank(text[start])) {
         ++start;
     }
     const qsizetype length = numberLength(text, start);

@@ -1,12 +1,12 @@
 #include "edit/BorderFillPage.h"
 
-#include "common/PictureButton.h"
 #include "edit/ColourPicker.h"
+#include "edit/ColourSwatch.h"
 #include "edit/ToolColours.h"
 #include "edit/ToolContext.h"
 #include "platform/Dialogs.h"
+#include "platform/PictureButton.h"
 
-#include <QAbstractButton>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QStyleOptionFocusRect>
 #include <QVBoxLayout>
 
 namespace {
@@ -35,33 +34,7 @@ constexpr std::array<SideText, 4> kSideTexts{{
 
 constexpr QSize kSwatchSize(40, 20);
 
-// A small framed box in a colour that opens a dialog when clicked or activated
-// with the keyboard. The colour is the palette's window colour, as for a label.
-class SwatchButton final : public QAbstractButton
-{
-public:
-    explicit SwatchButton(QWidget* parent) : QAbstractButton(parent)
-    {
-        setFocusPolicy(Qt::StrongFocus);
-        setFixedSize(kSwatchSize);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), palette().color(QPalette::Window));
-        painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-        if (hasFocus()) {
-            QStyleOptionFocusRect option;
-            option.initFrom(this);
-            option.rect = rect().adjusted(2, 2, -2, -2);
-            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
-        }
-    }
-};
-
+// The live colour, shown as a label's background.
 void showColour(QWidget* swatch, ColourRef colour)
 {
     QPalette palette = swatch->palette();
@@ -104,10 +77,9 @@ BorderFillPage::BorderFillPage(ToolContext& context, QWidget* parent)
     layout->addStretch(1);
 
     showWidths();
-    showColour(m_swatch, context.colours.fill());
+    m_swatch->setColour(context.colours.fill());
     showPickMode(false);
-    connect(&context.colours, &ToolColours::fillChanged, m_swatch,
-            [this](ColourRef colour) { showColour(m_swatch, colour); });
+    connect(&context.colours, &ToolColours::fillChanged, m_swatch, &ColourSwatch::setColour);
     connect(m_picker, &ColourPicker::pickModeChanged, this, &BorderFillPage::showPickMode);
     connect(m_picker, &ColourPicker::liveColourChanged, m_live,
             [this](ColourRef colour) { showColour(m_live, colour); });
@@ -150,15 +122,13 @@ void BorderFillPage::buildColourRow(QVBoxLayout* column)
 {
     auto* row = new QHBoxLayout;
     auto* caption = new QLabel(QStringLiteral("塗りつぶす色"), this);
-    m_swatch = new SwatchButton(this);
-    m_swatch->setObjectName(QStringLiteral("lblColor"));
-    m_swatch->setAccessibleName(caption->text());
+    m_swatch = new ColourSwatch(QStringLiteral("lblColor"), caption->text(), kSwatchSize, this);
     caption->setBuddy(m_swatch);
     row->addWidget(caption);
     row->addWidget(m_swatch);
     row->addStretch(1);
     column->addLayout(row);
-    connect(m_swatch, &QAbstractButton::clicked, this, &BorderFillPage::chooseFillColour);
+    connect(m_swatch, &ColourSwatch::clicked, this, &BorderFillPage::chooseFillColour);
 }
 
 void BorderFillPage::buildPickRow(QVBoxLayout* column)

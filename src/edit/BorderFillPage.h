@@ -7,8 +7,8 @@
 #include <array>
 
 class ColourPicker;
+class ColourSwatch;
 class PickTool;
-class QAbstractButton;
 class QLabel;
 class QPushButton;
 class QScrollBar;
@@ -51,7 +51,7 @@ private:
 
     std::array<QScrollBar*, 4> m_bars{};
     std::array<QLabel*, 4> m_values{};
-    QAbstractButton* m_swatch = nullptr;
+    ColourSwatch* m_swatch = nullptr;
     QPushButton* m_pickOn = nullptr;
     QPushButton* m_pickOff = nullptr;
     QLabel* m_live = nullptr;

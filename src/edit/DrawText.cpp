@@ -67,7 +67,7 @@ void DrawText::RedrawTextPreview()
     }
 }
 
-void DrawText::RedrawAtNewPosition()
+void DrawText::redrawAtNewPosition()
 {
     if (!m_images.picDrawText().isNull()) {
         m_images.canvas() = m_images.picDrawText();

@@ -66,7 +66,7 @@ public:
     // text is drawn on it by the routine of the chosen language. Nothing without a base.
     void RedrawTextPreview();
     // After a position change: the canvas and the surface start from the base, then redraw.
-    void RedrawAtNewPosition();
+    void redrawAtNewPosition();
     // The preview becomes the base the next text is drawn over.
     void CommitText();
 

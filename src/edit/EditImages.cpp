@@ -20,7 +20,7 @@ void EditImages::setUndoCopy()
     m_undo = m_canvas;
 }
 
-void EditImages::Undo()
+void EditImages::undo()
 {
     if (m_undo.isNull()) {
         return;

@@ -35,7 +35,7 @@ public:
     // Copies the canvas into the undo image, leaving the undo availability as it was.
     void setUndoCopy();
     // Puts the undo image back on the canvas and disables undo; nothing without an undo image.
-    void Undo();
+    void undo();
     // Puts the captured image back on the canvas and in the undo image; disables undo.
     void RestoreCaptured();
     // Keeps the canvas as the base the text tool draws its preview on.

@@ -1,5 +1,6 @@
 #include "edit/FreehandPage.h"
 
+#include "edit/ColourSwatch.h"
 #include "edit/EditImages.h"
 #include "edit/ToolColours.h"
 #include "edit/ToolContext.h"
@@ -8,16 +9,14 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QSpinBox>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int kMinWidth = 1;
 constexpr int kMaxWidth = 99;
-constexpr QSize kSwatchSize(40, 16);
+constexpr QSize kSwatchSize(40, 20);
 
 QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent)
 {
@@ -31,11 +30,8 @@ QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent)
 FreehandPage::FreehandPage(ToolContext& context, QWidget* parent)
     : QWidget(parent), m_context(context), m_freehand(context)
 {
-    m_swatch = new QToolButton(this);
-    m_swatch->setObjectName(QStringLiteral("lblLineColor"));
-    m_swatch->setAccessibleName(QStringLiteral("線の色"));
-    m_swatch->setIconSize(kSwatchSize);
-    m_swatch->setFocusPolicy(Qt::StrongFocus);
+    m_swatch = new ColourSwatch(QStringLiteral("lblLineColor"), QStringLiteral("線の色"),
+                                kSwatchSize, this);
 
     // The up-down with its text box: the box always shows the value.
     m_width = new QSpinBox(this);
@@ -60,10 +56,10 @@ FreehandPage::FreehandPage(ToolContext& context, QWidget* parent)
     layout->addStretch();
 
     setLineWidth(m_width->value());
-    showLineColour(m_context.colours.line());
-    connect(m_swatch, &QToolButton::clicked, this, &FreehandPage::chooseLineColour);
+    m_swatch->setColour(m_context.colours.line());
+    connect(m_swatch, &ColourSwatch::clicked, this, &FreehandPage::chooseLineColour);
     connect(m_width, &QSpinBox::valueChanged, this, &FreehandPage::setLineWidth);
-    connect(&m_context.colours, &ToolColours::lineChanged, this, &FreehandPage::showLineColour);
+    connect(&m_context.colours, &ToolColours::lineChanged, m_swatch, &ColourSwatch::setColour);
 }
 
 void FreehandPage::chooseLineColour()
@@ -73,13 +69,6 @@ void FreehandPage::chooseLineColour()
     if (chosen) {
         m_context.colours.setLine(colourref::fromQColor(*chosen));
     }
-}
-
-void FreehandPage::showLineColour(ColourRef colour)
-{
-    QPixmap swatch(kSwatchSize);
-    swatch.fill(colourref::toQColor(colour));
-    m_swatch->setIcon(QIcon(swatch));
 }
 
 void FreehandPage::setLineWidth(int width)

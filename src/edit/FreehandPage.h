@@ -5,8 +5,8 @@
 
 #include <QWidget>
 
+class ColourSwatch;
 class QSpinBox;
-class QToolButton;
 struct ToolContext;
 
 // The page "絵を描く": the line colour swatch with its colour dialog and the line width.
@@ -22,11 +22,10 @@ public:
 
 private:
     void chooseLineColour();
-    void showLineColour(ColourRef colour);
     void setLineWidth(int width);
 
     ToolContext& m_context;
     Freehand m_freehand;
-    QToolButton* m_swatch = nullptr;
+    ColourSwatch* m_swatch = nullptr;
     QSpinBox* m_width = nullptr;
 };

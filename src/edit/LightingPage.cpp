@@ -1,11 +1,11 @@
 #include "edit/LightingPage.h"
 
-#include "common/PictureButton.h"
 #include "edit/EditImages.h"
 #include "edit/LPSLighting.h"
 #include "edit/LPSPixels.h"
 #include "edit/LightingRun.h"
 #include "edit/ToolContext.h"
+#include "platform/PictureButton.h"
 
 #include <QFocusEvent>
 #include <QGridLayout>

@@ -2,10 +2,11 @@
 
 #include "common/ColourRef.h"
 #include "common/Numbers.h"
-#include "common/PictureButton.h"
+#include "edit/ColourSwatch.h"
 #include "edit/TextSurface.h"
 #include "edit/ToolContext.h"
 #include "platform/Dialogs.h"
+#include "platform/PictureButton.h"
 
 #include <QButtonGroup>
 #include <QFont>
@@ -108,7 +109,6 @@ TextPage::TextPage(ToolContext& context, QWidget* parent)
                                             QStringLiteral("ok"), this);
     layout->addWidget(commit, 0, Qt::AlignRight);
     layout->addStretch();
-    showColour();
 
     connect(m_text, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_tool.settings.text = text;
@@ -120,7 +120,7 @@ TextPage::TextPage(ToolContext& context, QWidget* parent)
     connect(m_upDown, &QSpinBox::valueChanged, this, &TextPage::onUpDownChanged);
     connect(m_left, &QScrollBar::valueChanged, this, &TextPage::onPositionChanged);
     connect(m_top, &QScrollBar::valueChanged, this, &TextPage::onPositionChanged);
-    connect(m_colour, &QPushButton::clicked, this, &TextPage::openColourDialog);
+    connect(m_colour, &ColourSwatch::clicked, this, &TextPage::openColourDialog);
     connect(commit, &QPushButton::clicked, this, [this] { m_tool.CommitText(); });
 }
 
@@ -172,10 +172,9 @@ QLayout* TextPage::buildFieldRows()
     m_size->setObjectName(QStringLiteral("txtDrawFontSize"));
     m_size->setMaximumWidth(48);
     m_upDown = makeUpDown(this);
-    m_colour = new QPushButton(this);
-    m_colour->setObjectName(QStringLiteral("lblDrawColor"));
-    m_colour->setFixedSize(40, 22);
-    m_colour->setAutoDefault(false);
+    m_colour =
+        new ColourSwatch(QStringLiteral("lblDrawColor"), QStringLiteral("色"), QSize(40, 22), this);
+    m_colour->setColour(m_tool.settings.colour);
     auto* size = new QHBoxLayout;
     size->setSpacing(0);
     size->addWidget(m_size);
@@ -238,7 +237,7 @@ void TextPage::onUpDownChanged(int value)
 void TextPage::onPositionChanged()
 {
     m_tool.settings.position = QPoint(m_left->value(), m_top->value());
-    m_tool.RedrawAtNewPosition();
+    m_tool.redrawAtNewPosition();
     canvasChanged();
 }
 
@@ -274,18 +273,8 @@ void TextPage::openColourDialog()
     if (chosen) {
         m_tool.settings.colour = colourref::fromQColor(*chosen);
     }
-    showColour();
+    m_colour->setColour(m_tool.settings.colour);
     RedrawTextPreview();
-}
-
-void TextPage::showColour()
-{
-    const QColor colour = colourref::toQColor(m_tool.settings.colour);
-    m_colour->setStyleSheet(
-        QStringLiteral("QPushButton { background-color: %1; border: 1px solid "
-                       "palette(dark); }"
-                       "QPushButton:focus { border: 2px solid palette(highlight); }")
-            .arg(colour.name()));
 }
 
 void TextPage::canvasChanged()

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 struct ToolContext;
+class ColourSwatch;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
@@ -34,7 +35,6 @@ private:
     void onPositionChanged();
     void openFontDialog();
     void openColourDialog();
-    void showColour();
 
     ToolContext& m_context;
     DrawText m_tool;
@@ -42,7 +42,7 @@ private:
     QLineEdit* m_fontName = nullptr;
     QLineEdit* m_size = nullptr;
     QSpinBox* m_upDown = nullptr;
-    QPushButton* m_colour = nullptr;
+    ColourSwatch* m_colour = nullptr;
     QScrollBar* m_left = nullptr;
     QScrollBar* m_top = nullptr;
 };

@@ -1,10 +1,10 @@
 #include "encode/CompressionPage.h"
 
 #include "common/ColourRef.h"
-#include "common/PictureButton.h"
 #include "encode/SizeText.h"
 #include "encode/frmRealtime.h"
 #include "encode/mdlSavedll.h"
+#include "platform/PictureButton.h"
 #include "platform/WorkFolder.h"
 
 #include <QCheckBox>
@@ -337,12 +337,12 @@ void CompressionPage::onRealtimeSwitched(bool on)
         });
     }
     m_realtime->show();
-    m_realtime->LoadPicture(m_estimator.jpegPath());
+    m_realtime->loadPicture(m_estimator.jpegPath());
 }
 
 void CompressionPage::refreshRealtime(const QString& jpegPath)
 {
     if (m_realtime && m_realtime->isVisible()) {
-        m_realtime->LoadPicture(jpegPath);
+        m_realtime->loadPicture(jpegPath);
     }
 }

@@ -1,7 +1,7 @@
 #include "encode/frmRealtime.h"
 
-#include "common/PictureButton.h"
 #include "common/Twips.h"
+#include "platform/PictureButton.h"
 
 #include <QCloseEvent>
 #include <QImageReader>
@@ -51,8 +51,8 @@ frmRealtime::frmRealtime(QSize canvasSize, QWidget* mainWindow)
     m_area = new RealtimePicture(this);
     m_area->move(0, twips::toPixels(kPictureTopTwips));
     setPictureArea(canvasSize, false);
-    connect(m_once, &QPushButton::clicked, this, &frmRealtime::ZoomOnce);
-    connect(m_twice, &QPushButton::clicked, this, &frmRealtime::ZoomTwice);
+    connect(m_once, &QPushButton::clicked, this, &frmRealtime::zoomOnce);
+    connect(m_twice, &QPushButton::clicked, this, &frmRealtime::zoomTwice);
     if (mainWindow) {
         move(mainWindow->pos());
     }
@@ -68,19 +68,19 @@ void frmRealtime::setPictureArea(QSize size, bool doubled)
     m_twice->setEnabled(!doubled);
 }
 
-void frmRealtime::ZoomTwice()
+void frmRealtime::zoomTwice()
 {
     const QSize area = m_area->size();
     setPictureArea(QSize(area.width() * 2, area.height() * 2), true);
 }
 
-void frmRealtime::ZoomOnce()
+void frmRealtime::zoomOnce()
 {
     const QSize area = m_area->size();
     setPictureArea(QSize(area.width() / 2, area.height() / 2), false);
 }
 
-void frmRealtime::LoadPicture(const QString& path)
+void frmRealtime::loadPicture(const QString& path)
 {
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);

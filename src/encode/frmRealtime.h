@@ -34,7 +34,7 @@ public:
     frmRealtime(QSize canvasSize, QWidget* mainWindow);
 
     // Decodes the JPEG file anew; a missing or unreadable file leaves the picture area empty.
-    void LoadPicture(const QString& path);
+    void loadPicture(const QString& path);
 
     const QImage& picture() const { return m_area->picture(); }
     QSize pictureAreaSize() const { return m_area->size(); }
@@ -47,8 +47,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void ZoomTwice();
-    void ZoomOnce();
+    void zoomTwice();
+    void zoomOnce();
     void setPictureArea(QSize size, bool doubled);
 
     QPushButton* m_once = nullptr;

@@ -1,6 +1,5 @@
 #include "history/frmPicFiles.h"
 
-#include "common/PictureButton.h"
 #include "common/Twips.h"
 #include "encode/mdlPng.h"
 #include "history/HandPointer.h"
@@ -8,6 +7,7 @@
 #include "history/HistorySlot.h"
 #include "history/frmHelp.h"
 #include "platform/AppPaths.h"
+#include "platform/PictureButton.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -143,7 +143,7 @@ void frmPicFiles::SnapToMainWindow()
     }
 }
 
-void frmPicFiles::SnapToWindow(const QWidget& window)
+void frmPicFiles::snapToWindow(const QWidget& window)
 {
     const QScreen* screen = window.screen();
     const QRect outer = window.frameGeometry();

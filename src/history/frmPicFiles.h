@@ -41,7 +41,7 @@ public:
     void SnapToMainWindow();
     // Top level with the given window's top, left edge touching its right edge;
     // where that runs off the screen, against its left edge or inside the screen.
-    void SnapToWindow(const QWidget& window);
+    void snapToWindow(const QWidget& window);
 
 signals:
     // The user closed the window through its frame; the history has been emptied.

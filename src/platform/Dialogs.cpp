@@ -1,6 +1,6 @@
 #include "platform/Dialogs.h"
 
-#include "common/MessageBox.h"
+#include "platform/MessageBox.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

@@ -1,5 +1,6 @@
 #include "platform/IniFile.h"
 
+#include "common/Blanks.h"
 #include "platform/TextCodec.h"
 
 #include <QFile>
@@ -32,20 +33,15 @@ Line lineAt(QByteArrayView content, qsizetype begin)
     return {begin, end, lf + 1};
 }
 
-bool isBlankChar(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 // Space and tab only: other control bytes belong to the text.
 QByteArrayView trimBlanks(QByteArrayView text)
 {
     qsizetype first = 0;
     qsizetype last = text.size();
-    while (first < last && isBlankChar(text[first])) {
+    while (first < last && blanks::isBlank(text[first])) {
         ++first;
     }
-    while (last > first && isBlankChar(text[last - 1])) {
+    while (last > first && blanks::isBlank(text[last - 1])) {
         --last;
     }
     return text.sliced(first, last - first);
@@ -108,7 +104,7 @@ std::optional<Entry> entryOf(QByteArrayView text)
         return std::nullopt;
     }
     qsizetype valueBegin = equals + 1;
-    while (valueBegin < text.size() && isBlankChar(text[valueBegin])) {
+    while (valueBegin < text.size() && blanks::isBlank(text[valueBegin])) {
         ++valueBegin;
     }
     return Entry{trimBlanks(text.first(equals)), valueBegin, text.size()};

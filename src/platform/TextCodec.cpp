@@ -8,6 +8,12 @@
 namespace textcodec {
 namespace {
 
+// The first byte of a double-byte CP932 character.
+constexpr bool isCp932Lead(unsigned char byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 struct IconvCloser
 {
     void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
@@ -67,8 +73,7 @@ QString fromCp932(QByteArrayView bytes)
             out.append("\xEF\xBF\xBD");  // U+FFFD
             // A lead byte followed by a byte that cannot trail it stands alone.
             const auto lead = static_cast<unsigned char>(in[0]);
-            const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
-            if (isLead && left >= 2) {
+            if (isCp932Lead(lead) && left >= 2) {
                 const auto trail = static_cast<unsigned char>(in[1]);
                 const bool isTrail = trail >= 0x40 && trail <= 0xFC && trail != 0x7F;
                 return size_t{isTrail ? 2u : 1u};
@@ -99,8 +104,7 @@ QString cp932Prefix(QStringView text, qsizetype byteCount)
     qsizetype units = 0;
     while (units < text.size() && used < bytes.size()) {
         const auto lead = static_cast<unsigned char>(bytes[used]);
-        const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
-        const qsizetype length = isLead ? 2 : 1;
+        const qsizetype length = isCp932Lead(lead) ? 2 : 1;
         if (used + length > byteCount || used + length > bytes.size()) {
             break;
         }

@@ -1,12 +1,12 @@
 // Under a window manager (openbox, started here), the first dialogs and their
 // messages appear centred with their frames counted.
 #include "app/ProgramFlow.h"
-#include "app/mdlIni.h"
 #include "capture/LiveCapture.h"
 #include "capture/frmZoom.h"
 #include "catalogue/frmSize.h"
 #include "platform/Dialogs.h"
 #include "platform/WorkFolder.h"
+#include "platform/mdlIni.h"
 #include "support/CatalogueFolder.h"
 #include "support/RecordingLiveCapture.h"
 

@@ -1,7 +1,7 @@
 #include "app/ProgramFlow.h"
-#include "app/mdlIni.h"
 #include "catalogue/frmSize.h"
 #include "platform/WorkFolder.h"
+#include "platform/mdlIni.h"
 #include "support/CatalogueFolder.h"
 #include "support/FakeDialogs.h"
 #include "support/RecordingLiveCapture.h"

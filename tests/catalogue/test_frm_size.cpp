@@ -1,5 +1,5 @@
-#include "app/mdlIni.h"
 #include "catalogue/frmSize.h"
+#include "platform/mdlIni.h"
 #include "support/CatalogueFolder.h"
 #include "support/FakeDialogs.h"
 #include "support/FocusChain.h"

@@ -1,5 +1,5 @@
-#include "app/mdlIni.h"
 #include "catalogue/mdlSize.h"
+#include "platform/mdlIni.h"
 
 #include <QDir>
 #include <QFile>

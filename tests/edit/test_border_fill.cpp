@@ -1,13 +1,13 @@
 #include "edit/BorderFill.h"
 #include "edit/BorderFillPage.h"
 #include "edit/CanvasRouter.h"
+#include "edit/ColourSwatch.h"
 #include "edit/EditImages.h"
 #include "edit/ToolColours.h"
 #include "edit/ToolContext.h"
 #include "support/FakeDialogs.h"
 #include "support/NullTools.h"
 
-#include <QAbstractButton>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegion>
@@ -142,11 +142,11 @@ private slots:
         find<QScrollBar>(page, "HScroll1")->setValue(200);
         edit.images.canvas().setPixel(90, 150, kBlue);  // gone after the redraw
         edit.dialogs.colours = {QColor(kRed), std::nullopt};
-        auto* swatch = find<QAbstractButton>(page, "lblColor");
+        auto* swatch = find<ColourSwatch>(page, "lblColor");
         swatch->click();
         swatch->click();  // cancelled: the colour stays
         QCOMPARE(edit.dialogs.colourStarts, (QList<QColor>{QColor(Qt::black), QColor(kRed)}));
-        QCOMPARE(swatchColour(swatch), kRed);
+        QCOMPARE(swatch->colour(), colourref::kRed);
         QCOMPARE(edit.colours.fill(), colourref::kRed);
         QCOMPARE(mismatch(edit.images, QRect(0, 0, 100, 29), kRed), QString());
     }
@@ -170,7 +170,7 @@ private slots:
         router.pressed(2, Qt::RightButton, kBluePixel);  // no move reached the blue pixel
         QCOMPARE(edit.colours.fill(), colourref::kRed);
         QCOMPARE(edit.colours.line(), colourref::kRed);
-        QCOMPARE(swatchColour(find<QAbstractButton>(page, "lblColor")), kRed);
+        QCOMPARE(find<ColourSwatch>(page, "lblColor")->colour(), colourref::kRed);
         QCOMPARE(mismatch(edit.images, QRect(82, 0, 18, 160), kRed), QString());
         QVERIFY(!page.picker().isOn());
         QCOMPARE(edit.crossPointer, (QList<bool>{true, false}));

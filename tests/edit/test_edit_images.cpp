@@ -70,7 +70,7 @@ private slots:
         const QImage captured = filled(0xff000000);
         images.setCaptured(captured);
         paintPixel(images, 0xff111111);
-        images.Undo();  // no snapshot yet: the canvas stays as it is
+        images.undo();  // no snapshot yet: the canvas stays as it is
         QCOMPARE(images.canvas().pixel(1, 1), 0xff111111u);
         images.TakeUndoSnapshot();
         paintPixel(images, 0xff222222);
@@ -78,7 +78,7 @@ private slots:
         const QImage second = images.canvas().copy();
         paintPixel(images, 0xff333333);
         QVERIFY(images.undoAvailable());
-        images.Undo();
+        images.undo();
         QCOMPARE(images.canvas(), second);
         QVERIFY(!images.undoAvailable());
 

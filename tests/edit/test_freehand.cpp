@@ -1,4 +1,5 @@
 #include "edit/CanvasRouter.h"
+#include "edit/ColourSwatch.h"
 #include "edit/EditImages.h"
 #include "edit/FreehandPage.h"
 #include "edit/ToolColours.h"
@@ -9,7 +10,6 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTest>
-#include <QToolButton>
 
 namespace {
 
@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(d.images.canvas(), afterFirst);
         d.pen.start({2, 10});
         d.pen.extend({8, 10});
-        d.images.Undo();
+        d.images.undo();
         QCOMPARE(d.images.canvas(), afterFirst);
         QCOMPARE(d.painted(), 7);
     }
@@ -122,17 +122,15 @@ private slots:
         QCOMPARE(d.control<QLineEdit>("txtLineSize")->text(), QStringLiteral("10"));
         QCOMPARE(d.images.pen.penWidth, 10);
 
-        auto* swatch = d.control<QToolButton>("lblLineColor");
-        const auto shown = [swatch] {
-            return swatch->icon().pixmap(swatch->iconSize()).toImage().pixel(4, 4);
-        };
+        auto* swatch = d.control<ColourSwatch>("lblLineColor");
+        QCOMPARE(swatch->colour(), colourref::kRed);
         d.dialogs.colours = {QColor(Qt::blue), std::nullopt};
         swatch->click();
         swatch->click();  // cancelled: the colour stays
         QCOMPARE(d.colours.line(), colourref::make(0, 0, 255));
-        QCOMPARE(shown(), kBlue);
+        QCOMPARE(swatch->colour(), colourref::make(0, 0, 255));
         d.colours.setLine(colourref::kRed);  // as colour picking does
-        QCOMPARE(shown(), kRed);
+        QCOMPARE(swatch->colour(), colourref::kRed);
     }
 };
 

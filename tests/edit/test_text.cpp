@@ -1,3 +1,4 @@
+#include "edit/ColourSwatch.h"
 #include "edit/DrawText.h"
 #include "edit/EditImages.h"
 #include "edit/TextPage.h"
@@ -146,7 +147,7 @@ private slots:
         tool.RedrawTextPreview();
         tool.CommitText();
         tool.settings.position = QPoint(90, 20);
-        tool.RedrawAtNewPosition();
+        tool.redrawAtNewPosition();
         const QImage committed = rendered(u"日本"_qs);
         QCOMPARE(images.canvas(), rendered(u"日本"_qs, QPoint(90, 20), {kFamily}, 0, committed));
         QCOMPARE(images.picUndo(), committed);  // a move starts from the base
@@ -231,8 +232,10 @@ private slots:
         PageFixture f;
         f.dialogs.colours = {QColor(Qt::red), std::nullopt};
         f.find<QLineEdit>("txtDrawText")->setText(u"A"_qs);
-        auto* swatch = f.find<QPushButton>("lblDrawColor");
+        auto* swatch = f.find<ColourSwatch>("lblDrawColor");
+        QCOMPARE(swatch->colour(), colourref::kBlack);
         swatch->click();
+        QCOMPARE(swatch->colour(), colourref::kRed);
         QCOMPARE(f.images.canvas(), rendered(u"A"_qs, {}, {kFamily}, colourref::kRed));
         swatch->click();  // cancelled: the colour stays
         QCOMPARE(f.dialogs.colourStarts.last(), QColor(Qt::red));

@@ -26,7 +26,7 @@ private slots:
         auto* field = new QLineEdit(&main);
         main.show();
         history->show();
-        history->SnapToWindow(main);
+        history->snapToWindow(main);
         QVERIFY(QTest::qWaitForWindowExposed(history));
         history->AddPngToHistory(path);
 

@@ -1,5 +1,5 @@
-#include "app/mdlIni.h"
 #include "platform/AppPaths.h"
+#include "platform/mdlIni.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "common/MessageBox.h"
+#include "platform/MessageBox.h"
 
-#include "common/WindowPlacement.h"
+#include "platform/WindowPlacement.h"
 
 #include <QMessageBox>
 #include <QString>

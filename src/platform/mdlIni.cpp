@@ -1,4 +1,4 @@
-#include "app/mdlIni.h"
+#include "platform/mdlIni.h"
 
 #include "platform/AppPaths.h"
 

@@ -1,4 +1,4 @@
-#include "common/WindowPlacement.h"
+#include "platform/WindowPlacement.h"
 
 #include "common/Numbers.h"
 

@@ -1,4 +1,4 @@
-#include "common/Labels.h"
+#include "platform/Labels.h"
 
 #include <QLabel>
 #include <QString>

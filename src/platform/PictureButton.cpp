@@ -1,4 +1,4 @@
-#include "common/PictureButton.h"
+#include "platform/PictureButton.h"
 
 #include <QIcon>
 #include <QPushButton>
