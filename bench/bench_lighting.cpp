@@ -1,13 +1,10 @@
 // Brightness and contrast: LightingPage::ApplyLighting as the program runs it (the captured
-// image copied out, brightness and contrast through one 256-entry table in slices run
-// from the event loop, the result copied onto the canvas) at two phone sizes, each paired with
+// image put through one 256-entry table straight into the result, in slices run from the
+// event loop, the result then shared with the canvas) at two phone sizes, each paired with
 // a plain memcpy of the same buffer in the same iteration:
 //   apply/WxH    the whole ApplyLighting, busy pointer and the event loop's turns between
 //                its slices included, until the result is on the canvas;
-//   rows/WxH     the same pixel work without serving events;
-//   events/WxH   only the per-row event serving (one processEvents per row);
-//   paced/WxH    for comparison: rows, serving events only when 1 ms has passed since the
-//                last time instead of after every row;
+//   rows/WxH     the same pixel work in one slice, without the event loop;
 //   double/WxH   a straightforward per-pixel version of the formula in double arithmetic.
 // Times are CPU time of the benchmark's thread (wall time in wall_ns_px), so other work on
 // the machine moves them little. Each side's median goes into ours_ns_px and memcpy_ns_px,
@@ -16,8 +13,8 @@
 #include "common/Numbers.h"
 #include "edit/EditImages.h"
 #include "edit/LPSLighting.h"
-#include "edit/LPSPixels.h"
 #include "edit/LightingPage.h"
+#include "edit/LightingRun.h"
 #include "edit/ToolColours.h"
 #include "edit/ToolContext.h"
 #include "platform/Dialogs.h"
@@ -226,35 +223,10 @@ void registerPairs(int width, int height, std::map<std::string, PairResult>& res
         };
     });
     add("rows", [image] {
-        auto canvas = std::make_shared<QImage>(image->copy());
-        return [image, canvas] {
-            PixelBuffer buffer = LPSPixels::GetPixels(*image);
-            LPSLighting::applyTable(buffer, LPSLighting::lightingTable(kBrightness, kContrast));
-            LPSPixels::SetPixels(*canvas, buffer);
-        };
-    });
-    add("events", [height] {
-        return [height] {
-            for (int y = 0; y < height; ++y) {
-                QCoreApplication::processEvents();
-            }
-        };
-    });
-    add("paced", [image] {
-        auto canvas = std::make_shared<QImage>(image->copy());
-        return [image, canvas] {
-            PixelBuffer buffer = LPSPixels::GetPixels(*image);
-            auto last = std::chrono::steady_clock::now();
-            LPSLighting::applyTable(buffer, LPSLighting::lightingTable(kBrightness, kContrast), 0,
-                                    0, 0, 0, [&last] {
-                                        const auto now = std::chrono::steady_clock::now();
-                                        if (now - last >= std::chrono::milliseconds(1)) {
-                                            QCoreApplication::processEvents();
-                                            last = now;
-                                        }
-                                        return true;
-                                    });
-            LPSPixels::SetPixels(*canvas, buffer);
+        return [image] {
+            LightingRun run(*image, LPSLighting::lightingTable(kBrightness, kContrast));
+            run.step(std::chrono::hours(1));
+            benchmark::DoNotOptimize(run.result().constBits());
         };
     });
     add("double", [image] {

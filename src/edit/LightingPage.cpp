@@ -129,8 +129,7 @@ void LightingPage::ApplyLighting()
     }
     const Values wanted = values();
     m_run = std::make_unique<LightingRun>(
-        LPSPixels::GetPixels(captured),
-        LPSLighting::lightingTable(wanted.brightness, wanted.contrast));
+        captured, LPSLighting::lightingTable(wanted.brightness, wanted.contrast));
     m_canvasBefore = m_context.images.canvas().cacheKey();
     if (!m_busyPointer) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -152,7 +151,12 @@ void LightingPage::runSlice()
     // Undo, the return to the captured image or a stroke made meanwhile is newer than
     // this result.
     if (images.canvas().cacheKey() == m_canvasBefore) {
-        LPSPixels::SetPixels(images.canvas(), m_run->buffer());
+        QImage& canvas = images.canvas();
+        if (canvas.size() == m_run->result().size()) {
+            canvas = m_run->result();  // shared, not copied
+        } else {
+            LPSPixels::SetPixels(canvas, LPSPixels::GetPixels(m_run->result()));
+        }
         if (m_context.canvasChanged) {
             m_context.canvasChanged();
         }

@@ -1,33 +1,53 @@
 #include "edit/LightingRun.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace {
 
-// Rows between two looks at the clock: small enough to keep a slice near its
+// Pixels between two looks at the clock: small enough to keep a slice near its
 // budget, large enough that the clock costs nothing next to the pixels.
 constexpr int kPixelsBetweenClockReads = 16384;
 
 }  // namespace
 
-LightingRun::LightingRun(PixelBuffer buffer, const LPSLighting::ChannelTable& table)
-    : m_buffer(std::move(buffer)), m_table(table)
+LightingRun::LightingRun(const QImage& source, const LPSLighting::ChannelTable& table)
+    : m_source(source.convertToFormat(QImage::Format_RGB32)),
+      m_result(m_source.size(), QImage::Format_RGB32)
 {
+    for (size_t c = 0; c < table.size(); ++c) {
+        const quint32 value = table[c];
+        m_red[c] = value << 16;
+        m_green[c] = value << 8;
+        m_blue[c] = value;
+    }
 }
 
 bool LightingRun::step(std::chrono::nanoseconds budget)
 {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point end = Clock::now() + budget;
-    const int rowsPerLook = std::max(1, kPixelsBetweenClockReads / std::max(1, m_buffer.width));
+    const int rowsPerLook = std::max(1, kPixelsBetweenClockReads / std::max(1, m_source.width()));
     while (!finished()) {
-        const int rows = std::min(rowsPerLook, m_buffer.height - m_nextRow);
-        LPSLighting::applyTable(m_buffer, m_table, 0, m_nextRow, 0, rows);
+        const int rows = std::min(rowsPerLook, m_source.height() - m_nextRow);
+        applyRows(m_nextRow, rows);
         m_nextRow += rows;
         if (Clock::now() >= end) {
             break;
         }
     }
     return finished();
+}
+
+void LightingRun::applyRows(int first, int count)
+{
+    const int width = m_source.width();
+    for (int y = first; y < first + count; ++y) {
+        const auto* in = reinterpret_cast<const quint32*>(m_source.constScanLine(y));
+        auto* out = reinterpret_cast<quint32*>(m_result.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const quint32 v = in[x];
+            out[x] = (v & 0xFF000000u) | m_red[(v >> 16) & 0xFFu] | m_green[(v >> 8) & 0xFFu] |
+                     m_blue[v & 0xFFu];
+        }
+    }
 }

@@ -1,25 +1,36 @@
 #pragma once
 
 #include "edit/LPSLighting.h"
-#include "edit/LPSPixels.h"
 
+#include <QImage>
+#include <array>
 #include <chrono>
 
-// One brightness-and-contrast computation done a slice at a time: the buffer is
-// put through the table row by row, as many rows as fit into the time given.
+// One brightness-and-contrast computation done a slice at a time: each row of the
+// source is put through the table straight into the result, as many rows as fit
+// into the time given. The source is never written.
 class LightingRun
 {
 public:
-    LightingRun(PixelBuffer buffer, const LPSLighting::ChannelTable& table);
+    LightingRun(const QImage& source, const LPSLighting::ChannelTable& table);
 
     // Works on for about `budget` (at least one row); true once every row is done.
     bool step(std::chrono::nanoseconds budget);
 
-    bool finished() const { return m_nextRow >= m_buffer.height; }
-    const PixelBuffer& buffer() const { return m_buffer; }
+    bool finished() const { return m_nextRow >= m_source.height(); }
+    // The source's pixels through the table, Format_RGB32; complete once finished().
+    const QImage& result() const { return m_result; }
 
 private:
-    PixelBuffer m_buffer;
-    LPSLighting::ChannelTable m_table;
+    // The table once per channel, already shifted into its place in a pixel.
+    using ShiftedTable = std::array<quint32, 256>;
+
+    void applyRows(int first, int count);
+
+    QImage m_source;
+    QImage m_result;
+    ShiftedTable m_red{};
+    ShiftedTable m_green{};
+    ShiftedTable m_blue{};
     int m_nextRow = 0;
 };
