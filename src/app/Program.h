@@ -6,6 +6,8 @@
 #include "platform/Dialogs.h"
 #include "platform/ScreenGrabber.h"
 
+#include <memory>
+
 class QApplication;
 
 // The whole program as main() starts it: settings file, dialogs, live capture and
@@ -26,7 +28,7 @@ public:
 private:
     SettingsFile m_settings;
     QtDialogs m_dialogs;
-    QtScreenGrabber m_grabber;
+    std::unique_ptr<ScreenGrabber> m_grabber;  // chosen for the running desktop
     mdlZoom m_liveCapture;
     ProgramFlow m_flow;
 };

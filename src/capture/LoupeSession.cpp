@@ -1,11 +1,13 @@
 #include "capture/LoupeSession.h"
 
+#include "capture/LoupeStreamFeed.h"
 #include "capture/PreviewSnapshot.h"
 #include "capture/frmLoupe.h"
 #include "capture/frmPreview.h"
 #include "common/Numbers.h"
 #include "common/SelectionState.h"
 #include "platform/ScreenGrabber.h"
+#include "platform/StreamGrabber.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -34,7 +36,9 @@ LoupeSession::LoupeSession(SelectionState& selection, const CaptureScale& scale,
       m_grabber(grabber),
       m_onCapture(std::move(onCapture)),
       m_loupe(std::make_unique<frmLoupe>(
-          loupegeometry::loupeFrame(selection.capture, scale, selection.frame))),
+          loupegeometry::loupeFrame(selection.capture, scale, selection.frame), nullptr,
+          dynamic_cast<StreamGrabber*>(&grabber) ? frmLoupe::Kind::Marked
+                                                 : frmLoupe::Kind::Shaped)),
       m_preview(std::make_unique<frmPreview>(
           QSize(selection.capture.workWidth, selection.capture.workHeight)))
 {
@@ -42,6 +46,19 @@ LoupeSession::LoupeSession(SelectionState& selection, const CaptureScale& scale,
                      [this] { CaptureOnEnter(true); });
     QObject::connect(m_preview.get(), &frmPreview::enterPressed, m_preview.get(),
                      [this] { CaptureOnEnter(false); });
+    if (auto* stream = dynamic_cast<StreamGrabber*>(&grabber)) {
+        m_feed = std::make_unique<LoupeStreamFeed>(*stream, *m_loupe);
+    }
+}
+
+bool LoupeSession::openStream(QString& problem)
+{
+    return !m_feed || m_feed->start(problem);
+}
+
+QString LoupeSession::streamProblem() const
+{
+    return m_feed ? m_feed->problem() : QString();
 }
 
 LoupeSession::~LoupeSession() = default;
@@ -73,7 +90,15 @@ bool LoupeSession::runPass()
         hideWindows();
         return false;
     }
-    waitOneFrame();
+    if (m_feed) {
+        m_feed->waitForFrame();
+        if (!m_feed->problem().isEmpty()) {
+            m_selection.stopLoupe = true;
+            return runPass();
+        }
+    } else {
+        waitOneFrame();
+    }
     copyScreen();
     return true;
 }
@@ -98,7 +123,7 @@ void LoupeSession::waitOneFrame()
 
 void LoupeSession::copyScreen()
 {
-    QImage grabbed = m_grabber.grab(m_loupe->sourceRect());
+    QImage grabbed = m_feed ? m_feed->takeHole() : m_grabber.grab(m_loupe->sourceRect());
     // A desktop that has not changed under the hole needs no new picture and no repaint.
     if (grabbed.isNull() || grabbed == m_lastGrab) {
         return;
@@ -124,6 +149,9 @@ void LoupeSession::CaptureOnEnter(bool fromLoupe)
 
 void LoupeSession::hideWindows()
 {
+    if (m_feed) {
+        m_feed->stop();
+    }
     m_preview->hide();
     m_loupe->hide();
 }

@@ -1,6 +1,7 @@
 #include "capture/frmLoupe.h"
 
 #include "capture/CaptureKeys.h"
+#include "capture/LoupeMarker.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QShowEvent>
 #include <QWindow>
 
 namespace {
@@ -16,15 +18,23 @@ constexpr int kTopStrip = 3;  // between the caption bar and the hole
 
 }  // namespace
 
-frmLoupe::frmLoupe(const LoupeFrame& frame, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_frame(frame)
+frmLoupe::frmLoupe(const LoupeFrame& frame, QWidget* parent, Kind kind)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_frame(frame),
+      m_kind(kind)
 {
     setObjectName(QStringLiteral("frmLoupe"));
     setWindowTitle(QStringLiteral("ルーペ"));
     setAccessibleName(QStringLiteral("ルーペ"));
     setFocusPolicy(Qt::StrongFocus);
     setFixedSize(m_frame.outer.size());
-    setMask(QRegion(m_frame.outer).subtracted(QRegion(m_frame.hole)));
+    if (m_kind == Kind::Shaped) {
+        setMask(QRegion(m_frame.outer).subtracted(QRegion(m_frame.hole)));
+    } else {
+        // A widget mask would clip the painting too; the window's mask is its input
+        // region only, and the clear hole shows what lies beneath.
+        setAttribute(Qt::WA_TranslucentBackground);
+    }
     setCursor(Qt::SizeAllCursor);
 }
 
@@ -44,6 +54,11 @@ void frmLoupe::paintEvent(QPaintEvent*)
     // The strips take the menu-text colour, as the frame of the loupe always has.
     const QColor stripColour = QApplication::palette("QMenu").color(QPalette::WindowText);
     painter.fillRect(m_frame.outer, stripColour);
+    if (m_kind == Kind::Marked) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(m_frame.hole, Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
 
     const QRect caption(1, 1, m_frame.outer.width() - 2, m_frame.frameHeight - kTopStrip - 1);
     const QPalette& palette = QApplication::palette();
@@ -57,6 +72,17 @@ void frmLoupe::paintEvent(QPaintEvent*)
     painter.setPen(palette.color(QPalette::Active, QPalette::HighlightedText));
     painter.drawText(caption.adjusted(4, 0, -4, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      windowTitle());
+    if (m_kind == Kind::Marked) {
+        loupemarker::draw(painter, m_frame);
+    }
+}
+
+void frmLoupe::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_kind == Kind::Marked && windowHandle()) {
+        windowHandle()->setMask(QRegion(m_frame.outer).subtracted(QRegion(m_frame.hole)));
+    }
 }
 
 void frmLoupe::mousePressEvent(QMouseEvent* event)

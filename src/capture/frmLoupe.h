@@ -13,7 +13,14 @@ class frmLoupe : public QWidget
     Q_OBJECT
 
 public:
-    explicit frmLoupe(const LoupeFrame& frame, QWidget* parent = nullptr);
+    // Shaped: the hole is cut out of the window (X11). Marked: the window is
+    // translucent with a clear hole, takes input only on its strips and carries the
+    // marker by which it is found in a video of the screen (Wayland).
+    enum class Kind { Shaped, Marked };
+
+    explicit frmLoupe(const LoupeFrame& frame, QWidget* parent = nullptr, Kind kind = Kind::Shaped);
+
+    Kind kind() const { return m_kind; }
 
     const LoupeFrame& loupeFrame() const { return m_frame; }
 
@@ -30,11 +37,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     bool onCaption(const QPoint& pos) const;
 
     LoupeFrame m_frame;
+    Kind m_kind;
     bool m_dragging = false;
     QPoint m_dragOffset;  // cursor position within the window while dragging
 };

@@ -16,10 +16,18 @@ void mdlZoom::StartLoupe(SelectionState& selection, const CaptureScale& scale)
     LoupeSession* outer = m_active;
     LoupeSession session(selection, scale, m_grabber,
                          [this](const QImage& snapshot) { emit captureTaken(snapshot); });
+    QString problem;
+    if (!session.openStream(problem)) {
+        emit failed(problem);
+        return;
+    }
     m_active = &session;
     session.show();
     emit loupeStarted();
     RunLoupeLoop(session);
+    if (const QString ended = session.streamProblem(); !ended.isEmpty()) {
+        emit failed(ended);
+    }
     // Only an outer live capture can still be waiting, and it ends at its next pass
     // because this one ended with stopLoupe set.
     m_active = outer;
