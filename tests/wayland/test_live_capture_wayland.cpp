@@ -1,0 +1,161 @@
+#include "capture/LoupeSession.h"
+#include "capture/frmLoupe.h"
+#include "capture/frmPreview.h"
+#include "common/SelectionState.h"
+#include "platform/PortalScreenGrabber.h"
+#include "platform/ScreenCastTokenStore.h"
+#include "support/PatternWindow.h"
+
+#include <QDBusConnection>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+const QPoint kPatternAt(100, 100);
+
+// Runs a sway command on the window with the given title, once the compositor
+// knows it by that title (at most ten seconds).
+bool sway(const QString& title, const QString& command)
+{
+    const QStringList arguments{QStringLiteral("-q"),
+                                QStringLiteral("[title=\"%1\"] %2").arg(title, command)};
+    QDeadlineTimer deadline(10000);
+    while (QProcess::execute(QStringLiteral("swaymsg"), arguments) != 0) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QTest::qWait(50);
+    }
+    return true;
+}
+
+}  // namespace
+
+class TestLiveCaptureWayland : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir tokenFolder;
+    std::unique_ptr<PortalScreenGrabber> grabber;
+    SelectionState selection;
+    std::unique_ptr<testsupport::PatternWindow> pattern;
+    QList<QImage> snapshots;
+
+    std::unique_ptr<LoupeSession> openSession(const CaptureScale& scale)
+    {
+        auto session = std::make_unique<LoupeSession>(
+            selection, scale, *grabber, [this](const QImage& shot) { snapshots.append(shot); });
+        QString problem;
+        if (!session->openStream(problem)) {
+            qFatal("no stream: %s", qPrintable(problem));
+        }
+        session->show();
+        if (!QTest::qWaitForWindowExposed(&session->loupe()) ||
+            !QTest::qWaitForWindowExposed(&session->preview())) {
+            qFatal("live capture windows not shown");
+        }
+        // Out of the way of the pattern; the compositor places windows, not the program.
+        sway(QStringLiteral("プレビュー"), QStringLiteral("move position 900 620"));
+        return session;
+    }
+    // Moves the loupe as a drag does (the compositor moves it) so that its hole is at
+    // `hole` of the pattern window, then runs passes until the preview shows it.
+    bool previewShows(LoupeSession& session, const QPoint& hole)
+    {
+        const QPoint loupeAt = kPatternAt + hole - session.loupe().loupeFrame().hole.topLeft();
+        if (!sway(QStringLiteral("ルーペ"),
+                  QStringLiteral("move position %1 %2").arg(loupeAt.x()).arg(loupeAt.y()))) {
+            return false;
+        }
+        const QImage expected =
+            expectedPreview(QRect(hole, session.loupe().loupeFrame().hole.size()), 1.0,
+                            session.preview().surface().size());
+        QDeadlineTimer deadline(10000);
+        while (session.preview().surface() != expected && !deadline.hasExpired()) {
+            if (grabber->newestFrame().isNull()) {
+                // A copy with damage starts with the first change of the output.
+                QProcess::execute(QStringLiteral("swaymsg"),
+                                  {QStringLiteral("-q"),
+                                   QStringLiteral("output HEADLESS-1 bg #203040 solid_color")});
+            }
+            session.runPass();
+        }
+        return session.preview().surface() == expected;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        grabber =
+            std::make_unique<PortalScreenGrabber>(tokenFolder.path(), QDBusConnection::sessionBus(),
+                                                  PortalScreenGrabber::portalService());
+        pattern = std::make_unique<testsupport::PatternWindow>(QRect(0, 0, 700, 860));
+        pattern->setWindowFlags(Qt::FramelessWindowHint);
+        pattern->setWindowTitle(QStringLiteral("pattern"));
+        pattern->setFixedSize(700, 860);
+        pattern->show();
+        QVERIFY(QTest::qWaitForWindowExposed(pattern.get()));
+        QVERIFY(
+            sway(QStringLiteral("pattern"),
+                 QStringLiteral("move position %1 %2").arg(kPatternAt.x()).arg(kPatternAt.y())));
+    }
+    void init()
+    {
+        selection = SelectionState{};
+        selection.capture = CaptureSize{false, 320, 240};
+        snapshots.clear();
+    }
+
+    void previewShowsTheAreaUnderTheHole_data()
+    {
+        QTest::addColumn<int>("shrink");
+        QTest::addColumn<int>("enlarge");
+        QTest::newRow("1.00") << 100 << 100;
+        QTest::newRow("shrink 1.50") << 150 << 100;
+        QTest::newRow("enlarge 2.00") << 100 << 200;
+    }
+    void previewShowsTheAreaUnderTheHole()
+    {
+        QFETCH(int, shrink);
+        QFETCH(int, enlarge);
+        CaptureScale scale;
+        scale.mode = enlarge > 100 ? CaptureScale::Mode::Enlarge : CaptureScale::Mode::Shrink;
+        scale.shrinkValue = shrink;
+        scale.enlargeValue = enlarge;
+        auto session = openSession(scale);
+        QVERIFY(previewShows(*session, QPoint(40, 30)));
+        // Moved elsewhere, the loupe is found again.
+        QVERIFY(previewShows(*session, QPoint(230, 310)));
+        selection.stopLoupe = true;
+        QVERIFY(!session->runPass());
+        QVERIFY(grabber->newestFrame().isNull());
+        // The portal's permission is kept for the next start of the program.
+        QVERIFY(!ScreenCastTokenStore(tokenFolder.path()).load().isEmpty());
+    }
+
+    void enterTakesThePreview()
+    {
+        auto session = openSession(CaptureScale{});
+        QVERIFY(previewShows(*session, QPoint(60, 70)));
+        const QImage shown = session->preview().surface();
+        QVERIFY(sway(QStringLiteral("ルーペ"), QStringLiteral("focus")));
+        QVERIFY(QProcess::execute(QStringLiteral("wtype"),
+                                  {QStringLiteral("-k"), QStringLiteral("Return")}) == 0);
+        QDeadlineTimer deadline(10000);
+        while (snapshots.isEmpty() && !deadline.hasExpired() && session->runPass()) {
+        }
+        QCOMPARE(snapshots.size(), 1);
+        QVERIFY(selection.stopLoupe);
+        QCOMPARE(snapshots.first().copy(
+                     CropRect::forCapture(selection.capture, selection.frame).pixels()),
+                 shown);
+    }
+};
+
+QTEST_MAIN(TestLiveCaptureWayland)
+#include "test_live_capture_wayland.moc"
