@@ -44,13 +44,24 @@ const spa_pod* formatParam(spa_pod_builder& builder)
         SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&defRate, &minRate, &maxRate)));
 }
 
-// Shared memory only: the buffers are read by the processor.
-const spa_pod* buffersParam(spa_pod_builder& builder)
+// Shared memory only: the buffers are read by the processor. The newest buffer is
+// read in place and given back only when the next one has come, and a buffer given
+// back reaches the sender one cycle later: a sender that must wait for a free buffer
+// (it drives the stream) needs four, so four or more are asked for first.
+constexpr int kBuffersWhileHolding = 4;
+
+const spa_pod* buffersParam(spa_pod_builder& builder, bool enough)
 {
     const int types = (1 << SPA_DATA_MemPtr) | (1 << SPA_DATA_MemFd);
-    return static_cast<const spa_pod*>(
-        spa_pod_builder_add_object(&builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers,
-                                   SPA_PARAM_BUFFERS_dataType, SPA_POD_CHOICE_FLAGS_Int(types)));
+    if (!enough) {
+        return static_cast<const spa_pod*>(spa_pod_builder_add_object(
+            &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_dataType,
+            SPA_POD_CHOICE_FLAGS_Int(types)));
+    }
+    return static_cast<const spa_pod*>(spa_pod_builder_add_object(
+        &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_buffers,
+        SPA_POD_CHOICE_RANGE_Int(kBuffersWhileHolding, kBuffersWhileHolding, 16),
+        SPA_PARAM_BUFFERS_dataType, SPA_POD_CHOICE_FLAGS_Int(types)));
 }
 
 }  // namespace
@@ -86,14 +97,29 @@ bool PipeWireStream::open(int fd, std::uint32_t node)
         close();
         return false;
     }
+    m_node = node;
+    pw_loop_enter(pw.loop);
+    m_notifier = std::make_unique<QSocketNotifier>(pw_loop_get_fd(pw.loop), QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &PipeWireStream::serve);
+    if (!connectStream()) {
+        close();
+        return false;
+    }
+    serve();
+    return m_pw != nullptr;
+}
+
+bool PipeWireStream::connectStream()
+{
+    Pw& pw = *m_pw;
     // The stream follows its core: a lost connection puts it in its error state.
     pw.stream = pw_stream_new(pw.core, "sorakado",
                               pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
                                                 "Capture", PW_KEY_MEDIA_ROLE, "Screen", nullptr));
     if (!pw.stream) {
-        close();
         return false;
     }
+    pw.streamEvents = pw_stream_events{};
     pw.streamEvents.version = PW_VERSION_STREAM_EVENTS;
     pw.streamEvents.state_changed = [](void* data, pw_stream_state, pw_stream_state state,
                                        const char*) {
@@ -105,6 +131,7 @@ bool PipeWireStream::open(int fd, std::uint32_t node)
         }
     };
     pw.streamEvents.process = [](void* data) { static_cast<PipeWireStream*>(data)->onProcess(); };
+    pw.streamListener = spa_hook{};
     pw_stream_add_listener(pw.stream, &pw.streamListener, &pw.streamEvents, this);
 
     std::array<std::uint8_t, 1024> space{};
@@ -112,15 +139,30 @@ bool PipeWireStream::open(int fd, std::uint32_t node)
     const spa_pod* params[] = {formatParam(builder)};
     const auto flags =
         static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS);
-    if (pw_stream_connect(pw.stream, PW_DIRECTION_INPUT, node, flags, params, 1) < 0) {
-        close();
+    if (pw_stream_connect(pw.stream, PW_DIRECTION_INPUT, m_node, flags, params, 1) < 0) {
+        disconnectStream();
         return false;
     }
-    pw_loop_enter(pw.loop);
-    m_notifier = std::make_unique<QSocketNotifier>(pw_loop_get_fd(pw.loop), QSocketNotifier::Read);
-    connect(m_notifier.get(), &QSocketNotifier::activated, this, &PipeWireStream::serve);
-    serve();
-    return m_pw != nullptr;
+    return true;
+}
+
+void PipeWireStream::disconnectStream()
+{
+    Pw& pw = *m_pw;
+    if (!pw.stream) {
+        return;
+    }
+    // Leaving on purpose is not the stream ending: nothing is told.
+    spa_hook_remove(&pw.streamListener);
+    if (m_held) {
+        pw_stream_queue_buffer(pw.stream, m_held);
+        m_held = nullptr;
+    }
+    pw_stream_disconnect(pw.stream);
+    pw_stream_destroy(pw.stream);
+    pw.stream = nullptr;
+    m_streaming = false;
+    m_format = QImage::Format_Invalid;
 }
 
 void PipeWireStream::close()
@@ -129,15 +171,8 @@ void PipeWireStream::close()
     if (!m_pw) {
         return;
     }
+    disconnectStream();
     std::unique_ptr<Pw> pw = std::move(m_pw);
-    if (pw->stream) {
-        if (m_held) {
-            pw_stream_queue_buffer(pw->stream, m_held);
-        }
-        pw_stream_disconnect(pw->stream);
-        pw_stream_destroy(pw->stream);
-    }
-    m_held = nullptr;
     if (pw->core) {
         pw_core_disconnect(pw->core);
     }
@@ -148,20 +183,28 @@ void PipeWireStream::close()
         pw_loop_leave(pw->loop);
         pw_loop_destroy(pw->loop);
     }
-    m_streaming = false;
-    m_format = QImage::Format_Invalid;
 }
 
-void PipeWireStream::setActive(bool active)
+bool PipeWireStream::setActive(bool active)
 {
     if (!m_pw) {
-        return;
+        return false;
     }
-    if (m_held) {
-        pw_stream_queue_buffer(m_pw->stream, m_held);
-        m_held = nullptr;
+    // Pausing a stream would leave its buffers with this side, and a sender that
+    // waits for a free buffer before it drives the next cycle would never resume:
+    // the stream is left and joined again instead, with fresh buffers.
+    if (!active) {
+        disconnectStream();
+        return true;
     }
-    pw_stream_set_active(m_pw->stream, active);
+    if (m_pw->stream) {
+        return true;
+    }
+    if (!connectStream()) {
+        return false;
+    }
+    serve();
+    return true;
 }
 
 void PipeWireStream::serve()
@@ -182,8 +225,8 @@ void PipeWireStream::onFormat(const void* param)
     m_height = static_cast<int>(info.size.height);
     std::array<std::uint8_t, 256> space{};
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(space.data(), space.size());
-    const spa_pod* params[] = {buffersParam(builder)};
-    pw_stream_update_params(m_pw->stream, params, 1);
+    const spa_pod* params[] = {buffersParam(builder, true), buffersParam(builder, false)};
+    pw_stream_update_params(m_pw->stream, params, 2);
 }
 
 void PipeWireStream::onProcess()

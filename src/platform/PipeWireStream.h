@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <cstdint>
 #include <memory>
 
 class QSocketNotifier;
@@ -26,9 +27,10 @@ public:
     // Ends the stream and gives its buffers back.
     void close();
 
-    // A paused stream keeps its connection but receives nothing (the screen is not
-    // copied for it); the newest frame is given back.
-    void setActive(bool active);
+    // An inactive stream keeps the connection to PipeWire but has left the screen's
+    // node (the screen is not copied for it); the newest frame is given back. False
+    // when the node cannot be joined again.
+    bool setActive(bool active);
 
     bool isOpen() const;
 
@@ -43,6 +45,8 @@ signals:
 
 private:
     struct Pw;
+    bool connectStream();
+    void disconnectStream();
     void serve();
     void onProcess();
     void onStateChanged(int state);
@@ -54,5 +58,6 @@ private:
     QImage::Format m_format = QImage::Format_Invalid;
     int m_width = 0;
     int m_height = 0;
+    std::uint32_t m_node = 0;
     bool m_streaming = false;
 };

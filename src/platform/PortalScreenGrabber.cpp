@@ -71,10 +71,9 @@ QString PortalScreenGrabber::portalService()
 
 bool PortalScreenGrabber::startStream(QString& problem)
 {
-    // The portal's desktop may end a cast when its only reader leaves: a live
-    // capture that ends pauses the stream instead, and the next one resumes it.
-    if (m_stream->isOpen() && m_portal->isRunning()) {
-        m_stream->setActive(true);
+    // A live capture that ends leaves the stream's node but keeps the session; the
+    // next one joins the node again without asking the user.
+    if (m_stream->isOpen() && m_portal->isRunning() && m_stream->setActive(true)) {
         return true;
     }
     m_stream->close();
