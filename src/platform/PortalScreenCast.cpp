@@ -11,6 +11,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusUnixFileDescriptor>
 #include <QEventLoop>
+#include <QRandomGenerator>
 #include <QTimer>
 
 namespace {
@@ -57,7 +58,14 @@ bool isMissingService(const QDBusError& error)
 }  // namespace
 
 PortalScreenCast::PortalScreenCast(QDBusConnection bus, QString service, QObject* parent)
-    : QObject(parent), m_bus(std::move(bus)), m_service(std::move(service))
+    : QObject(parent),
+      m_bus(std::move(bus)),
+      m_service(std::move(service)),
+      // The portal names requests and sessions by the connection and this token: a
+      // second cast on the same connection (a new grabber) must not reuse a name
+      // whose session the portal may not have let go of yet.
+      m_tokenPrefix(QStringLiteral("sorakado_%1_")
+                        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')))
 {
 }
 
@@ -80,7 +88,7 @@ PortalScreenCast::Answer PortalScreenCast::request(const QString& method, QList<
         answer.outcome = Outcome::NoPortal;
         return answer;
     }
-    const QString token = QStringLiteral("sorakado%1").arg(++m_counter);
+    const QString token = m_tokenPrefix + QString::number(++m_counter);
     options.insert(QStringLiteral("handle_token"), token);
     const QString handle =
         kPath + QStringLiteral("/request/") + senderPart() + QLatin1Char('/') + token;
@@ -160,7 +168,7 @@ PortalScreenCast::Outcome PortalScreenCast::startSession(const QString& restoreT
 {
     const Answer created = request(
         QStringLiteral("CreateSession"), {},
-        {{QStringLiteral("session_handle_token"), QStringLiteral("sorakado%1").arg(++m_counter)}},
+        {{QStringLiteral("session_handle_token"), m_tokenPrefix + QString::number(++m_counter)}},
         kStepTimeout);
     if (created.outcome != Outcome::Ready) {
         return created.outcome;

@@ -62,6 +62,7 @@ private:
     QString m_session;
     QString m_token;
     std::uint32_t m_node = 0;
+    QString m_tokenPrefix;
     unsigned m_counter = 0;
     // The answer being waited for.
     bool m_busy = false;

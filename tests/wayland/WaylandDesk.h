@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -38,6 +39,13 @@ inline void damageOutput()
     QProcess::execute(
         QStringLiteral("swaymsg"),
         {QStringLiteral("-q"), QStringLiteral("output HEADLESS-1 bg #203040 solid_color")});
+}
+
+// How often the desktop's portal has asked the user which screen to share.
+inline int timesAsked()
+{
+    QFile log(qEnvironmentVariable("CHOOSER_LOG"));
+    return log.open(QIODevice::ReadOnly) ? static_cast<int>(log.readAll().count('\n')) : 0;
 }
 
 // The headless seat has a keyboard only while a virtual one exists, and a client

@@ -14,7 +14,9 @@
 #  - no GPU: WLR_RENDERER=pixman, shared-memory buffers only
 #  - xdg-desktop-portal-wlr 0.7 starts a cast only when screencopy offers a dmabuf:
 #    xdpw_shm_shim.c (preloaded into it alone) adds that offer; shared memory is used
-#  - the output chooser would need a human: chooser_type=none, output HEADLESS-1
+#  - the output chooser would need a human: DIR/chooser.sh picks HEADLESS-1 and adds a
+#    line to DIR/log/chooser.log (named by CHOOSER_LOG inside the desktop), so that a
+#    test can tell whether the user would have been asked
 # What it does not hide (tests must live with it):
 #  - a new cast gets its first frame only once the output changes (copy with damage)
 #  - sway 1.7 swallows clicks on a floating window outside its input region
@@ -43,7 +45,13 @@ default_floating_border none
 focus_follows_mouse no
 xwayland disable
 CONF
-  printf '[screencast]\noutput_name=HEADLESS-1\nchooser_type=none\nmax_fps=60\n' \
+  cat > "$D/chooser.sh" <<'CHOOSER'
+#!/bin/sh
+echo asked >> "$(dirname "$0")/log/chooser.log"
+echo HEADLESS-1
+CHOOSER
+  chmod 755 "$D/chooser.sh"
+  printf '[screencast]\nchooser_type=simple\nchooser_cmd=%s\nmax_fps=60\n' "$D/chooser.sh" \
     > "$D/cfg/xdg-desktop-portal-wlr/config"
   cc -O2 -shared -fPIC -o "$D/xdpw_shm_shim.so" "$HERE/xdpw_shm_shim.c" -ldl
   XDPW=$(libexec xdg-desktop-portal-wlr); XDP=$(libexec xdg-desktop-portal)
@@ -71,6 +79,7 @@ cat > "\$XDG_RUNTIME_DIR/session.env" <<ENV
 export XDG_RUNTIME_DIR='\$XDG_RUNTIME_DIR' WAYLAND_DISPLAY='\$WAYLAND_DISPLAY' SWAYSOCK='\$SWAYSOCK'
 export DBUS_SESSION_BUS_ADDRESS='\$DBUS_SESSION_BUS_ADDRESS' HOME='\$HOME' XDG_CONFIG_HOME='\$HOME/.config'
 export XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=wayland
+export CHOOSER_LOG='\$L/chooser.log'
 unset DISPLAY
 ENV
 echo ready > "\$L/ready"
