@@ -1,15 +1,68 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPoint>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QTest>
 
 // Drives the headless sway desktop the Wayland tests run in: its IPC places windows
 // (a Wayland client cannot), wtype types.
 namespace waylanddesk {
+
+// Serves the program's events for a moment while the desktop catches up.
+inline void serveEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+inline int countIn(const QJsonObject& node, const QString& title)
+{
+    int count = node.value(QStringLiteral("name")).toString() == title ? 1 : 0;
+    for (const char* children : {"nodes", "floating_nodes"}) {
+        for (const QJsonValue& child : node.value(QLatin1String(children)).toArray()) {
+            count += countIn(child.toObject(), title);
+        }
+    }
+    return count;
+}
+
+// How many windows the compositor shows with the given title.
+inline int windowsTitled(const QString& title)
+{
+    QProcess tree;
+    tree.start(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
+    if (!tree.waitForFinished(10000)) {
+        return -1;
+    }
+    return countIn(QJsonDocument::fromJson(tree.readAllStandardOutput()).object(), title);
+}
+
+// Waits until the compositor has let go of every window with the given title (a window
+// hidden by the program goes a moment later), so that a command on the title reaches
+// the next one (at most ten seconds).
+inline bool waitUntilGone(const QString& title)
+{
+    QDeadlineTimer deadline(10000);
+    while (windowsTitled(title) != 0) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        serveEvents();
+    }
+    return true;
+}
+
+// Waits until neither window of a live capture is on the desktop any more.
+inline bool waitUntilCaptureGone()
+{
+    return waitUntilGone(QStringLiteral("ルーペ")) && waitUntilGone(QStringLiteral("プレビュー"));
+}
 
 // Runs a sway command on the window with the given title, once the compositor knows
 // it by that title (at most ten seconds).
@@ -22,7 +75,7 @@ inline bool onWindow(const QString& title, const QString& command)
         if (deadline.hasExpired()) {
             return false;
         }
-        QTest::qWait(50);
+        serveEvents();
     }
     return true;
 }

@@ -34,6 +34,9 @@ private:
 
     std::unique_ptr<LoupeSession> openSession(const CaptureScale& scale)
     {
+        if (!waylanddesk::waitUntilCaptureGone()) {
+            qFatal("the last live capture's windows stay");
+        }
         auto session = std::make_unique<LoupeSession>(
             selection, scale, *grabber, [this](const QImage& shot) { snapshots.append(shot); });
         QString problem;

@@ -90,6 +90,7 @@ private:
                     }
                 }
             });
+        QVERIFY(waylanddesk::waitUntilCaptureGone());
         QTest::mouseClick(flow.zoomDialog()->findChild<QPushButton*>(QStringLiteral("cmdOk")),
                           Qt::LeftButton);
     }
