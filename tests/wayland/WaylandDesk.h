@@ -134,4 +134,58 @@ private:
     QProcess m_holder;
 };
 
+// The seat's pointer, from a virtual one (tests/wayland/virtual_pointer.c) that lives
+// as long as this object; positions are those of the 1280x1024 output.
+class Pointer
+{
+public:
+    Pointer()
+    {
+        m_process.start(qEnvironmentVariable("VIRTUAL_POINTER"),
+                        {QStringLiteral("1280"), QStringLiteral("1024")});
+        m_ready = m_process.waitForStarted() && answered("ready");
+    }
+    ~Pointer()
+    {
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+    Pointer(const Pointer&) = delete;
+    Pointer& operator=(const Pointer&) = delete;
+
+    bool isReady() const { return m_ready; }
+    bool moveTo(const QPoint& at)
+    {
+        return command(QStringLiteral("move %1 %2").arg(at.x()).arg(at.y()));
+    }
+    bool press() { return command(QStringLiteral("press")); }
+    bool release() { return command(QStringLiteral("release")); }
+
+private:
+    // Sends one command; true once the compositor has taken it.
+    bool command(const QString& line)
+    {
+        m_process.write((line + u'\n').toUtf8());
+        return answered("ok");
+    }
+    bool answered(const char* word)
+    {
+        QDeadlineTimer deadline(5000);
+        while (!m_process.canReadLine()) {
+            if (deadline.hasExpired() || !m_process.waitForReadyRead(100)) {
+                if (deadline.hasExpired()) {
+                    return false;
+                }
+            }
+        }
+        return m_process.readLine().trimmed() == word;
+    }
+
+    QProcess m_process;
+    bool m_ready = false;
+};
+
 }  // namespace waylanddesk

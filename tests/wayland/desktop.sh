@@ -19,6 +19,8 @@
 #    test can tell whether the user would have been asked
 # What it does not hide (tests must live with it):
 #  - a new cast gets its first frame only once the output changes (copy with damage)
+#  - the seat has a pointer only while a virtual one exists: virtual_pointer.c (built
+#    into DIR, named by VIRTUAL_POINTER inside the desktop) gives one to a test
 #  - sway 1.7 swallows clicks on a floating window outside its input region
 #  - fullscreen translucent windows are drawn over black; floating ones are composited
 set -eu
@@ -54,6 +56,7 @@ CHOOSER
   printf '[screencast]\nchooser_type=simple\nchooser_cmd=%s\nmax_fps=60\n' "$D/chooser.sh" \
     > "$D/cfg/xdg-desktop-portal-wlr/config"
   cc -O2 -shared -fPIC -o "$D/xdpw_shm_shim.so" "$HERE/xdpw_shm_shim.c" -ldl
+  cc -O2 -o "$D/virtual_pointer" "$HERE/virtual_pointer.c" -lwayland-client
   XDPW=$(libexec xdg-desktop-portal-wlr); XDP=$(libexec xdg-desktop-portal)
   cat > "$D/session.sh" <<SESSION
 #!/bin/sh
@@ -79,7 +82,7 @@ cat > "\$XDG_RUNTIME_DIR/session.env" <<ENV
 export XDG_RUNTIME_DIR='\$XDG_RUNTIME_DIR' WAYLAND_DISPLAY='\$WAYLAND_DISPLAY' SWAYSOCK='\$SWAYSOCK'
 export DBUS_SESSION_BUS_ADDRESS='\$DBUS_SESSION_BUS_ADDRESS' HOME='\$HOME' XDG_CONFIG_HOME='\$HOME/.config'
 export XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=wayland
-export CHOOSER_LOG='\$L/chooser.log'
+export CHOOSER_LOG='\$L/chooser.log' VIRTUAL_POINTER='\$D/virtual_pointer'
 unset DISPLAY
 ENV
 echo ready > "\$L/ready"

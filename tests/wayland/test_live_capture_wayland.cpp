@@ -9,6 +9,7 @@
 
 #include <QDBusConnection>
 #include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +32,7 @@ private:
     std::unique_ptr<testsupport::PatternWindow> pattern;
     QList<QImage> snapshots;
     std::unique_ptr<waylanddesk::Keyboard> keyboard;
+    std::unique_ptr<waylanddesk::Pointer> pointer;
 
     std::unique_ptr<LoupeSession> openSession(const CaptureScale& scale)
     {
@@ -57,9 +59,15 @@ private:
     bool previewShows(LoupeSession& session, const QPoint& hole)
     {
         const QPoint loupeAt = kPatternAt + hole - session.loupe().loupeFrame().hole.topLeft();
-        if (!waylanddesk::moveWindow(QStringLiteral("ルーペ"), loupeAt)) {
-            return false;
-        }
+        return waylanddesk::moveWindow(QStringLiteral("ルーペ"), loupeAt) &&
+               previewShowsPattern(session, hole);
+    }
+    // The renderer draws the cursor into the screen's pixels (and the compositor
+    // keeps it where the last pointer left it): away from the pattern.
+    void parkPointer() { QVERIFY(pointer->moveTo(QPoint(1270, 1010))); }
+    // Runs passes until the preview shows the pattern under a hole at `hole`.
+    bool previewShowsPattern(LoupeSession& session, const QPoint& hole)
+    {
         const QImage expected =
             expectedPreview(QRect(hole, session.loupe().loupeFrame().hole.size()), 1.0,
                             session.preview().surface().size());
@@ -88,6 +96,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(pattern.get()));
         QVERIFY(waylanddesk::moveWindow(QStringLiteral("pattern"), kPatternAt));
         keyboard = std::make_unique<waylanddesk::Keyboard>();
+        pointer = std::make_unique<waylanddesk::Pointer>();
+        QVERIFY(pointer->isReady());
+        parkPointer();
     }
     void init()
     {
@@ -121,6 +132,36 @@ private slots:
         QVERIFY(grabber->newestFrame().isNull());
         // The portal's permission is kept for the next start of the program.
         QVERIFY(!ScreenCastTokenStore(tokenFolder.path()).load().isEmpty());
+    }
+
+    void draggingTheCaptionMovesTheLoupe()
+    {
+        auto session = openSession(CaptureScale{});
+        const QPoint from(40, 30);
+        QVERIFY(previewShows(*session, from));
+        frmLoupe& loupe = session->loupe();
+        const QPoint grip = kPatternAt + from - loupe.loupeFrame().hole.topLeft() + QPoint(30, 6);
+        // The program has the pointer once it has bound the seat's: move until the loupe
+        // sees it.
+        QDeadlineTimer deadline(10000);
+        for (int step = 0; !loupe.underMouse() && !deadline.hasExpired(); ++step) {
+            QVERIFY(pointer->moveTo(grip + QPoint(step % 2, 0)));
+            session->runPass();
+        }
+        QVERIFY(loupe.underMouse());
+        QVERIFY(pointer->press());
+        while (!(QGuiApplication::mouseButtons() & Qt::LeftButton) && !deadline.hasExpired()) {
+            session->runPass();
+        }
+        // The press has reached the loupe, which handed the move to the compositor.
+        const QPoint by(150, 200);
+        for (int step = 1; step <= 10; ++step) {
+            QVERIFY(pointer->moveTo(grip + by * step / 10));
+            session->runPass();
+        }
+        QVERIFY(pointer->release());
+        parkPointer();
+        QVERIFY(previewShowsPattern(*session, from + by));
     }
 
     void enterTakesThePreview()
