@@ -106,4 +106,8 @@ void LoupeStreamFeed::stop()
         m_running = false;
         m_grabber.stopStream();
     }
+    // A pass waiting for a frame that will not come now goes on at once.
+    if (m_waiting) {
+        m_waiting->quit();
+    }
 }

@@ -243,8 +243,9 @@ void PipeWireStream::onProcess()
         return;
     }
     const spa_data& plane = newest->buffer->datas[0];
-    const bool usable = plane.data && plane.chunk && plane.chunk->size > 0 &&
-                        (plane.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) == 0;
+    const bool usable =
+        plane.data && plane.chunk && plane.chunk->size > 0 &&
+        (static_cast<std::uint32_t>(plane.chunk->flags) & SPA_CHUNK_FLAG_CORRUPTED) == 0;
     if (!usable) {
         pw_stream_queue_buffer(m_pw->stream, newest);
         return;
