@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QPoint>
 #include <QProcess>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -41,6 +42,40 @@ inline int windowsTitled(const QString& title)
         return -1;
     }
     return countIn(QJsonDocument::fromJson(tree.readAllStandardOutput()).object(), title);
+}
+
+inline const QJsonObject* findIn(const QJsonObject& node, const QString& title, QJsonObject& found)
+{
+    if (node.value(QStringLiteral("name")).toString() == title) {
+        found = node;
+        return &found;
+    }
+    for (const char* children : {"nodes", "floating_nodes"}) {
+        for (const QJsonValue& child : node.value(QLatin1String(children)).toArray()) {
+            if (findIn(child.toObject(), title, found)) {
+                return &found;
+            }
+        }
+    }
+    return nullptr;
+}
+
+// Where the compositor shows the window with the given title; empty when nowhere.
+inline QRect windowRect(const QString& title)
+{
+    QProcess tree;
+    tree.start(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
+    if (!tree.waitForFinished(10000)) {
+        return {};
+    }
+    QJsonObject found;
+    if (!findIn(QJsonDocument::fromJson(tree.readAllStandardOutput()).object(), title, found)) {
+        return {};
+    }
+    const QJsonObject rect = found.value(QStringLiteral("rect")).toObject();
+    return {rect.value(QStringLiteral("x")).toInt(), rect.value(QStringLiteral("y")).toInt(),
+            rect.value(QStringLiteral("width")).toInt(),
+            rect.value(QStringLiteral("height")).toInt()};
 }
 
 // Waits until the compositor has let go of every window with the given title (a window
