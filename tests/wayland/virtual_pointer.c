@@ -16,20 +16,16 @@
 
 static const struct wl_interface zwlr_virtual_pointer_v1_interface;
 
-static const struct wl_interface *pointer_types[] = {
+static const struct wl_interface* pointer_types[] = {
     &wl_seat_interface,
     &zwlr_virtual_pointer_v1_interface,
 };
 
 static const struct wl_message pointer_requests[] = {
-    {"motion", "uff", NULL},
-    {"motion_absolute", "uuuuu", NULL},
-    {"button", "uuu", NULL},
-    {"axis", "uuf", NULL},
-    {"frame", "", NULL},
-    {"axis_source", "u", NULL},
-    {"axis_stop", "uu", NULL},
-    {"axis_discrete", "uufi", NULL},
+    {"motion", "uff", NULL},   {"motion_absolute", "uuuuu", NULL},
+    {"button", "uuu", NULL},   {"axis", "uuf", NULL},
+    {"frame", "", NULL},       {"axis_source", "u", NULL},
+    {"axis_stop", "uu", NULL}, {"axis_discrete", "uufi", NULL},
     {"destroy", "", NULL},
 };
 
@@ -49,11 +45,11 @@ static const struct wl_interface zwlr_virtual_pointer_manager_v1_interface = {
 enum { MOTION_ABSOLUTE = 1, BUTTON = 2, FRAME = 4, POINTER_DESTROY = 8 };
 enum { CREATE_VIRTUAL_POINTER = 0, MANAGER_DESTROY = 1 };
 
-static struct wl_seat *seat;
-static struct wl_proxy *manager;
+static struct wl_seat* seat;
+static struct wl_proxy* manager;
 
-static void global(void *data, struct wl_registry *registry, uint32_t name,
-                   const char *interface, uint32_t version)
+static void global(void* data, struct wl_registry* registry, uint32_t name, const char* interface,
+                   uint32_t version)
 {
     (void)data;
     (void)version;
@@ -64,7 +60,7 @@ static void global(void *data, struct wl_registry *registry, uint32_t name,
     }
 }
 
-static void global_remove(void *data, struct wl_registry *registry, uint32_t name)
+static void global_remove(void* data, struct wl_registry* registry, uint32_t name)
 {
     (void)data;
     (void)registry;
@@ -80,7 +76,7 @@ static uint32_t now_ms(void)
     return (uint32_t)(t.tv_sec * 1000 + t.tv_nsec / 1000000);
 }
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (argc != 3) {
         fprintf(stderr, "usage: %s WIDTH HEIGHT\n", argv[0]);
@@ -88,19 +84,19 @@ int main(int argc, char **argv)
     }
     const uint32_t width = (uint32_t)strtoul(argv[1], NULL, 10);
     const uint32_t height = (uint32_t)strtoul(argv[2], NULL, 10);
-    struct wl_display *display = wl_display_connect(NULL);
+    struct wl_display* display = wl_display_connect(NULL);
     if (!display) {
         fprintf(stderr, "no Wayland display\n");
         return 1;
     }
-    struct wl_registry *registry = wl_display_get_registry(display);
+    struct wl_registry* registry = wl_display_get_registry(display);
     wl_registry_add_listener(registry, &registry_listener, NULL);
     wl_display_roundtrip(display);
     if (!manager) {
         fprintf(stderr, "the compositor has no virtual pointers\n");
         return 1;
     }
-    struct wl_proxy *pointer = wl_proxy_marshal_constructor(
+    struct wl_proxy* pointer = wl_proxy_marshal_constructor(
         manager, CREATE_VIRTUAL_POINTER, &zwlr_virtual_pointer_v1_interface, seat, NULL);
     wl_display_roundtrip(display);
     setvbuf(stdout, NULL, _IOLBF, 0);
