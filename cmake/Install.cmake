@@ -103,11 +103,13 @@ set(CPACK_DEBIAN_PACKAGE_NAME "sorakado")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Sorakado developers <dev@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-# The libraries come from dpkg-shlibdeps; the Japanese font is read at run time.
+# The libraries (PipeWire's among them) come from dpkg-shlibdeps; the Japanese font
+# is read at run time, and Qt loads its Wayland platform as a plugin.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
-# xdg-open shows the help in the user's browser.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-wayland")
+# xdg-open shows the help in the user's browser; on a Wayland desktop the screen is
+# seen only through the desktop portal (its desktop's backend comes with the desktop).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, xdg-desktop-portal")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 # Installed-Size as dpkg counts it (CPack counts the bin/ link and the folders too high).
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebInstalledSize.cmake)

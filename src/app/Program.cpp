@@ -1,8 +1,10 @@
 #include "app/Program.h"
 
 #include "platform/AppPaths.h"
+#include "platform/ScreenGrabberFactory.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
 
 void Program::configureApplication(QApplication& app)
@@ -24,7 +26,7 @@ void Program::configureApplication(QApplication& app)
 
 Program::Program()
     : m_settings(mdlIni::settingsPath()),
-      m_grabber(makeScreenGrabber()),
+      m_grabber(screengrabbers::create(QFileInfo(mdlIni::settingsPath()).absolutePath())),
       m_liveCapture(*m_grabber),
       m_workFolder(apppaths::workFolderCandidates()),
       m_flow(m_settings, m_dialogs, m_liveCapture, apppaths::programFolder(), m_workFolder)

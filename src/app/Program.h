@@ -9,6 +9,8 @@
 
 #include <memory>
 
+#include <memory>
+
 class QApplication;
 
 // The whole program as main() starts it: settings file, dialogs, live capture and
@@ -29,7 +31,7 @@ public:
 private:
     SettingsFile m_settings;
     QtDialogs m_dialogs;
-    std::unique_ptr<ScreenGrabber> m_grabber;  // chosen once, for the whole run
+    std::unique_ptr<ScreenGrabber> m_grabber;  // chosen once for the running desktop
     mdlZoom m_liveCapture;
     WorkFolder m_workFolder;
     ProgramFlow m_flow;

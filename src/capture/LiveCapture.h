@@ -26,4 +26,6 @@ public:
 signals:
     // Enter was pressed: the snapshot of the whole preview window, to be cut.
     void captureTaken(const QImage& snapshot);
+    // The live capture could not start or ended without a capture: the message for the user.
+    void failed(const QString& message);
 };

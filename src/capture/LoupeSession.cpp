@@ -1,5 +1,6 @@
 #include "capture/LoupeSession.h"
 
+#include "capture/LoupeStreamFeed.h"
 #include "capture/PreviewSnapshot.h"
 #include "capture/frmLoupe.h"
 #include "capture/frmPreview.h"
@@ -7,6 +8,7 @@
 #include "common/Numbers.h"
 #include "common/SelectionState.h"
 #include "platform/ScreenGrabber.h"
+#include "platform/StreamGrabber.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -35,7 +37,9 @@ LoupeSession::LoupeSession(const SelectionState& selection, const CaptureScale& 
       m_grabber(grabber),
       m_onCapture(std::move(onCapture)),
       m_loupe(std::make_unique<frmLoupe>(
-          loupegeometry::loupeFrame(selection.capture, scale, selection.frame))),
+          loupegeometry::loupeFrame(selection.capture, scale, selection.frame), nullptr,
+          dynamic_cast<StreamGrabber*>(&grabber) ? frmLoupe::Kind::Marked
+                                                 : frmLoupe::Kind::Shaped)),
       m_preview(std::make_unique<frmPreview>(selection.capture, selection.frame))
 {
     // A picture the grabber can show without a repaint, where it has one.
@@ -50,6 +54,19 @@ LoupeSession::LoupeSession(const SelectionState& selection, const CaptureScale& 
                      [this] { CaptureOnEnter(true); });
     QObject::connect(m_preview.get(), &frmPreview::enterPressed, m_preview.get(),
                      [this] { CaptureOnEnter(false); });
+    if (auto* stream = dynamic_cast<StreamGrabber*>(&grabber)) {
+        m_feed = std::make_unique<LoupeStreamFeed>(*stream, *m_loupe);
+    }
+}
+
+bool LoupeSession::openStream(QString& problem)
+{
+    return !m_feed || m_feed->start(problem);
+}
+
+QString LoupeSession::streamProblem() const
+{
+    return m_feed ? m_feed->problem() : QString();
 }
 
 LoupeSession::~LoupeSession() = default;
@@ -76,7 +93,15 @@ bool LoupeSession::runPass()
         hideWindows();
         return false;
     }
-    waitOneFrame();
+    if (m_feed) {
+        m_feed->waitForFrame();
+        if (!m_feed->problem().isEmpty()) {
+            stop();
+            return runPass();
+        }
+    } else {
+        waitOneFrame();
+    }
     copyScreen();
     return true;
 }
@@ -115,7 +140,14 @@ QRect LoupeSession::sourceDeviceRect()
 
 void LoupeSession::copyScreen(bool evenIfUnchanged)
 {
-    if (!m_grabber.grab(sourceDeviceRect(), m_grab)) {
+    if (m_feed) {
+        // The stream's newest frame, cut at the hole found in it.
+        QImage hole = m_feed->takeHole();
+        if (hole.isNull()) {
+            return;
+        }
+        m_grab = std::move(hole);
+    } else if (!m_grabber.grab(sourceDeviceRect(), m_grab)) {
         return;
     }
     // A desktop that has not changed under the hole needs no new picture on the screen.
@@ -146,6 +178,9 @@ void LoupeSession::stop()
 
 void LoupeSession::hideWindows()
 {
+    if (m_feed) {
+        m_feed->stop();
+    }
     m_preview->hide();
     m_loupe->hide();
 }

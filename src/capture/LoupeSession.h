@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class LoupeStreamFeed;
 class ScreenGrabber;
 class frmLoupe;
 class frmPreview;
@@ -26,6 +27,12 @@ public:
 
     // Places and shows the preview, then the loupe.
     void show();
+
+    // Where the screen is a video stream (Wayland): starts it; false with the
+    // message for the user when it cannot be had. True at once elsewhere.
+    bool openStream(QString& problem);
+    // The message for the user when the stream ended on its own, else empty.
+    QString streamProblem() const;
 
     // One pass of the loop: false (both windows hidden) once stopped; otherwise
     // serves events for up to one frame, then copies and shows.
@@ -66,4 +73,5 @@ private:
     int m_frameMilliseconds = 16;
     QDeadlineTimer m_nextFrame{QDeadlineTimer::Forever};
     bool m_stopped = false;
+    std::unique_ptr<LoupeStreamFeed> m_feed;  // only where the screen is a video stream
 };

@@ -1,8 +1,13 @@
 #include "capture/frmLoupe.h"
 
+#include "capture/LoupeMarker.h"
+
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QShowEvent>
+#include <QWindow>
 
 namespace {
 
@@ -10,16 +15,23 @@ constexpr int kTopStrip = 3;  // between the caption bar and the hole
 
 }  // namespace
 
-frmLoupe::frmLoupe(const LoupeFrame& frame, QWidget* parent)
+frmLoupe::frmLoupe(const LoupeFrame& frame, QWidget* parent, Kind kind)
     : CaptureWindow(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_frame(frame)
+      m_frame(frame),
+      m_kind(kind)
 {
     setObjectName(QStringLiteral("frmLoupe"));
     setWindowTitle(QStringLiteral("ルーペ"));
     setAccessibleName(QStringLiteral("ルーペ"));
     setFocusPolicy(Qt::StrongFocus);
     setFixedSize(m_frame.outer.size());
-    setMask(QRegion(m_frame.outer).subtracted(QRegion(m_frame.hole)));
+    if (m_kind == Kind::Shaped) {
+        setMask(QRegion(m_frame.outer).subtracted(QRegion(m_frame.hole)));
+    } else {
+        // A widget mask would clip the painting too; the window's mask is its input
+        // region only, and the clear hole shows what lies beneath.
+        setAttribute(Qt::WA_TranslucentBackground);
+    }
     setCursor(Qt::SizeAllCursor);
 }
 
@@ -34,6 +46,11 @@ void frmLoupe::paintEvent(QPaintEvent*)
     // The strips take the menu-text colour, as the frame of the loupe always has.
     const QColor stripColour = QApplication::palette("QMenu").color(QPalette::WindowText);
     painter.fillRect(m_frame.outer, stripColour);
+    if (m_kind == Kind::Marked) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(m_frame.hole, Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
 
     const QRect caption(1, 1, m_frame.outer.width() - 2, m_frame.frameHeight - kTopStrip - 1);
     const QPalette& palette = QApplication::palette();
@@ -47,6 +64,30 @@ void frmLoupe::paintEvent(QPaintEvent*)
     painter.setPen(palette.color(QPalette::Active, QPalette::HighlightedText));
     painter.drawText(caption.adjusted(4, 0, -4, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      windowTitle());
+    if (m_kind == Kind::Marked) {
+        loupemarker::draw(painter, m_frame);
+    }
+}
+
+void frmLoupe::showEvent(QShowEvent* event)
+{
+    CaptureWindow::showEvent(event);
+    if (m_kind == Kind::Marked && windowHandle()) {
+        windowHandle()->setMask(QRegion(m_frame.outer).subtracted(QRegion(m_frame.hole)));
+    }
+}
+
+void frmLoupe::mousePressEvent(QMouseEvent* event)
+{
+    // A client of a Wayland desktop cannot place its windows: the compositor moves it.
+    if (m_kind == Kind::Marked && event->button() == Qt::LeftButton &&
+        onCaption(event->position().toPoint()) && windowHandle()) {
+        activateWindow();
+        if (windowHandle()->startSystemMove()) {
+            return;
+        }
+    }
+    CaptureWindow::mousePressEvent(event);
 }
 
 void frmLoupe::moveEvent(QMoveEvent* event)

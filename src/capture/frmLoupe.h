@@ -13,7 +13,14 @@ class frmLoupe : public CaptureWindow
     Q_OBJECT
 
 public:
-    explicit frmLoupe(const LoupeFrame& frame, QWidget* parent = nullptr);
+    // Shaped: the hole is cut out of the window (X11). Marked: the window is
+    // translucent with a clear hole, takes input only on its strips and carries the
+    // marker by which it is found in a video of the screen (Wayland).
+    enum class Kind { Shaped, Marked };
+
+    explicit frmLoupe(const LoupeFrame& frame, QWidget* parent = nullptr, Kind kind = Kind::Shaped);
+
+    Kind kind() const { return m_kind; }
 
     const LoupeFrame& loupeFrame() const { return m_frame; }
 
@@ -25,7 +32,10 @@ protected:
     bool onCaption(const QPoint& pos) const override;
     void paintEvent(QPaintEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     LoupeFrame m_frame;
+    Kind m_kind;
 };

@@ -55,6 +55,9 @@ frmZoom::frmZoom(SelectionState& selection, Dialogs& dialogs, LiveCapture& liveC
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     buildControls();
+    // A live capture that cannot run says why; the dialog stays for another try.
+    connect(&m_liveCapture, &LiveCapture::failed, this,
+            [this](const QString& message) { m_dialogs.information(this, message); });
 
     // Opening: the shrink side is live, the enlarge side waits for its option.
     setEnlargeSideEnabled(false);

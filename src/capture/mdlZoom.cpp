@@ -17,10 +17,18 @@ void mdlZoom::StartLoupe(SelectionState& selection, const CaptureScale& scale)
     }
     LoupeSession session(selection, scale, m_grabber,
                          [this](const QImage& snapshot) { emit captureTaken(snapshot); });
+    QString problem;
+    if (!session.openStream(problem)) {
+        emit failed(problem);
+        return;
+    }
     m_active = &session;
     session.show();
     emit loupeStarted();
     RunLoupeLoop(session);
+    if (const QString ended = session.streamProblem(); !ended.isEmpty()) {
+        emit failed(ended);
+    }
     // An outer live capture, stopped above, ends at its next pass.
     m_active = outer;
 }

@@ -58,10 +58,13 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Maintainer)" = "Sorakado developers <dev@example.org>" ] || fail "maintainer"
 [ -n "$(field Description)" ] || fail "no description"
 depends=$(field Depends)
-for p in libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo libpng16-16 fonts-noto-cjk; do
+for p in libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo libpng16-16 fonts-noto-cjk \
+    qt6-wayland libpipewire-0.3-0 libqt6dbus6; do
     [[ ", $depends," == *", $p "* || ", $depends," == *", $p,"* ]] ||
         fail "Depends lacks $p: $depends"
 done
+recommends=$(field Recommends)
+[[ ", $recommends," == *", xdg-desktop-portal,"* ]] || fail "Recommends lacks xdg-desktop-portal: $recommends"
 
 root=$tmp/root
 dpkg -x "$deb" "$root"

@@ -1,0 +1,113 @@
+#include "capture/LoupeStreamFeed.h"
+
+#include "capture/frmLoupe.h"
+#include "common/Numbers.h"
+#include "platform/StreamGrabber.h"
+
+#include <QEventLoop>
+#include <QObject>
+#include <QTimer>
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// How long a wait lasts without frames: a stop asked for by a handler is seen
+// within it, and it costs nothing measurable while the screen is still.
+constexpr int kLongestWaitMilliseconds = 100;
+
+int devicePixelsPerCell(const frmLoupe& loupe)
+{
+    return std::max(1, static_cast<int>(numbers::roundHalfEven(loupe.devicePixelRatioF())));
+}
+
+}  // namespace
+
+LoupeStreamFeed::LoupeStreamFeed(StreamGrabber& grabber, frmLoupe& loupe)
+    : m_grabber(grabber), m_loupe(loupe), m_tracker(loupe.loupeFrame(), devicePixelsPerCell(loupe))
+{
+    QObject::connect(&m_grabber, &StreamGrabber::frameArrived, &m_receiver, [this] { onFrame(); });
+    QObject::connect(&m_grabber, &StreamGrabber::streamEnded, &m_receiver,
+                     [this](const QString& problem) { onEnded(problem); });
+}
+
+void LoupeStreamFeed::onFrame()
+{
+    m_fresh = true;
+    m_any = true;
+    if (m_waiting) {
+        m_waiting->quit();
+    }
+}
+
+void LoupeStreamFeed::onEnded(const QString& problem)
+{
+    if (!m_running) {
+        return;
+    }
+    m_problem = problem;
+    m_running = false;
+    if (m_waiting) {
+        m_waiting->quit();
+    }
+}
+
+LoupeStreamFeed::~LoupeStreamFeed()
+{
+    stop();
+}
+
+bool LoupeStreamFeed::start(QString& problem)
+{
+    m_problem.clear();
+    if (!m_grabber.startStream(problem)) {
+        return false;
+    }
+    m_running = true;
+    m_any = false;
+    return true;
+}
+
+void LoupeStreamFeed::waitForFrame()
+{
+    if (!m_running) {
+        return;
+    }
+    if (m_fresh) {
+        return;
+    }
+    QEventLoop wait;
+    QTimer longest;
+    longest.setSingleShot(true);
+    QObject::connect(&longest, &QTimer::timeout, &wait, &QEventLoop::quit);
+    longest.start(kLongestWaitMilliseconds);
+    QEventLoop* outer = std::exchange(m_waiting, &wait);
+    wait.exec();
+    m_waiting = outer;
+    if (m_running && !m_any) {
+        // A desktop that copies only what changed sends the first frame after a
+        // change: the loupe repaints itself until one has come.
+        m_loupe.update();
+    }
+}
+
+QImage LoupeStreamFeed::takeHole()
+{
+    if (!m_fresh) {
+        return {};
+    }
+    m_fresh = false;
+    return m_tracker.holePixels(m_grabber.newestFrame());
+}
+
+void LoupeStreamFeed::stop()
+{
+    if (m_running) {
+        m_running = false;
+        m_grabber.stopStream();
+    }
+    // A pass waiting for a frame that will not come now goes on at once.
+    if (m_waiting) {
+        m_waiting->quit();
+    }
+}

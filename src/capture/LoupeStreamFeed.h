@@ -1,0 +1,51 @@
+#pragma once
+
+#include "capture/LoupeMarker.h"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+class QEventLoop;
+class StreamGrabber;
+class frmLoupe;
+
+// The live capture's side of a screen video (a Wayland desktop): starts and stops
+// the stream, waits for its frames and finds the hole's pixels in them by the
+// loupe's marker.
+class LoupeStreamFeed
+{
+public:
+    LoupeStreamFeed(StreamGrabber& grabber, frmLoupe& loupe);
+    ~LoupeStreamFeed();
+
+    // False with the message for the user when the stream cannot be had.
+    bool start(QString& problem);
+
+    // Serves events until a new frame has come, or for at most a short while (so that
+    // a stop asked for by a handler is seen); with a still screen nothing comes.
+    void waitForFrame();
+
+    // The device pixels under the hole in the newest frame, or null when there is no
+    // new frame or the loupe is not in it.
+    QImage takeHole();
+
+    void stop();
+
+    // Set when the stream ended on its own: the message for the user.
+    const QString& problem() const { return m_problem; }
+
+private:
+    void onFrame();
+    void onEnded(const QString& problem);
+
+    StreamGrabber& m_grabber;
+    frmLoupe& m_loupe;
+    LoupeTracker m_tracker;
+    bool m_fresh = false;  // a frame has come since the last takeHole()
+    bool m_any = false;    // a frame has come since the start
+    bool m_running = false;
+    QString m_problem;
+    QEventLoop* m_waiting = nullptr;
+    QObject m_receiver;  // the grabber's signals reach this feed while it lives
+};

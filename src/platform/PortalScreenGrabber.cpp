@@ -1,0 +1,113 @@
+#include "platform/PortalScreenGrabber.h"
+
+#include "common/Numbers.h"
+#include "platform/PipeWireStream.h"
+#include "platform/PortalScreenCast.h"
+#include "platform/StreamFrame.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+QString problemText(PortalScreenCast::Outcome outcome)
+{
+    switch (outcome) {
+        case PortalScreenCast::Outcome::Refused:
+            return QStringLiteral("画面の共有が許可されなかったため、画面を取り込めません。");
+        case PortalScreenCast::Outcome::NoPortal:
+            return QStringLiteral(
+                "デスクトップのポータル (xdg-desktop-portal) が動いていないため、"
+                "画面を取り込めません。");
+        case PortalScreenCast::Outcome::Failed:
+        case PortalScreenCast::Outcome::Ready:
+            break;
+    }
+    return QStringLiteral("画面の共有を始められなかったため、画面を取り込めません。");
+}
+
+const QString kNoPipeWire = QStringLiteral("PipeWire に接続できないため、画面を取り込めません。");
+const QString kStreamEnded = QStringLiteral("画面の共有が終了したため、取り込みを止めました。");
+
+}  // namespace
+
+bool StreamGrabber::grab(const QRect& deviceArea, QImage& into)
+{
+    // The frame is the monitor in device pixels, its top left at the desktop's origin.
+    QImage region = streamframe::copyRegion(newestFrame(), deviceArea);
+    if (region.isNull()) {
+        return false;
+    }
+    into = std::move(region);
+    return true;
+}
+
+PortalScreenGrabber::PortalScreenGrabber(const QString& tokenFolder, QDBusConnection bus,
+                                         const QString& service, QObject* parent)
+    : StreamGrabber(parent),
+      m_tokens(tokenFolder),
+      m_portal(std::make_unique<PortalScreenCast>(std::move(bus), service)),
+      m_stream(std::make_unique<PipeWireStream>())
+{
+    connect(m_stream.get(), &PipeWireStream::frameArrived, this, &StreamGrabber::frameArrived);
+    connect(m_stream.get(), &PipeWireStream::ended, this, &PortalScreenGrabber::onStreamEnded);
+    connect(m_portal.get(), &PortalScreenCast::closed, this, &PortalScreenGrabber::onStreamEnded);
+}
+
+PortalScreenGrabber::~PortalScreenGrabber()
+{
+    m_stream->close();
+    m_portal->close();
+}
+
+QString PortalScreenGrabber::portalService()
+{
+    return QStringLiteral("org.freedesktop.portal.Desktop");
+}
+
+bool PortalScreenGrabber::startStream(QString& problem)
+{
+    // A live capture that ends leaves the stream's node but keeps the session; the
+    // next one joins the node again without asking the user.
+    if (m_stream->isOpen() && m_portal->isRunning() && m_stream->setActive(true)) {
+        return true;
+    }
+    m_stream->close();
+    const bool reused = m_portal->isRunning();
+    const PortalScreenCast::Outcome outcome = m_portal->start(m_tokens.load());
+    if (outcome != PortalScreenCast::Outcome::Ready) {
+        problem = problemText(outcome);
+        return false;
+    }
+    if (!reused) {
+        // A token is good for one start; the portal hands out the next one.
+        m_tokens.save(m_portal->restoreToken());
+    }
+    const int fd = m_portal->openPipeWireRemote();
+    if (fd < 0 || !m_stream->open(fd, m_portal->node())) {
+        problem = kNoPipeWire;
+        m_portal->close();
+        return false;
+    }
+    return true;
+}
+
+void PortalScreenGrabber::stopStream()
+{
+    m_stream->setActive(false);
+}
+
+QImage PortalScreenGrabber::newestFrame() const
+{
+    return m_stream->newestFrame();
+}
+
+void PortalScreenGrabber::onStreamEnded()
+{
+    if (!m_stream->isOpen()) {
+        return;
+    }
+    m_stream->close();
+    m_portal->close();
+    emit streamEnded(kStreamEnded);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/ScreenCastTokenStore.h"
+#include "platform/StreamGrabber.h"
+
+#include <QDBusConnection>
+#include <memory>
+
+class PipeWireStream;
+class PortalScreenCast;
+
+// The screen of a Wayland desktop through its portal: one screen-cast session of a
+// monitor, kept while it lives, and a PipeWire stream of it while a live capture
+// runs. The user's permission is remembered with a restore token beside the
+// settings file.
+class PortalScreenGrabber final : public StreamGrabber
+{
+    Q_OBJECT
+
+public:
+    // `tokenFolder`: the folder of the settings file. `bus` and `service`: where the
+    // portal is (the session bus and its usual name in the program).
+    PortalScreenGrabber(const QString& tokenFolder, QDBusConnection bus, const QString& service,
+                        QObject* parent = nullptr);
+    ~PortalScreenGrabber() override;
+
+    bool startStream(QString& problem) override;
+    void stopStream() override;
+    QImage newestFrame() const override;
+
+    static QString portalService();
+
+private:
+    void onStreamEnded();
+
+    ScreenCastTokenStore m_tokens;
+    std::unique_ptr<PortalScreenCast> m_portal;
+    std::unique_ptr<PipeWireStream> m_stream;
+};

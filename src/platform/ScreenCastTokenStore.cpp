@@ -1,0 +1,60 @@
+#include "platform/ScreenCastTokenStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+constexpr auto kFileName = "screencast-token";
+constexpr qint64 kLongestToken = 512;
+
+// A token is what the portal hands out: printable ASCII, no line breaks.
+bool isPlausibleToken(const QByteArray& text)
+{
+    if (text.isEmpty() || text.size() > kLongestToken) {
+        return false;
+    }
+    for (const char c : text) {
+        if (c < 0x21 || c > 0x7E) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+ScreenCastTokenStore::ScreenCastTokenStore(const QString& folder)
+    : m_path(QDir(folder).filePath(QString::fromLatin1(kFileName)))
+{
+}
+
+QString ScreenCastTokenStore::load() const
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray text = file.read(kLongestToken + 1).trimmed();
+    return isPlausibleToken(text) ? QString::fromLatin1(text) : QString();
+}
+
+bool ScreenCastTokenStore::save(const QString& token) const
+{
+    if (token.isEmpty()) {
+        return !QFile::exists(m_path) || QFile::remove(m_path);
+    }
+    const QByteArray text = token.toLatin1();
+    if (!isPlausibleToken(text)) {
+        return false;
+    }
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    // The token opens the screen without asking: for the user alone.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    file.write(text + '\n');
+    return file.commit();
+}

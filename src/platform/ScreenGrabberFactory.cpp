@@ -1,0 +1,32 @@
+#include "platform/ScreenGrabberFactory.h"
+
+#include "platform/PortalScreenGrabber.h"
+#include "platform/ScreenGrabber.h"
+
+#include <QDBusConnection>
+#include <QGuiApplication>
+
+namespace screengrabbers {
+
+Kind kindFor(QStringView platformName, bool waylandDisplaySet)
+{
+    if (platformName.startsWith(u"wayland")) {
+        return Kind::Portal;
+    }
+    if (platformName == u"xcb" && waylandDisplaySet) {
+        return Kind::Portal;
+    }
+    return Kind::Qt;
+}
+
+std::unique_ptr<ScreenGrabber> create(const QString& tokenFolder)
+{
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (kindFor(QGuiApplication::platformName(), wayland) == Kind::Portal) {
+        return std::make_unique<PortalScreenGrabber>(tokenFolder, QDBusConnection::sessionBus(),
+                                                     PortalScreenGrabber::portalService());
+    }
+    return makeScreenGrabber();
+}
+
+}  // namespace screengrabbers

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/ScreenGrabber.h"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+// A grabber that sees the screen only as a video stream of one monitor (a Wayland
+// desktop): it cannot know where windows are, so the caller finds its area in the
+// newest frame itself. Frames arrive by signal; between them there is nothing to do.
+class StreamGrabber : public QObject, public ScreenGrabber
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // Starts the stream (asking the user when the desktop wants to); false with
+    // `problem` set to the message for the user when it cannot be had.
+    virtual bool startStream(QString& problem) = 0;
+
+    // Ends the flow of frames at once; the session is kept for the next start.
+    virtual void stopStream() = 0;
+
+    // The newest frame of the monitor in device pixels, over the stream's memory:
+    // valid until events are processed again. Null before the first frame.
+    virtual QImage newestFrame() const = 0;
+
+    // The device pixels of `deviceArea` in the newest frame (the streamed monitor's top
+    // left is the desktop's origin); false before the first frame or outside it.
+    bool grab(const QRect& deviceArea, QImage& into) override;
+
+signals:
+    void frameArrived();
+    // The stream stopped on its own; `problem` is the message for the user.
+    void streamEnded(const QString& problem);
+};

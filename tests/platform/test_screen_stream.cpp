@@ -1,0 +1,83 @@
+#include "platform/ScreenCastTokenStore.h"
+#include "platform/ScreenGrabberFactory.h"
+#include "platform/StreamFrame.h"
+
+#include <spa/param/video/raw.h>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <vector>
+
+class TestScreenStream : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void theDesktopChoosesTheGrabber()
+    {
+        using screengrabbers::Kind;
+        QCOMPARE(screengrabbers::kindFor(u"wayland", true), Kind::Portal);
+        QCOMPARE(screengrabbers::kindFor(u"wayland-egl", false), Kind::Portal);
+        // Under Xwayland the X grab is black: the portal there too.
+        QCOMPARE(screengrabbers::kindFor(u"xcb", true), Kind::Portal);
+        QCOMPARE(screengrabbers::kindFor(u"xcb", false), Kind::Qt);
+        QCOMPARE(screengrabbers::kindFor(u"offscreen", true), Kind::Qt);
+    }
+
+    void theTokenIsKeptInAFileOfItsOwn()
+    {
+        QTemporaryDir folder;
+        const ScreenCastTokenStore store(folder.path());
+        QVERIFY(store.load().isEmpty());
+        QVERIFY(store.save(QStringLiteral("3f0c9a2e-token")));
+        QCOMPARE(ScreenCastTokenStore(folder.path()).load(), QStringLiteral("3f0c9a2e-token"));
+        QCOMPARE(QFile::permissions(store.path()) & 0x0077, QFileDevice::Permissions());
+        // Something that is not a token is neither written nor read.
+        QVERIFY(!store.save(QStringLiteral("two\nlines")));
+        QCOMPARE(store.load(), QStringLiteral("3f0c9a2e-token"));
+        QFile file(store.path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\x01garbage");
+        file.close();
+        QVERIFY(store.load().isEmpty());
+        QVERIFY(store.save(QString()));
+        QVERIFY(!QFile::exists(store.path()));
+    }
+
+    void framesOfEveryFormatGiveTheSameColours()
+    {
+        // One pixel (red 0x11, green 0x22, blue 0x33) in each byte order, stride 12 for width 2.
+        const std::vector<uchar> bgrx = {0x33, 0x22, 0x11, 0x00, 0,    0,    0, 0, 9, 9,
+                                         9,    9,    0x33, 0x22, 0x11, 0x00, 0, 0, 0, 0};
+        const std::vector<uchar> rgbx = {0x11, 0x22, 0x33, 0xAB, 0,    0,    0, 0, 9, 9,
+                                         9,    9,    0x11, 0x22, 0x33, 0xAB, 0, 0, 0, 0};
+        for (const auto& [bytes, format] :
+             {std::pair{&bgrx, SPA_VIDEO_FORMAT_BGRx}, std::pair{&bgrx, SPA_VIDEO_FORMAT_BGRA},
+              std::pair{&rgbx, SPA_VIDEO_FORMAT_RGBx}, std::pair{&rgbx, SPA_VIDEO_FORMAT_RGBA}}) {
+            const QImage frame = streamframe::wrap(bytes->data(), bytes->size(), 2, 2, 12,
+                                                   streamframe::imageFormat(format));
+            QVERIFY(!frame.isNull());
+            const QImage part = streamframe::copyRegion(frame, QRect(0, 1, 1, 1));
+            QCOMPARE(part.format(), QImage::Format_RGB32);
+            QCOMPARE(part.pixel(0, 0), qRgb(0x11, 0x22, 0x33));
+        }
+        QCOMPARE(streamframe::imageFormat(SPA_VIDEO_FORMAT_NV12), QImage::Format_Invalid);
+    }
+
+    void framesThatDoNotFitTheirMemoryAreRefused()
+    {
+        const std::vector<uchar> bytes(2 * 12 + 7);
+        QVERIFY(
+            streamframe::wrap(bytes.data(), bytes.size(), 2, 3, 12, QImage::Format_RGB32).isNull());
+        QVERIFY(
+            streamframe::wrap(bytes.data(), bytes.size(), 4, 2, 12, QImage::Format_RGB32).isNull());
+        const QImage frame =
+            streamframe::wrap(bytes.data(), bytes.size(), 2, 2, 12, QImage::Format_RGB32);
+        QVERIFY(!frame.isNull());
+        QVERIFY(streamframe::copyRegion(frame, QRect(1, 1, 2, 1)).isNull());
+        QVERIFY(streamframe::copyRegion(frame, QRect(0, 0, 0, 1)).isNull());
+    }
+};
+
+QTEST_MAIN(TestScreenStream)
+#include "test_screen_stream.moc"

@@ -1,0 +1,202 @@
+#include "capture/LoupeSession.h"
+#include "capture/frmLoupe.h"
+#include "capture/frmPreview.h"
+#include "common/SelectionState.h"
+#include "platform/PortalScreenGrabber.h"
+#include "platform/ScreenCastTokenStore.h"
+#include "support/PatternWindow.h"
+#include "wayland/WaylandDesk.h"
+
+#include <QDBusConnection>
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+const QPoint kPatternAt(100, 100);
+
+}  // namespace
+
+class TestLiveCaptureWayland : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir tokenFolder;
+    std::unique_ptr<PortalScreenGrabber> grabber;
+    SelectionState selection;
+    std::unique_ptr<testsupport::PatternWindow> pattern;
+    QList<QImage> snapshots;
+    std::unique_ptr<waylanddesk::Keyboard> keyboard;
+    std::unique_ptr<waylanddesk::Pointer> pointer;
+
+    std::unique_ptr<LoupeSession> openSession(const CaptureScale& scale)
+    {
+        if (!waylanddesk::waitUntilCaptureGone()) {
+            qFatal("the last live capture's windows stay");
+        }
+        auto session = std::make_unique<LoupeSession>(
+            selection, scale, *grabber, [this](const QImage& shot) { snapshots.append(shot); });
+        QString problem;
+        if (!session->openStream(problem)) {
+            qFatal("no stream: %s", qPrintable(problem));
+        }
+        session->show();
+        if (!QTest::qWaitForWindowExposed(&session->loupe()) ||
+            !QTest::qWaitForWindowExposed(&session->preview())) {
+            qFatal("live capture windows not shown");
+        }
+        // Out of the way of the pattern; the compositor places windows, not the program.
+        waylanddesk::moveWindow(QStringLiteral("プレビュー"), QPoint(900, 620));
+        return session;
+    }
+    // Moves the loupe as a drag does (the compositor moves it) so that its hole is at
+    // `hole` of the pattern window, then runs passes until the preview shows it.
+    bool previewShows(LoupeSession& session, const QPoint& hole)
+    {
+        const QPoint loupeAt = kPatternAt + hole - session.loupe().loupeFrame().hole.topLeft();
+        return waylanddesk::moveWindow(QStringLiteral("ルーペ"), loupeAt) &&
+               previewShowsPattern(session, hole);
+    }
+    // The renderer draws the cursor into the screen's pixels (and the compositor
+    // keeps it where the last pointer left it): away from the pattern.
+    void parkPointer() { QVERIFY(pointer->moveTo(QPoint(1270, 1010))); }
+    // Runs passes until the preview shows the pattern under a hole at `hole`.
+    bool previewShowsPattern(LoupeSession& session, const QPoint& hole)
+    {
+        const QImage expected =
+            expectedPreview(QRect(hole, session.loupe().loupeFrame().hole.size()),
+                            session.preview().surface().size());
+        QDeadlineTimer deadline(10000);
+        while (session.preview().surface() != expected && !deadline.hasExpired()) {
+            if (grabber->newestFrame().isNull()) {
+                // A copy with damage starts with the first change of the output.
+                waylanddesk::damageOutput();
+            }
+            session.runPass();
+        }
+        return session.preview().surface() == expected;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        grabber =
+            std::make_unique<PortalScreenGrabber>(tokenFolder.path(), QDBusConnection::sessionBus(),
+                                                  PortalScreenGrabber::portalService());
+        pattern = std::make_unique<testsupport::PatternWindow>(QRect(0, 0, 700, 860));
+        pattern->setWindowFlags(Qt::FramelessWindowHint);
+        pattern->setWindowTitle(QStringLiteral("pattern"));
+        pattern->setFixedSize(700, 860);
+        pattern->show();
+        QVERIFY(QTest::qWaitForWindowExposed(pattern.get()));
+        QVERIFY(waylanddesk::moveWindow(QStringLiteral("pattern"), kPatternAt));
+        keyboard = std::make_unique<waylanddesk::Keyboard>();
+        pointer = std::make_unique<waylanddesk::Pointer>();
+        QVERIFY(pointer->isReady());
+        parkPointer();
+    }
+    void init()
+    {
+        selection = SelectionState{};
+        selection.capture = CaptureSize{false, 320, 240};
+        snapshots.clear();
+    }
+
+    void previewShowsTheAreaUnderTheHole_data()
+    {
+        QTest::addColumn<int>("shrink");
+        QTest::addColumn<int>("enlarge");
+        QTest::newRow("1.00") << 100 << 100;
+        QTest::newRow("shrink 1.50") << 150 << 100;
+        QTest::newRow("enlarge 2.00") << 100 << 200;
+    }
+    void previewShowsTheAreaUnderTheHole()
+    {
+        QFETCH(int, shrink);
+        QFETCH(int, enlarge);
+        CaptureScale scale;
+        scale.mode = enlarge > 100 ? CaptureScale::Mode::Enlarge : CaptureScale::Mode::Shrink;
+        scale.shrinkValue = shrink;
+        scale.enlargeValue = enlarge;
+        auto session = openSession(scale);
+        QVERIFY(previewShows(*session, QPoint(40, 30)));
+        // Moved elsewhere, the loupe is found again.
+        QVERIFY(previewShows(*session, QPoint(230, 310)));
+        session->stop();
+        QVERIFY(!session->runPass());
+        QVERIFY(grabber->newestFrame().isNull());
+        // The portal's permission is kept for the next start of the program.
+        QVERIFY(!ScreenCastTokenStore(tokenFolder.path()).load().isEmpty());
+    }
+
+    void draggingTheCaptionMovesTheLoupe()
+    {
+        auto session = openSession(CaptureScale{});
+        const QPoint from(40, 30);
+        QVERIFY(previewShows(*session, from));
+        frmLoupe& loupe = session->loupe();
+        const QPoint grip = kPatternAt + from - loupe.loupeFrame().hole.topLeft() + QPoint(30, 6);
+        // The program has the pointer once it has bound the seat's: move until the loupe
+        // sees it.
+        QDeadlineTimer deadline(10000);
+        for (int step = 0; !loupe.underMouse() && !deadline.hasExpired(); ++step) {
+            QVERIFY(pointer->moveTo(grip + QPoint(step % 2, 0)));
+            session->runPass();
+        }
+        QVERIFY(loupe.underMouse());
+        QVERIFY(pointer->press());
+        while (!(QGuiApplication::mouseButtons() & Qt::LeftButton) && !deadline.hasExpired()) {
+            session->runPass();
+        }
+        // The press has reached the loupe, which handed the move to the compositor; a
+        // round trip makes sure the compositor has it before the pointer goes on.
+        QGuiApplication::sync();
+        const QPoint before = waylanddesk::windowRect(QStringLiteral("ルーペ")).topLeft();
+        const QPoint by(150, 200);
+        for (int step = 1; step <= 10; ++step) {
+            QVERIFY(pointer->moveTo(grip + by * step / 10));
+            session->runPass();
+        }
+        QVERIFY(pointer->release());
+        parkPointer();
+        // The loupe went with the pointer (give or take the step the move may have
+        // begun with), and the preview shows what now lies under the hole.
+        const QPoint after = waylanddesk::windowRect(QStringLiteral("ルーペ")).topLeft();
+        QVERIFY2((after - before - by).manhattanLength() <= 35,
+                 qPrintable(QStringLiteral("moved by %1,%2")
+                                .arg(after.x() - before.x())
+                                .arg(after.y() - before.y())));
+        QVERIFY(
+            previewShowsPattern(*session, after + loupe.loupeFrame().hole.topLeft() - kPatternAt));
+    }
+
+    void enterTakesThePreview()
+    {
+        auto session = openSession(CaptureScale{});
+        QVERIFY(previewShows(*session, QPoint(60, 70)));
+        const QImage shown = session->preview().surface();
+        QVERIFY(waylanddesk::onWindow(QStringLiteral("ルーペ"), QStringLiteral("focus")));
+        // Until the program has bound the seat's keyboard a key is lost: type again
+        // while no snapshot has come.
+        QDeadlineTimer deadline(10000);
+        while (snapshots.isEmpty() && !deadline.hasExpired()) {
+            QVERIFY(waylanddesk::Keyboard::type(QStringLiteral("Return")));
+            QDeadlineTimer answer(1000);
+            while (snapshots.isEmpty() && !answer.hasExpired() && session->runPass()) {
+            }
+        }
+        QCOMPARE(snapshots.size(), 1);
+        QVERIFY(!session->runPass());  // Enter ended the live capture
+        QCOMPARE(snapshots.first().copy(
+                     CropRect::forCapture(selection.capture, selection.frame).pixels()),
+                 shown);
+    }
+};
+
+QTEST_MAIN(TestLiveCaptureWayland)
+#include "test_live_capture_wayland.moc"
