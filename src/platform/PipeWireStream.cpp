@@ -28,12 +28,12 @@ namespace {
 // The formats the program reads: the screen's usual 32-bit layouts, any size.
 const spa_pod* formatParam(spa_pod_builder& builder)
 {
-    const spa_rectangle minSize = SPA_RECTANGLE(1, 1);
-    const spa_rectangle defSize = SPA_RECTANGLE(1280, 1024);
-    const spa_rectangle maxSize = SPA_RECTANGLE(16384, 16384);
-    const spa_fraction minRate = SPA_FRACTION(0, 1);
-    const spa_fraction defRate = SPA_FRACTION(60, 1);
-    const spa_fraction maxRate = SPA_FRACTION(1000, 1);
+    const spa_rectangle minSize = spa_rectangle{1, 1};
+    const spa_rectangle defSize = spa_rectangle{1280, 1024};
+    const spa_rectangle maxSize = spa_rectangle{16384, 16384};
+    const spa_fraction minRate = spa_fraction{0, 1};
+    const spa_fraction defRate = spa_fraction{60, 1};
+    const spa_fraction maxRate = spa_fraction{1000, 1};
     return static_cast<const spa_pod*>(spa_pod_builder_add_object(
         &builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType,
         SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
