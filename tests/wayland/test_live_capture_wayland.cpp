@@ -4,8 +4,7 @@
 #include "common/SelectionState.h"
 #include "platform/PortalScreenGrabber.h"
 #include "platform/ScreenCastTokenStore.h"
-#include "support/PatternWindow.h"
-#include "wayland/WaylandDesk.h"
+#include "wayland/PatternOnDesk.h"
 
 #include <QDBusConnection>
 #include <QDeadlineTimer>
@@ -88,13 +87,8 @@ private slots:
         grabber =
             std::make_unique<PortalScreenGrabber>(tokenFolder.path(), QDBusConnection::sessionBus(),
                                                   PortalScreenGrabber::portalService());
-        pattern = std::make_unique<testsupport::PatternWindow>(QRect(0, 0, 700, 860));
-        pattern->setWindowFlags(Qt::FramelessWindowHint);
-        pattern->setWindowTitle(QStringLiteral("pattern"));
-        pattern->setFixedSize(700, 860);
-        pattern->show();
-        QVERIFY(QTest::qWaitForWindowExposed(pattern.get()));
-        QVERIFY(waylanddesk::moveWindow(QStringLiteral("pattern"), kPatternAt));
+        pattern = waylanddesk::showPattern(kPatternAt);
+        QVERIFY(pattern);
         keyboard = std::make_unique<waylanddesk::Keyboard>();
         pointer = std::make_unique<waylanddesk::Pointer>();
         QVERIFY(pointer->isReady());

@@ -10,8 +10,7 @@
 #include "platform/mdlIni.h"
 #include "support/CatalogueFolder.h"
 #include "support/FakeDialogs.h"
-#include "support/PatternWindow.h"
-#include "wayland/WaylandDesk.h"
+#include "wayland/PatternOnDesk.h"
 
 #include <QClipboard>
 #include <QDBusConnection>
@@ -100,13 +99,8 @@ private:
 private slots:
     void initTestCase()
     {
-        pattern = std::make_unique<testsupport::PatternWindow>(QRect(0, 0, 700, 860));
-        pattern->setWindowFlags(Qt::FramelessWindowHint);
-        pattern->setWindowTitle(QStringLiteral("pattern"));
-        pattern->setFixedSize(700, 860);
-        pattern->show();
-        QVERIFY(QTest::qWaitForWindowExposed(pattern.get()));
-        QVERIFY(waylanddesk::moveWindow(QStringLiteral("pattern"), kPatternAt));
+        pattern = waylanddesk::showPattern(kPatternAt);
+        QVERIFY(pattern);
         keyboard = std::make_unique<waylanddesk::Keyboard>();
     }
 
