@@ -1,6 +1,7 @@
 #include "app/Program.h"
 
 #include "platform/AppPaths.h"
+#include "platform/FileLimits.h"
 #include "platform/ScreenGrabberFactory.h"
 
 #include <QApplication>
@@ -22,11 +23,12 @@ void Program::configureApplication(QApplication& app)
     // The window flow ends the program itself; hiding one dialog to show the next
     // must never end it.
     app.setQuitOnLastWindowClosed(false);
+    filelimits::reportOversizedWritesAsErrors();
 }
 
 Program::Program()
     : m_settings(mdlIni::settingsPath()),
-      m_grabber(screengrabbers::create(QFileInfo(mdlIni::settingsPath()).absolutePath())),
+      m_grabber(screengrabbers::create(QFileInfo(m_settings.path()).absolutePath())),
       m_liveCapture(*m_grabber),
       m_workFolder(apppaths::workFolderCandidates()),
       m_flow(m_settings, m_dialogs, m_liveCapture, apppaths::programFolder(), m_workFolder)

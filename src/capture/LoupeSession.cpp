@@ -97,7 +97,8 @@ bool LoupeSession::runPass()
         m_feed->waitForFrame();
         if (!m_feed->problem().isEmpty()) {
             stop();
-            return runPass();
+            hideWindows();
+            return false;
         }
     } else {
         waitOneFrame();
@@ -166,6 +167,9 @@ void LoupeSession::CaptureOnEnter(bool fromLoupe)
     }
     const QImage snapshot = composePreviewSnapshot(m_preview->surface(), m_selection.capture,
                                                    m_selection.frame, m_preview->windowTitle());
+    // The windows go before the picture is handed on: what follows (the main window,
+    // a message) must not open under them.
+    hideWindows();
     if (m_onCapture) {
         m_onCapture(snapshot);
     }

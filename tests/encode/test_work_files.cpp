@@ -1,6 +1,7 @@
 #include "encode/CompressionSettings.h"
 #include "encode/SizeEstimator.h"
 #include "encode/mdlSavedll.h"
+#include "platform/FileLimits.h"
 #include "platform/WorkFolder.h"
 #include "support/FileSizeLimit.h"
 
@@ -120,6 +121,17 @@ private slots:
         QCOMPARE(failedCheck, 0);
         QCOMPARE(contents(path), old);
         QCOMPARE(files(), QStringList{QStringLiteral("temp.jpg")});
+
+        // The program's own setting, not the test's: the write fails, the process lives on.
+        const int survived = inChildWithFileSizeLimit(
+            1024,
+            [&] {
+                filelimits::reportOversizedWritesAsErrors();
+                return mdlSavedll::writeWorkFile(path, QByteArray(1333, 'n')) ? 1 : 0;
+            },
+            false);
+        QCOMPARE(survived, 0);
+        QCOMPARE(contents(path), old);
     }
 
     // With no room the estimate is nothing, never the length of a cut file.

@@ -8,15 +8,17 @@
 #include <unistd.h>
 
 // Runs `body` in a child process that may not make any file larger than `limit`
-// bytes, as on a full disk: a write past it fails with EFBIG (SIGXFSZ is ignored).
+// bytes, as on a full disk: a write past it fails with EFBIG (SIGXFSZ is ignored,
+// unless `ignoreSignal` is false: then the default action ends the child).
 // The child shares nothing with the test afterwards, so `body` reports through its
 // result: 0 when all went as expected, else the number of the check that failed.
 // Returns that result, or -1 when the child did not end normally (a crash).
-inline int inChildWithFileSizeLimit(rlim_t limit, const std::function<int()>& body)
+inline int inChildWithFileSizeLimit(rlim_t limit, const std::function<int()>& body,
+                                    bool ignoreSignal = true)
 {
     const pid_t child = fork();
     if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
+        std::signal(SIGXFSZ, ignoreSignal ? SIG_IGN : SIG_DFL);
         const rlimit small{limit, limit};
         // _exit: no atexit handler or destructor of the test's objects runs twice.
         _exit(setrlimit(RLIMIT_FSIZE, &small) == 0 ? body() : 100);
