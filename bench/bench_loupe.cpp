@@ -16,6 +16,7 @@
 #include "capture/mdlZoom.h"
 #include "common/SelectionState.h"
 #include "platform/ScreenGrabber.h"
+#include "platform/ScreenGrabberFactory.h"
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>

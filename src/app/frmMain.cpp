@@ -10,7 +10,6 @@
 #include "edit/LightingPage.h"
 #include "edit/TextPage.h"
 #include "encode/CompressionPage.h"
-#include "encode/FileSizeLimit.h"
 #include "encode/Saving.h"
 #include "encode/SizeText.h"
 #include "history/HistoryGeometry.h"
@@ -152,7 +151,7 @@ QWidget* frmMain::buildSavePage()
     layout->addWidget(new ModelPanel(m_phone, page));
     m_compression = new CompressionPage(
         SizeEstimator(m_workFolder), [this]() -> const QImage& { return m_images.canvas(); }, page);
-    m_compression->setSizeLimit(m_phone.sizeLimitKB, fileSizeLimit(m_phone));
+    m_compression->setSizeLimit(m_phone.sizeLimitKB, m_phone.fileSize);
     layout->addWidget(m_compression, 1);
     layout->addWidget(helpLabel(
         QStringLiteral("lblHelp0"),

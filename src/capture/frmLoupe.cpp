@@ -3,7 +3,6 @@
 #include "capture/LoupeMarker.h"
 
 #include <QApplication>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
 #include <QShowEvent>
@@ -75,19 +74,6 @@ void frmLoupe::showEvent(QShowEvent* event)
     if (m_kind == Kind::Marked && windowHandle()) {
         windowHandle()->setMask(QRegion(m_frame.outer).subtracted(QRegion(m_frame.hole)));
     }
-}
-
-void frmLoupe::mousePressEvent(QMouseEvent* event)
-{
-    // A client of a Wayland desktop cannot place its windows: the compositor moves it.
-    if (m_kind == Kind::Marked && event->button() == Qt::LeftButton &&
-        onCaption(event->position().toPoint()) && windowHandle()) {
-        activateWindow();
-        if (windowHandle()->startSystemMove()) {
-            return;
-        }
-    }
-    CaptureWindow::mousePressEvent(event);
 }
 
 void frmLoupe::moveEvent(QMoveEvent* event)

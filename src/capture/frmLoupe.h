@@ -20,8 +20,6 @@ public:
 
     explicit frmLoupe(const LoupeFrame& frame, QWidget* parent = nullptr, Kind kind = Kind::Shaped);
 
-    Kind kind() const { return m_kind; }
-
     const LoupeFrame& loupeFrame() const { return m_frame; }
 
 signals:
@@ -32,7 +30,6 @@ protected:
     bool onCaption(const QPoint& pos) const override;
     void paintEvent(QPaintEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -64,25 +64,41 @@ ChannelTable lightingTable(int brightness, int contrast)
     return table;
 }
 
-bool applyTable(PixelBuffer& buffer, const ChannelTable& table, int x0, int y0, int w, int h,
-                const RowDone& rowDone)
+ShiftedTables shifted(const ChannelTable& table)
+{
+    ShiftedTables tables;
+    for (size_t c = 0; c < table.size(); ++c) {
+        const quint32 value = table[c];
+        tables.red[c] = value << 16;
+        tables.green[c] = value << 8;
+        tables.blue[c] = value;
+    }
+    return tables;
+}
+
+void applyRow(const quint32* in, quint32* out, int count, const ShiftedTables& tables)
+{
+    for (int x = 0; x < count; ++x) {
+        const quint32 v = in[x];
+        out[x] = (v & 0xFF000000u) | tables.red[(v >> 16) & 0xFFu] |
+                 tables.green[(v >> 8) & 0xFFu] | tables.blue[v & 0xFFu];
+    }
+}
+
+void applyTable(PixelBuffer& buffer, const ChannelTable& table, int x0, int y0, int w, int h)
 {
     x0 = std::max(x0, 0);
     y0 = std::max(y0, 0);
     const int right = w == 0 ? buffer.width : std::min(buffer.width, x0 + w);
     const int bottom = h == 0 ? buffer.height : std::min(buffer.height, y0 + h);
-    for (int y = y0; y < bottom; ++y) {
-        quint32* pixel = buffer.row(y);
-        for (int x = x0; x < right; ++x) {
-            const quint32 v = pixel[x];
-            pixel[x] = (v & 0xFF000000u) | (quint32{table[(v >> 16) & 0xFFu]} << 16) |
-                       (quint32{table[(v >> 8) & 0xFFu]} << 8) | quint32{table[v & 0xFFu]};
-        }
-        if (rowDone && !rowDone()) {
-            return false;
-        }
+    if (right <= x0) {
+        return;
     }
-    return true;
+    const ShiftedTables tables = shifted(table);
+    for (int y = y0; y < bottom; ++y) {
+        quint32* row = buffer.row(y) + x0;
+        applyRow(row, row, right - x0, tables);
+    }
 }
 
 void AdjustBrightness(PixelBuffer& buffer, int amount, int x0, int y0, int w, int h)

@@ -2,7 +2,6 @@
 
 #include <QtGlobal>
 #include <array>
-#include <functional>
 
 struct PixelBuffer;
 
@@ -17,8 +16,18 @@ constexpr int kPivot = 69;
 // The new value of each channel value 0..255.
 using ChannelTable = std::array<quint8, 256>;
 
-// Called after each finished row; returning false stops the work there.
-using RowDone = std::function<bool()>;
+// The table once per channel, already shifted into its place in a pixel 0xXXRRGGBB.
+struct ShiftedTables
+{
+    std::array<quint32, 256> red{};
+    std::array<quint32, 256> green{};
+    std::array<quint32, 256> blue{};
+};
+ShiftedTables shifted(const ChannelTable& table);
+
+// `count` pixels from `in` through the tables into `out` (which may be `in`), the
+// fourth byte kept.
+void applyRow(const quint32* in, quint32* out, int count, const ShiftedTables& tables);
 
 // The amount held to -100..100.
 int limitAmount(int amount);
@@ -37,10 +46,9 @@ ChannelTable lightingTable(int brightness, int contrast);
 
 // Puts red, green and blue of the rectangle of w columns and h rows from (x0, y0) through
 // the table, row by row, leaving the fourth byte. A w or h of 0 reaches to the buffer's
-// right or bottom edge; the rectangle is clipped to the buffer. False when rowDone
-// stopped the work.
-bool applyTable(PixelBuffer& buffer, const ChannelTable& table, int x0 = 0, int y0 = 0, int w = 0,
-                int h = 0, const RowDone& rowDone = {});
+// right or bottom edge; the rectangle is clipped to the buffer.
+void applyTable(PixelBuffer& buffer, const ChannelTable& table, int x0 = 0, int y0 = 0, int w = 0,
+                int h = 0);
 
 void AdjustBrightness(PixelBuffer& buffer, int amount, int x0 = 0, int y0 = 0, int w = 0,
                       int h = 0);

@@ -127,14 +127,13 @@ void LightingPage::ApplyLighting()
     if (captured.isNull()) {
         return;
     }
+    if (!m_run) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);  // until finish()
+    }
     const Values wanted = values();
     m_run = std::make_unique<LightingRun>(
         captured, LPSLighting::lightingTable(wanted.brightness, wanted.contrast));
     m_canvasBefore = m_context.images.canvas().cacheKey();
-    if (!m_busyPointer) {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        m_busyPointer = true;
-    }
     m_slices.start();
 }
 
@@ -168,9 +167,8 @@ void LightingPage::runSlice()
 void LightingPage::finish()
 {
     m_slices.stop();
-    m_run.reset();
-    if (m_busyPointer) {
+    if (m_run) {
         QGuiApplication::restoreOverrideCursor();
-        m_busyPointer = false;
+        m_run.reset();
     }
 }

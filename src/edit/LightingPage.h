@@ -61,5 +61,4 @@ private:
     QTimer m_slices;                     // zero interval: one slice per turn of the event loop
     std::unique_ptr<LightingRun> m_run;  // the computation under way, if any
     qint64 m_canvasBefore = 0;           // the canvas when it started
-    bool m_busyPointer = false;
 };

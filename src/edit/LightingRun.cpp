@@ -12,14 +12,9 @@ constexpr int kPixelsBetweenClockReads = 16384;
 
 LightingRun::LightingRun(const QImage& source, const LPSLighting::ChannelTable& table)
     : m_source(source.convertToFormat(QImage::Format_RGB32)),
-      m_result(m_source.size(), QImage::Format_RGB32)
+      m_result(m_source.size(), QImage::Format_RGB32),
+      m_tables(LPSLighting::shifted(table))
 {
-    for (size_t c = 0; c < table.size(); ++c) {
-        const quint32 value = table[c];
-        m_red[c] = value << 16;
-        m_green[c] = value << 8;
-        m_blue[c] = value;
-    }
 }
 
 bool LightingRun::step(std::chrono::nanoseconds budget)
@@ -42,12 +37,7 @@ void LightingRun::applyRows(int first, int count)
 {
     const int width = m_source.width();
     for (int y = first; y < first + count; ++y) {
-        const auto* in = reinterpret_cast<const quint32*>(m_source.constScanLine(y));
-        auto* out = reinterpret_cast<quint32*>(m_result.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const quint32 v = in[x];
-            out[x] = (v & 0xFF000000u) | m_red[(v >> 16) & 0xFFu] | m_green[(v >> 8) & 0xFFu] |
-                     m_blue[v & 0xFFu];
-        }
+        LPSLighting::applyRow(reinterpret_cast<const quint32*>(m_source.constScanLine(y)),
+                              reinterpret_cast<quint32*>(m_result.scanLine(y)), width, m_tables);
     }
 }

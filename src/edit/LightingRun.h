@@ -3,7 +3,6 @@
 #include "edit/LPSLighting.h"
 
 #include <QImage>
-#include <array>
 #include <chrono>
 
 // One brightness-and-contrast computation done a slice at a time: each row of the
@@ -22,15 +21,10 @@ public:
     const QImage& result() const { return m_result; }
 
 private:
-    // The table once per channel, already shifted into its place in a pixel.
-    using ShiftedTable = std::array<quint32, 256>;
-
     void applyRows(int first, int count);
 
     QImage m_source;
     QImage m_result;
-    ShiftedTable m_red{};
-    ShiftedTable m_green{};
-    ShiftedTable m_blue{};
+    LPSLighting::ShiftedTables m_tables;
     int m_nextRow = 0;
 };

@@ -78,12 +78,6 @@ JpegFit::JpegFit(Measure measure) : m_measure(std::move(measure))
 {
 }
 
-void JpegFit::reset()
-{
-    m_lastSubsampled = 0;
-    m_lastFull = 0;
-}
-
 std::optional<int> JpegFit::highestFitting(bool fullChroma, qint64 limitBytes, int hint,
                                            int& encodes) const
 {

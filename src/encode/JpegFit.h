@@ -35,9 +35,6 @@ public:
     // Nothing when an encode failed.
     std::optional<Result> fit(qint64 limitBytes);
 
-    // Forgets the previous answers (a new picture).
-    void reset();
-
 private:
     std::optional<int> highestFitting(bool fullChroma, qint64 limitBytes, int hint,
                                       int& encodes) const;

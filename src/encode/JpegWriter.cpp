@@ -106,26 +106,13 @@ bool compress(Encoder& encoder, const QImage& source, int quality, const Options
     return true;
 }
 
-bool allGrey(const QImage& rgb32)
-{
-    for (int y = 0; y < rgb32.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb32.constScanLine(y));
-        for (int x = 0; x < rgb32.width(); ++x) {
-            if (qRed(line[x]) != qGreen(line[x]) || qGreen(line[x]) != qBlue(line[x])) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 // The samples libjpeg reads: 8-bit grey when every pixel is grey, else RGB32.
 QImage encoderInput(const QImage& image)
 {
     const QImage rgb32 = image.format() == QImage::Format_RGB32
                              ? image
                              : image.convertToFormat(QImage::Format_RGB32);
-    if (rgb32.isNull() || !allGrey(rgb32)) {
+    if (rgb32.isNull() || !rgb32.allGray()) {
         return rgb32;
     }
     QImage grey(rgb32.width(), rgb32.height(), QImage::Format_Grayscale8);

@@ -4,7 +4,6 @@
 #include "encode/mdlSavedll.h"
 #include "platform/WorkFolder.h"
 
-#include <QFileInfo>
 
 namespace {
 
@@ -61,8 +60,7 @@ std::optional<qint64> SizeEstimator::writeAndMeasure(QLatin1StringView name,
     for (; !folder.isEmpty(); folder = m_folder.moveOn()) {
         const QString path = folder + name;
         if (mdlSavedll::writeWorkFile(path, *bytes)) {
-            const QFileInfo written(path);
-            return written.exists() ? std::optional<qint64>(written.size()) : std::nullopt;
+            return bytes->size();  // every byte reached the file
         }
     }
     return std::nullopt;

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
+#include <cstdio>
 
 namespace mdlSavedll {
 namespace {
@@ -34,16 +36,24 @@ pngwriter::Settings pngSettings(PngChoice choice)
     return {kStandardLevel, {Strategy::None, Strategy::Adaptive}};
 }
 
-// Writes `bytes` to a new file beside `path` (a name of its own for every writer,
-// so two running copies never share it) and renames it over `path` only when every
-// byte has reached the file; the rename replaces the old file in one step, on
-// Windows too. On failure the old file is untouched and `reason` says why.
-bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason)
+// A device or a FIFO at the path would be replaced by a plain file: refused.
+bool isReplaceable(const QString& path, QString& reason)
 {
-    // A device or a FIFO at the path would be replaced by a plain file.
     const QFileInfo existing(path);
     if (existing.exists() && !existing.isFile()) {
         reason = QStringLiteral("通常のファイルではありません。");
+        return false;
+    }
+    return true;
+}
+
+// Writes `bytes` to a new file beside `path` (a name of its own for every writer,
+// so two running copies never share it) and renames it over `path` only when every
+// byte has reached the file and the disk; the rename replaces the old file in one
+// step, on Windows too. On failure the old file is untouched and `reason` says why.
+bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason)
+{
+    if (!isReplaceable(path, reason)) {
         return false;
     }
     QSaveFile file(path);
@@ -65,6 +75,35 @@ bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason)
         reason = file.errorString();
         return false;
     }
+    return true;
+}
+
+// As replaceFile, without waiting for the disk: the work files are rewritten at every
+// estimate and lose nothing when a crash takes them.
+bool replaceWorkFile(const QString& path, const QByteArray& bytes)
+{
+    QString reason;
+    if (!isReplaceable(path, reason)) {
+        return false;
+    }
+    QTemporaryFile part(path + QStringLiteral(".XXXXXX"));
+    if (!part.open()) {
+        return false;
+    }
+    const bool complete =
+        part.write(bytes) == bytes.size() && part.flush() && part.error() == QFileDevice::NoError;
+    part.close();
+    if (!complete || part.error() != QFileDevice::NoError) {
+        return false;  // the part file goes with `part`
+    }
+#ifdef Q_OS_WIN
+    QFile::remove(path);  // rename() does not replace a file there
+#endif
+    if (std::rename(QFile::encodeName(part.fileName()).constData(),
+                    QFile::encodeName(path).constData()) != 0) {
+        return false;
+    }
+    part.setAutoRemove(false);
     return true;
 }
 
@@ -104,8 +143,7 @@ bool writeFile(const QString& path, const QByteArray& bytes, QString* error)
 
 bool writeWorkFile(const QString& path, const QByteArray& bytes)
 {
-    QString reason;
-    return replaceFile(path, bytes, reason);
+    return replaceWorkFile(path, bytes);
 }
 
 }  // namespace mdlSavedll

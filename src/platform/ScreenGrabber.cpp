@@ -8,10 +8,6 @@
 #include <QWindow>
 #include <cmath>
 
-#ifdef SORAKADO_HAVE_XCB_SHM
-#include "platform/X11ShmGrabber.h"
-#endif
-
 namespace {
 
 // A screen's area in device pixels: its top-left stays where it is, its size scales.
@@ -83,14 +79,4 @@ bool QtScreenGrabber::grab(const QRect& deviceArea, QImage& into)
     grabbed.setDevicePixelRatio(1.0);
     into = grabbed.copy(QRect(local - start, deviceArea.size()));
     return true;
-}
-
-std::unique_ptr<ScreenGrabber> makeScreenGrabber()
-{
-#ifdef SORAKADO_HAVE_XCB_SHM
-    if (std::unique_ptr<ScreenGrabber> shared = X11ShmGrabber::create()) {
-        return shared;
-    }
-#endif
-    return std::make_unique<QtScreenGrabber>();
 }

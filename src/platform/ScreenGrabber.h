@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
-#include <memory>
 
 class QWindow;
 
@@ -39,7 +38,3 @@ class QtScreenGrabber final : public ScreenGrabber
 public:
     bool grab(const QRect& deviceArea, QImage& into) override;
 };
-
-// The fastest grabber the display offers, chosen once: shared memory on an X server
-// that has it, Qt's grab everywhere else.
-std::unique_ptr<ScreenGrabber> makeScreenGrabber();

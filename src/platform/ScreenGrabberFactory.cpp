@@ -6,6 +6,10 @@
 #include <QDBusConnection>
 #include <QGuiApplication>
 
+#ifdef SORAKADO_HAVE_XCB_SHM
+#include "platform/X11ShmGrabber.h"
+#endif
+
 namespace screengrabbers {
 
 Kind kindFor(QStringView platformName, bool waylandDisplaySet)
@@ -30,3 +34,13 @@ std::unique_ptr<ScreenGrabber> create(const QString& tokenFolder)
 }
 
 }  // namespace screengrabbers
+
+std::unique_ptr<ScreenGrabber> makeScreenGrabber()
+{
+#ifdef SORAKADO_HAVE_XCB_SHM
+    if (std::unique_ptr<ScreenGrabber> shared = X11ShmGrabber::create()) {
+        return shared;
+    }
+#endif
+    return std::make_unique<QtScreenGrabber>();
+}

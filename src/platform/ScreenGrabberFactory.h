@@ -19,3 +19,7 @@ Kind kindFor(QStringView platformName, bool waylandDisplaySet);
 std::unique_ptr<ScreenGrabber> create(const QString& tokenFolder);
 
 }  // namespace screengrabbers
+
+// The fastest grabber of an X display, chosen once: shared memory on an X server that
+// has it, Qt's grab everywhere else.
+std::unique_ptr<ScreenGrabber> makeScreenGrabber();

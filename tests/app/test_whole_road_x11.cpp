@@ -8,6 +8,7 @@
 #include "encode/SizeText.h"
 #include "history/frmPicFiles.h"
 #include "platform/ScreenGrabber.h"
+#include "platform/ScreenGrabberFactory.h"
 #include "platform/WorkFolder.h"
 #include "platform/mdlIni.h"
 #include "support/CatalogueFolder.h"

@@ -5,6 +5,7 @@
 #include "capture/mdlZoom.h"
 #include "common/SelectionState.h"
 #include "platform/ScreenGrabber.h"
+#include "platform/ScreenGrabberFactory.h"
 #include "support/FakeDialogs.h"
 #include "support/PatternWindow.h"
 #include "support/RecordingLiveCapture.h"

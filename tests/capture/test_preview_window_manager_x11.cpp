@@ -4,6 +4,7 @@
 #include "capture/frmPreview.h"
 #include "common/SelectionState.h"
 #include "platform/ScreenGrabber.h"
+#include "platform/ScreenGrabberFactory.h"
 
 #include <QProcess>
 #include <QSignalSpy>
