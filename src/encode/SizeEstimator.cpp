@@ -4,7 +4,6 @@
 #include "encode/mdlSavedll.h"
 #include "platform/WorkFolder.h"
 
-
 namespace {
 
 constexpr QLatin1StringView kJpegName("temp.jpg");

@@ -36,6 +36,22 @@ pngwriter::Settings pngSettings(PngChoice choice)
     return {kStandardLevel, {Strategy::None, Strategy::Adaptive}};
 }
 
+// Why a write failed, in the user's words; Qt's own texts are English and often
+// "Unknown error".
+QString reasonFor(QFileDevice::FileError error)
+{
+    switch (error) {
+        case QFileDevice::OpenError:
+        case QFileDevice::PermissionsError:
+            return QStringLiteral("このフォルダには書き込めません。");
+        case QFileDevice::WriteError:
+        case QFileDevice::ResourceError:
+            return QStringLiteral("空き容量が足りないか、書き込みの途中で失敗しました。");
+        default:
+            return {};
+    }
+}
+
 // A device or a FIFO at the path would be replaced by a plain file: refused.
 bool isReplaceable(const QString& path, QString& reason)
 {
@@ -59,7 +75,7 @@ bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason)
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly)) {
-        reason = file.errorString();
+        reason = reasonFor(file.error());
         return false;
     }
     // Qt keeps small writes in its buffer; the flush shows whether they reached the
@@ -67,12 +83,12 @@ bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason)
     const bool complete =
         file.write(bytes) == bytes.size() && file.flush() && file.error() == QFileDevice::NoError;
     if (!complete) {
-        reason = file.errorString();
+        reason = reasonFor(file.error());
         file.cancelWriting();
         return false;
     }
     if (!file.commit()) {
-        reason = file.errorString();
+        reason = reasonFor(file.error());
         return false;
     }
     return true;
