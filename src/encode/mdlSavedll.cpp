@@ -48,7 +48,7 @@ QString reasonFor(QFileDevice::FileError error)
         case QFileDevice::ResourceError:
             return QStringLiteral("空き容量が足りないか、書き込みの途中で失敗しました。");
         default:
-            return {};
+            return QStringLiteral("書き込みの途中で失敗しました。");
     }
 }
 
