@@ -104,9 +104,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Sorakado developers <dev@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # The libraries (PipeWire's among them) come from dpkg-shlibdeps; the Japanese font
-# is read at run time, and Qt loads its Wayland platform as a plugin.
+# is read at run time, Qt loads its Wayland platform as a plugin and its own Japanese
+# texts from its translations.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-wayland, qt6-translations-l10n")
 # xdg-open shows the help in the user's browser; on a Wayland desktop the screen is
 # seen only through the desktop portal (its desktop's backend comes with the desktop).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, xdg-desktop-portal")

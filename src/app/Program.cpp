@@ -2,6 +2,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/FileLimits.h"
+#include "platform/QtTexts.h"
 #include "platform/ScreenGrabberFactory.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@ void Program::configureApplication(QApplication& app)
     // must never end it.
     app.setQuitOnLastWindowClosed(false);
     filelimits::reportOversizedWritesAsErrors();
+    qttexts::useJapanese(app);
 }
 
 Program::Program()

@@ -67,21 +67,31 @@ ChannelTable lightingTable(int brightness, int contrast)
 ShiftedTables shifted(const ChannelTable& table)
 {
     ShiftedTables tables;
-    for (size_t c = 0; c < table.size(); ++c) {
-        const quint32 value = table[c];
-        tables.red[c] = value << 16;
-        tables.green[c] = value << 8;
-        tables.blue[c] = value;
-    }
+    fillShifted(table, tables);
     return tables;
+}
+
+void fillShifted(const ChannelTable& table, ShiftedTables& into)
+{
+    for (size_t c = 0; c < table.size(); ++c) {
+        into.red[c] = quint32{table[c]} << 16;
+    }
+    into.greenBlue.resize(table.size() * table.size());
+    quint32* pair = into.greenBlue.data();
+    for (size_t green = 0; green < table.size(); ++green) {
+        const quint32 high = quint32{table[green]} << 8;
+        for (size_t blue = 0; blue < table.size(); ++blue) {
+            *pair++ = high | table[blue];
+        }
+    }
 }
 
 void applyRow(const quint32* in, quint32* out, int count, const ShiftedTables& tables)
 {
+    const quint32* greenBlue = tables.greenBlue.data();
     for (int x = 0; x < count; ++x) {
         const quint32 v = in[x];
-        out[x] = (v & 0xFF000000u) | tables.red[(v >> 16) & 0xFFu] |
-                 tables.green[(v >> 8) & 0xFFu] | tables.blue[v & 0xFFu];
+        out[x] = (v & 0xFF000000u) | tables.red[(v >> 16) & 0xFFu] | greenBlue[v & 0xFFFFu];
     }
 }
 

@@ -131,8 +131,10 @@ void LightingPage::ApplyLighting()
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);  // until finish()
     }
     const Values wanted = values();
-    m_run = std::make_unique<LightingRun>(
-        captured, LPSLighting::lightingTable(wanted.brightness, wanted.contrast));
+    m_run.reset();  // before its tables change
+    LPSLighting::fillShifted(LPSLighting::lightingTable(wanted.brightness, wanted.contrast),
+                             m_tables);
+    m_run = std::make_unique<LightingRun>(captured, m_tables);
     m_canvasBefore = m_context.images.canvas().cacheKey();
     m_slices.start();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "edit/LPSLighting.h"
+
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -58,7 +60,8 @@ private:
     QSlider* m_brightness = nullptr;
     QSlider* m_contrast = nullptr;
     bool m_requested = false;
-    QTimer m_slices;                     // zero interval: one slice per turn of the event loop
-    std::unique_ptr<LightingRun> m_run;  // the computation under way, if any
-    qint64 m_canvasBefore = 0;           // the canvas when it started
+    QTimer m_slices;                      // zero interval: one slice per turn of the event loop
+    std::unique_ptr<LightingRun> m_run;   // the computation under way, if any
+    LPSLighting::ShiftedTables m_tables;  // its tables, kept from run to run
+    qint64 m_canvasBefore = 0;            // the canvas when it started
 };

@@ -10,10 +10,10 @@ constexpr int kPixelsBetweenClockReads = 16384;
 
 }  // namespace
 
-LightingRun::LightingRun(const QImage& source, const LPSLighting::ChannelTable& table)
+LightingRun::LightingRun(const QImage& source, const LPSLighting::ShiftedTables& tables)
     : m_source(source.convertToFormat(QImage::Format_RGB32)),
       m_result(m_source.size(), QImage::Format_RGB32),
-      m_tables(LPSLighting::shifted(table))
+      m_tables(tables)
 {
 }
 

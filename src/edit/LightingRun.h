@@ -11,7 +11,8 @@
 class LightingRun
 {
 public:
-    LightingRun(const QImage& source, const LPSLighting::ChannelTable& table);
+    // `tables` stay the caller's and must outlive the run.
+    LightingRun(const QImage& source, const LPSLighting::ShiftedTables& tables);
 
     // Works on for about `budget` (at least one row); true once every row is done.
     bool step(std::chrono::nanoseconds budget);
@@ -25,6 +26,6 @@ private:
 
     QImage m_source;
     QImage m_result;
-    LPSLighting::ShiftedTables m_tables;
+    const LPSLighting::ShiftedTables& m_tables;
     int m_nextRow = 0;
 };

@@ -59,7 +59,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Description)" ] || fail "no description"
 depends=$(field Depends)
 for p in libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo libpng16-16 fonts-noto-cjk \
-    qt6-wayland libpipewire-0.3-0 libqt6dbus6; do
+    qt6-wayland qt6-translations-l10n libpipewire-0.3-0 libqt6dbus6; do
     [[ ", $depends," == *", $p "* || ", $depends," == *", $p,"* ]] ||
         fail "Depends lacks $p: $depends"
 done
