@@ -123,14 +123,17 @@ bool SaveModelSettings(SettingsFile& settings, int carrier, int model, int windo
     if (!QDir().mkpath(QFileInfo(settings.path()).absolutePath())) {
         return false;
     }
+    const QString carrierText = QString::number(carrier);
     const QString modelText = QString::number(model);
-    return settings.WriteIni(kSection, u"Maker", QString::number(carrier)) &&
-           settings.WriteIni(kSection, u"Model", modelText) &&
-           settings.WriteIni(kSection, u"Height", modelText) &&
-           settings.WriteIni(kSection, u"Width", modelText) &&
-           settings.WriteIni(kSection, u"FileSize", modelText) &&
-           settings.WriteIni(kSection, u"WindowStyle", QString::number(windowStyle)) &&
-           settings.WriteIni(kSection, u"Skip", skip ? QStringLiteral("1") : QStringLiteral("0"));
+    const QString styleText = QString::number(windowStyle);
+    // One replacement of the file: a failure part-way never leaves a mixed choice.
+    return settings.WriteIni(kSection, {{u"Maker", carrierText},
+                                        {u"Model", modelText},
+                                        {u"Height", modelText},
+                                        {u"Width", modelText},
+                                        {u"FileSize", modelText},
+                                        {u"WindowStyle", styleText},
+                                        {u"Skip", skip ? u"1" : u"0"}});
 }
 
 }  // namespace mdlSize

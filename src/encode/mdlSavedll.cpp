@@ -4,10 +4,10 @@
 #include "encode/PalettePng.h"
 #include "encode/PngReader.h"
 #include "encode/PngWriter.h"
+#include "platform/WholeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <cstdio>
 
@@ -72,23 +72,9 @@ bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason)
     if (!isReplaceable(path, reason)) {
         return false;
     }
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        reason = reasonFor(file.error());
-        return false;
-    }
-    // Qt keeps small writes in its buffer; the flush shows whether they reached the
-    // file, which commit() would not report.
-    const bool complete =
-        file.write(bytes) == bytes.size() && file.flush() && file.error() == QFileDevice::NoError;
-    if (!complete) {
-        reason = reasonFor(file.error());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        reason = reasonFor(file.error());
+    const QFileDevice::FileError error = wholefile::replace(path, bytes);
+    if (error != QFileDevice::NoError) {
+        reason = reasonFor(error);
         return false;
     }
     return true;

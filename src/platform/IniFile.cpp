@@ -2,10 +2,10 @@
 
 #include "common/Blanks.h"
 #include "platform/TextCodec.h"
+#include "platform/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <utility>
 
 namespace ini {
@@ -268,6 +268,11 @@ QString IniFile::read(QStringView section, QStringView key, const QString& defau
 
 bool IniFile::write(QStringView section, QStringView key, QStringView value)
 {
+    return write(section, {Entry{key, value}});
+}
+
+bool IniFile::write(QStringView section, std::initializer_list<Entry> entries)
+{
     const bool exists = QFileInfo::exists(m_path);
     QByteArray content;
     if (exists) {
@@ -277,18 +282,14 @@ bool IniFile::write(QStringView section, QStringView key, QStringView value)
         }
         content = std::move(*existing);
     }
-    const QByteArray updated = ini::withValue(content, textcodec::toCp932(section),
-                                              textcodec::toCp932(key), textcodec::toCp932(value));
+    const QByteArray sectionName = textcodec::toCp932(section);
+    QByteArray updated = content;
+    for (const auto& [key, value] : entries) {
+        updated = ini::withValue(updated, sectionName, textcodec::toCp932(key),
+                                 textcodec::toCp932(value));
+    }
     if (exists && updated == content) {
         return true;
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    if (file.write(updated) != updated.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return wholefile::replace(m_path, updated) == QFileDevice::NoError;
 }

@@ -4,7 +4,9 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+#include <initializer_list>
 #include <optional>
+#include <utility>
 
 // An INI file read and written the way the Windows private-profile functions do:
 // section and key matched without regard to letter case, the value is the text
@@ -22,8 +24,14 @@ public:
     // file cannot be read.
     QString read(QStringView section, QStringView key, const QString& defaultValue = {}) const;
 
+    // A key and the value to give it.
+    using Entry = std::pair<QStringView, QStringView>;
+
     // Sets one value. The file is replaced all or nothing; false when it could not be written.
     bool write(QStringView section, QStringView key, QStringView value);
+    // Sets several values of one section with a single replacement of the file: either
+    // all of them are written or none.
+    bool write(QStringView section, std::initializer_list<Entry> entries);
 
 private:
     QString m_path;

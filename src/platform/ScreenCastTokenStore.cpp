@@ -1,8 +1,9 @@
 #include "platform/ScreenCastTokenStore.h"
 
+#include "platform/WholeFile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -49,12 +50,8 @@ bool ScreenCastTokenStore::save(const QString& token) const
     if (!isPlausibleToken(text)) {
         return false;
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
     // The token opens the screen without asking: for the user alone.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(text + '\n');
-    return file.commit();
+    return wholefile::replace(m_path, text + '\n',
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner) ==
+           QFileDevice::NoError;
 }

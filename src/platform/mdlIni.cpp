@@ -68,3 +68,8 @@ bool SettingsFile::WriteIni(QStringView section, QStringView key, QStringView va
 {
     return m_ini.write(section, key, value);
 }
+
+bool SettingsFile::WriteIni(QStringView section, std::initializer_list<IniFile::Entry> entries)
+{
+    return m_ini.write(section, entries);
+}

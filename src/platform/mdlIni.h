@@ -34,6 +34,8 @@ public:
 
     // Writes one value; false when the file could not be written (nobody has to look).
     bool WriteIni(QStringView section, QStringView key, QStringView value);
+    // Writes several values of one section, all or none.
+    bool WriteIni(QStringView section, std::initializer_list<IniFile::Entry> entries);
 
 private:
     IniFile m_ini;

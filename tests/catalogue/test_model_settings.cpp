@@ -1,5 +1,6 @@
 #include "catalogue/mdlSize.h"
 #include "platform/mdlIni.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -103,6 +104,36 @@ private slots:
         SettingsFile fresh(dir.filePath(QStringLiteral("config/sorakado/data.ini")));
         QVERIFY(mdlSize::SaveModelSettings(fresh, 1, 2, 1, true));
         QCOMPARE(fresh.ReadIni(u"Size", u"Model"), QStringLiteral("2"));
+    }
+
+    void aChoiceIsStoredWholeOrNotAtAll()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("data.ini"));
+        const QByteArray before("[Size]\r\nMaker=0\r\nModel=5\r\n");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(before), before.size());
+        file.close();
+        // Room for the first few keys but not for all seven, as on a disk that fills up
+        // part-way: the old choice stays as it was, not a mix of old and new.
+        const int failed = inChildWithFileSizeLimit(60, [&path] {
+            SettingsFile settings(path);
+            return mdlSize::SaveModelSettings(settings, 1, 2, 1, true) ? 1 : 0;
+        });
+        QCOMPARE(failed, 0);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        file.close();
+
+        SettingsFile settings(path);
+        QVERIFY(mdlSize::SaveModelSettings(settings, 1, 2, 1, true));
+        for (const char16_t* key : {u"Model", u"Height", u"Width", u"FileSize"}) {
+            QCOMPARE(settings.ReadIni(u"Size", key), QStringLiteral("2"));
+        }
+        QCOMPARE(settings.ReadIni(u"Size", u"Maker"), QStringLiteral("1"));
+        QCOMPARE(settings.ReadIni(u"Size", u"WindowStyle"), QStringLiteral("1"));
+        QCOMPARE(settings.ReadIni(u"Size", u"Skip"), QStringLiteral("1"));
     }
 };
 

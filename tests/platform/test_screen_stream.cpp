@@ -1,8 +1,10 @@
 #include "platform/ScreenCastTokenStore.h"
 #include "platform/ScreenGrabberFactory.h"
 #include "platform/StreamFrame.h"
+#include "support/FileSizeLimit.h"
 
 #include <spa/param/video/raw.h>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,6 +44,18 @@ private slots:
         QVERIFY(store.load().isEmpty());
         QVERIFY(store.save(QString()));
         QVERIFY(!QFile::exists(store.path()));
+    }
+
+    void aTokenThatDoesNotFitOnTheDiskKeepsTheOldOne()
+    {
+        QTemporaryDir folder;
+        const ScreenCastTokenStore store(folder.path());
+        QVERIFY(store.save(QStringLiteral("old")));
+        const int failed = inChildWithFileSizeLimit(
+            8, [&store] { return store.save(QStringLiteral("a-much-longer-token")) ? 1 : 0; });
+        QCOMPARE(failed, 0);
+        QCOMPARE(store.load(), QStringLiteral("old"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void framesOfEveryFormatGiveTheSameColours()
