@@ -139,21 +139,47 @@ QRect LoupeSession::sourceDeviceRect()
     return m_source;
 }
 
-void LoupeSession::copyScreen(bool evenIfUnchanged)
+bool LoupeSession::copyOnServer()
+{
+    // Only one to one: the window system neither scales nor repeats pixels.
+    const QWindow* window = m_preview->windowHandle();
+    if (m_feed || window == nullptr) {
+        return false;
+    }
+    const QRect source = sourceDeviceRect();
+    if (source.size() != m_preview->surface().size() ||
+        !m_grabber.copyToWindow(source, *window, m_preview->clientRect().topLeft())) {
+        return false;
+    }
+    m_pictureStale = true;
+    return true;
+}
+
+bool LoupeSession::takePicture(bool& changed)
 {
     if (m_feed) {
         // The stream's newest frame, cut at the hole found in it.
         QImage hole = m_feed->takeHole();
         if (hole.isNull()) {
-            return;
+            return false;
         }
         m_grab = std::move(hole);
     } else if (!m_grabber.grab(sourceDeviceRect(), m_grab)) {
+        return false;
+    }
+    changed = m_stretch.stretch(m_grab, m_preview->surface());
+    m_pictureStale = false;
+    return true;
+}
+
+void LoupeSession::copyScreen(bool evenIfUnchanged)
+{
+    if (copyOnServer()) {
         return;
     }
     // A desktop that has not changed under the hole needs no new picture on the screen.
-    const bool changed = m_stretch.stretch(m_grab, m_preview->surface());
-    if (changed || evenIfUnchanged) {
+    bool changed = false;
+    if (takePicture(changed) && (changed || evenIfUnchanged)) {
         m_preview->showSurface(m_grabber);
     }
 }
@@ -161,6 +187,12 @@ void LoupeSession::copyScreen(bool evenIfUnchanged)
 void LoupeSession::CaptureOnEnter(bool fromLoupe)
 {
     stop();
+    // The window system has been showing the desktop without the picture: it is
+    // taken now, before the preview comes to the front (it may lie under the hole).
+    if (m_pictureStale) {
+        bool changed = false;
+        takePicture(changed);
+    }
     if (fromLoupe) {
         m_preview->raise();
         m_preview->activateWindow();

@@ -43,8 +43,10 @@ public:
     void stop();
     bool isStopped() const { return m_stopped; }
 
-    // Copies the desktop under the hole into the preview and shows it, when it
-    // changed or when asked to show it all the same.
+    // Shows the desktop under the hole in the preview. One to one on an unscaled
+    // screen the window system copies it straight into the window; otherwise it is
+    // taken into the preview's picture and shown when it changed or when asked to
+    // show it all the same.
     void copyScreen(bool evenIfUnchanged = false);
 
     // The desktop's device pixels under the loupe's hole.
@@ -60,6 +62,11 @@ public:
 
 private:
     void waitOneFrame();
+    // The window system's own copy into the preview; false where it cannot.
+    bool copyOnServer();
+    // Takes the desktop under the hole into the preview's picture; false when nothing
+    // could be taken. `changed`: whether any of the picture's pixels changed.
+    bool takePicture(bool& changed);
 
     const SelectionState& m_selection;
     ScreenGrabber& m_grabber;
@@ -69,7 +76,8 @@ private:
     NearestStretch m_stretch;
     QImage m_grab;  // the latest grab, kept for the grabber to fill in place
     QRect m_source;
-    bool m_sourceKnown = false;  // m_source holds for the loupe's current position
+    bool m_sourceKnown = false;   // m_source holds for the loupe's current position
+    bool m_pictureStale = false;  // the window shows newer pixels than the picture holds
     int m_frameMilliseconds = 16;
     QDeadlineTimer m_nextFrame{QDeadlineTimer::Forever};
     bool m_stopped = false;

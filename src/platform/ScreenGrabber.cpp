@@ -51,6 +51,11 @@ bool ScreenGrabber::present(const QWindow&, const QPoint&, const QImage&)
     return false;
 }
 
+bool ScreenGrabber::copyToWindow(const QRect&, const QWindow&, const QPoint&)
+{
+    return false;
+}
+
 bool QtScreenGrabber::grab(const QRect& deviceArea, QImage& into)
 {
     QScreen* screen = screenAtDevice(deviceArea.center());

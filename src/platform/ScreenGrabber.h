@@ -30,6 +30,12 @@ public:
     // Shows `picture` (from makeSurface) in the window with its top-left at the window's
     // device pixel `at`, at once. False when the window is to be repainted instead.
     virtual bool present(const QWindow& window, const QPoint& at, const QImage& picture);
+
+    // Copies the device pixels of `deviceArea` one to one into the window, with their
+    // top-left at the window's device pixel `at`, inside the window system: no pixel
+    // passes through this process. Parts of the area off the screens show black. False,
+    // nothing done, where it cannot: the area is to be grabbed and presented instead.
+    virtual bool copyToWindow(const QRect& deviceArea, const QWindow& window, const QPoint& at);
 };
 
 // Grabs through the screen under the area (QScreen::grabWindow of the desktop).

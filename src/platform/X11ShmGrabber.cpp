@@ -1,74 +1,15 @@
 #include "platform/X11ShmGrabber.h"
 
-#include <sys/ipc.h>
-#include <sys/shm.h>
+#include "platform/X11ShmSegment.h"
+
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 #include <QGuiApplication>
+#include <QRegion>
 #include <QWindow>
 #include <cstdlib>
 #include <cstring>
-
-// One shared-memory segment attached to the X server, holding one picture.
-class ShmSegment
-{
-public:
-    static std::unique_ptr<ShmSegment> create(xcb_connection_t* connection, size_t bytes)
-    {
-        const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-        if (id < 0) {
-            return nullptr;
-        }
-        void* address = shmat(id, nullptr, 0);
-        if (address == reinterpret_cast<void*>(-1)) {
-            shmctl(id, IPC_RMID, nullptr);
-            return nullptr;
-        }
-        const xcb_shm_seg_t seg = xcb_generate_id(connection);
-        xcb_generic_error_t* error = xcb_request_check(
-            connection, xcb_shm_attach_checked(connection, seg, static_cast<uint32_t>(id), 0));
-        // Marked for removal now: it goes once both sides have detached, even after a crash.
-        shmctl(id, IPC_RMID, nullptr);
-        if (error != nullptr) {
-            std::free(error);
-            shmdt(address);
-            return nullptr;
-        }
-        return std::unique_ptr<ShmSegment>(
-            new ShmSegment(connection, seg, static_cast<uchar*>(address), bytes));
-    }
-
-    ~ShmSegment()
-    {
-        if (m_connection != nullptr) {
-            xcb_shm_detach(m_connection, m_seg);
-            xcb_flush(m_connection);
-        }
-        shmdt(m_address);
-    }
-    ShmSegment(const ShmSegment&) = delete;
-    ShmSegment& operator=(const ShmSegment&) = delete;
-
-    uchar* address() const { return m_address; }
-    size_t bytes() const { return m_bytes; }
-    xcb_shm_seg_t seg() const { return m_seg; }
-
-    // The grabber that hands the segment out; null once it has gone.
-    X11ShmGrabber* owner = nullptr;
-    // The connection has gone with the grabber: only the memory is let go.
-    void orphan() { m_connection = nullptr; }
-
-private:
-    ShmSegment(xcb_connection_t* connection, xcb_shm_seg_t seg, uchar* address, size_t bytes)
-        : m_connection(connection), m_seg(seg), m_address(address), m_bytes(bytes)
-    {
-    }
-
-    xcb_connection_t* m_connection;
-    xcb_shm_seg_t m_seg;
-    uchar* m_address;
-    size_t m_bytes;
-};
+#include <vector>
 
 namespace {
 
@@ -118,8 +59,9 @@ std::unique_ptr<X11ShmGrabber> X11ShmGrabber::create()
     if (!thirtyTwoBits || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) {
         return nullptr;
     }
-    std::unique_ptr<X11ShmGrabber> grabber(new X11ShmGrabber(
-        connection, screen->root, QSize(screen->width_in_pixels, screen->height_in_pixels)));
+    const Root root{screen->root, screen->root_depth, screen->black_pixel,
+                    QSize(screen->width_in_pixels, screen->height_in_pixels)};
+    std::unique_ptr<X11ShmGrabber> grabber(new X11ShmGrabber(connection, root));
     // A remote server answers the version but cannot attach this process's memory.
     if (grabber->makeSurface(QSize(1, 1)).isNull()) {
         return nullptr;
@@ -127,13 +69,17 @@ std::unique_ptr<X11ShmGrabber> X11ShmGrabber::create()
     return grabber;
 }
 
-X11ShmGrabber::X11ShmGrabber(xcb_connection_t* connection, uint32_t root, QSize rootSize)
-    : m_connection(connection), m_root(root), m_rootSize(rootSize)
+X11ShmGrabber::X11ShmGrabber(xcb_connection_t* connection, const Root& root)
+    : m_connection(connection), m_root(root)
 {
 }
 
 X11ShmGrabber::~X11ShmGrabber()
 {
+    m_edge = QImage();
+    if (m_copyInFlight) {
+        xcb_discard_reply(m_connection, m_copySequence);
+    }
     // Pictures still in use keep their memory; the server lets go of it with the
     // connection.
     for (ShmSegment* segment : std::as_const(m_segments)) {
@@ -182,65 +128,93 @@ ShmSegment* X11ShmGrabber::segmentOf(const QImage& picture) const
 
 bool X11ShmGrabber::refreshRootSize()
 {
-    xcb_get_geometry_reply_t* geometry =
-        xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, m_root), nullptr);
+    xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(
+        m_connection, xcb_get_geometry(m_connection, m_root.window), nullptr);
     if (geometry == nullptr) {
         return false;
     }
-    m_rootSize = QSize(geometry->width, geometry->height);
+    m_root.size = QSize(geometry->width, geometry->height);
     std::free(geometry);
     return true;
 }
 
-bool X11ShmGrabber::grab(const QRect& deviceArea, QImage& into)
+QRect X11ShmGrabber::onRoot(const QRect& deviceArea)
 {
     if (deviceArea.isEmpty()) {
-        return false;
+        return {};
     }
-    if (!QRect(QPoint(), m_rootSize).contains(deviceArea)) {
+    if (!QRect(QPoint(), m_root.size).contains(deviceArea)) {
         refreshRootSize();  // the screen may have grown since
     }
-    const QRect onScreen = deviceArea & QRect(QPoint(), m_rootSize);
-    if (onScreen.isEmpty()) {
-        return false;
-    }
-    // The server writes straight into a picture when the whole area is on the screen;
-    // a partly covered area is taken into a picture of its own and placed on black.
-    const bool direct = onScreen == deviceArea;
-    QImage part = direct && into.size() == deviceArea.size() && segmentOf(into) != nullptr
-                      ? into
-                      : makeSurface(onScreen.size());
-    const ShmSegment* segment = segmentOf(part);
-    if (segment == nullptr) {
-        return false;
-    }
+    return deviceArea & QRect(QPoint(), m_root.size);
+}
+
+bool X11ShmGrabber::getImage(const QRect& onRootArea, const ShmSegment& into)
+{
     xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(
         m_connection,
-        xcb_shm_get_image(m_connection, m_root, static_cast<int16_t>(onScreen.x()),
-                          static_cast<int16_t>(onScreen.y()),
-                          static_cast<uint16_t>(onScreen.width()),
-                          static_cast<uint16_t>(onScreen.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP,
-                          segment->seg(), 0),
+        xcb_shm_get_image(m_connection, m_root.window, static_cast<int16_t>(onRootArea.x()),
+                          static_cast<int16_t>(onRootArea.y()),
+                          static_cast<uint16_t>(onRootArea.width()),
+                          static_cast<uint16_t>(onRootArea.height()), ~0u,
+                          XCB_IMAGE_FORMAT_Z_PIXMAP, into.seg(), 0),
         nullptr);
     if (reply == nullptr) {
         refreshRootSize();
         return false;
     }
     std::free(reply);
-    if (direct) {
-        if (part.constBits() != into.constBits()) {
-            into = part;
-        }
-        return true;
-    }
-    into = makeSurface(deviceArea.size());
-    if (into.isNull()) {
+    return true;
+}
+
+bool X11ShmGrabber::grab(const QRect& deviceArea, QImage& into)
+{
+    const QRect onScreen = onRoot(deviceArea);
+    if (onScreen.isEmpty()) {
         return false;
     }
+    if (onScreen != deviceArea) {
+        return grabPartly(deviceArea, onScreen, into);
+    }
+    // The server writes straight into the picture.
+    QImage target = into.size() == deviceArea.size() && segmentOf(into) != nullptr
+                        ? into
+                        : makeSurface(deviceArea.size());
+    const ShmSegment* segment = segmentOf(target);
+    if (segment == nullptr || !getImage(onScreen, *segment)) {
+        return false;
+    }
+    if (target.constBits() != into.constBits()) {
+        into = target;
+    }
+    return true;
+}
+
+bool X11ShmGrabber::grabPartly(const QRect& deviceArea, const QRect& onScreen, QImage& into)
+{
+    // The visible part goes into a segment kept for the purpose (the whole area fits
+    // in it), then onto black in the picture.
+    const qsizetype bytes = qsizetype{4} * deviceArea.width() * deviceArea.height();
+    if (m_edge.sizeInBytes() < bytes) {
+        m_edge = QImage();
+        m_edge = makeSurface(deviceArea.size());
+    }
+    const ShmSegment* segment = segmentOf(m_edge);
+    if (segment == nullptr || !getImage(onScreen, *segment)) {
+        return false;
+    }
+    if (into.size() != deviceArea.size() || into.format() != QImage::Format_RGB32) {
+        into = makeSurface(deviceArea.size());
+        if (into.isNull()) {
+            return false;
+        }
+    }
+    into.fill(Qt::black);
     const QPoint offset = onScreen.topLeft() - deviceArea.topLeft();
-    for (int y = 0; y < part.height(); ++y) {
-        std::memcpy(into.scanLine(y + offset.y()) + offset.x() * 4, part.constScanLine(y),
-                    static_cast<size_t>(part.width()) * 4);
+    const auto rowBytes = static_cast<size_t>(onScreen.width()) * 4;
+    for (int y = 0; y < onScreen.height(); ++y) {
+        std::memcpy(into.scanLine(y + offset.y()) + offset.x() * 4,
+                    m_edge.constBits() + static_cast<size_t>(y) * rowBytes, rowBytes);
     }
     return true;
 }
@@ -249,8 +223,8 @@ QPoint X11ShmGrabber::deviceTopLeft(const QWindow& window) const
 {
     xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
         m_connection,
-        xcb_translate_coordinates(m_connection, static_cast<xcb_window_t>(window.winId()), m_root,
-                                  0, 0),
+        xcb_translate_coordinates(m_connection, static_cast<xcb_window_t>(window.winId()),
+                                  m_root.window, 0, 0),
         nullptr);
     if (reply == nullptr) {
         return ScreenGrabber::deviceTopLeft(window);
@@ -274,7 +248,12 @@ uint32_t X11ShmGrabber::contextFor(uint32_t window, uint8_t& depth)
             xcb_free_gc(m_connection, m_gc);
         }
         m_gc = xcb_generate_id(m_connection);
-        xcb_create_gc(m_connection, m_gc, window, 0, nullptr);
+        // Black for what lies off the screen; a copy from the root takes what the screen
+        // shows, windows included, and asks for no exposure events.
+        const uint32_t values[] = {m_root.blackPixel, XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS, 0};
+        xcb_create_gc(m_connection, m_gc, window,
+                      XCB_GC_FOREGROUND | XCB_GC_SUBWINDOW_MODE | XCB_GC_GRAPHICS_EXPOSURES,
+                      values);
         m_gcWindow = window;
     }
     depth = m_gcDepth;
@@ -297,6 +276,56 @@ bool X11ShmGrabber::present(const QWindow& window, const QPoint& at, const QImag
     xcb_shm_put_image(m_connection, static_cast<xcb_window_t>(window.winId()), gc, width, height, 0,
                       0, width, height, static_cast<int16_t>(at.x()), static_cast<int16_t>(at.y()),
                       depth, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, segment->seg(), 0);
+    xcb_flush(m_connection);
+    return true;
+}
+
+void X11ShmGrabber::finishCopy()
+{
+    if (m_copyInFlight) {
+        m_copyInFlight = false;
+        std::free(xcb_get_input_focus_reply(m_connection,
+                                            xcb_get_input_focus_cookie_t{m_copySequence}, nullptr));
+    }
+}
+
+bool X11ShmGrabber::copyToWindow(const QRect& deviceArea, const QWindow& window, const QPoint& at)
+{
+    if (!window.isExposed() || window.devicePixelRatio() != 1.0) {
+        return false;
+    }
+    const QRect onScreen = onRoot(deviceArea);
+    if (onScreen.isEmpty()) {
+        return false;
+    }
+    const auto target = static_cast<xcb_window_t>(window.winId());
+    uint8_t depth = 0;
+    const uint32_t gc = contextFor(target, depth);
+    if (gc == 0 || depth != m_root.depth) {
+        return false;
+    }
+    finishCopy();
+    const QPoint shift = at - deviceArea.topLeft();
+    const QRegion offScreen = QRegion(deviceArea) - QRegion(onScreen);
+    if (!offScreen.isEmpty()) {
+        std::vector<xcb_rectangle_t> black;
+        for (const QRect& part : offScreen) {
+            const QRect placed = part.translated(shift);
+            black.push_back({static_cast<int16_t>(placed.x()), static_cast<int16_t>(placed.y()),
+                             static_cast<uint16_t>(placed.width()),
+                             static_cast<uint16_t>(placed.height())});
+        }
+        xcb_poly_fill_rectangle(m_connection, target, gc, static_cast<uint32_t>(black.size()),
+                                black.data());
+    }
+    const QPoint placed = onScreen.topLeft() + shift;
+    xcb_copy_area(m_connection, m_root.window, target, gc, static_cast<int16_t>(onScreen.x()),
+                  static_cast<int16_t>(onScreen.y()), static_cast<int16_t>(placed.x()),
+                  static_cast<int16_t>(placed.y()), static_cast<uint16_t>(onScreen.width()),
+                  static_cast<uint16_t>(onScreen.height()));
+    // Its reply tells that the server has done the copy.
+    m_copySequence = xcb_get_input_focus(m_connection).sequence;
+    m_copyInFlight = true;
     xcb_flush(m_connection);
     return true;
 }

@@ -9,6 +9,7 @@
 #include "support/FakeDialogs.h"
 #include "support/PatternWindow.h"
 #include "support/RecordingLiveCapture.h"
+#include "support/ServerPixels.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,7 +17,71 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 #include <memory>
+
+namespace {
+
+// The program's grabber, counting what the passes ask of it.
+class CountingGrabber final : public ScreenGrabber
+{
+public:
+    explicit CountingGrabber(ScreenGrabber& inner) : m_inner(inner) {}
+
+    bool grab(const QRect& area, QImage& into) override
+    {
+        ++grabs;
+        return m_inner.grab(area, into);
+    }
+    QPoint deviceTopLeft(const QWindow& window) const override
+    {
+        return m_inner.deviceTopLeft(window);
+    }
+    QImage makeSurface(const QSize& size) override { return m_inner.makeSurface(size); }
+    bool present(const QWindow& window, const QPoint& at, const QImage& picture) override
+    {
+        return m_inner.present(window, at, picture);
+    }
+    bool copyToWindow(const QRect& area, const QWindow& window, const QPoint& at) override
+    {
+        const bool copied = m_inner.copyToWindow(area, window, at);
+        copies += copied ? 1 : 0;
+        return copied;
+    }
+
+    int grabs = 0;
+    int copies = 0;
+
+private:
+    ScreenGrabber& m_inner;
+};
+
+// What the X server shows in the preview's client area (device pixels one to one
+// with logical ones on an unscaled screen only).
+QImage shownInPreview(LoupeSession& session)
+{
+    return serverPixels(static_cast<xcb_window_t>(session.preview().winId()),
+                        session.preview().clientRect());
+}
+
+// As expectedPreview, with black where the area reaches past the screen's top or left
+// edge; the pattern lies at the screen's top-left corner.
+QImage expectedAtScreenEdge(const QRect& device, const QSize& target)
+{
+    QImage expected = expectedPreview(device, target);
+    for (int y = 0; y < target.height(); ++y) {
+        const auto sy = (2LL * y + 1) * device.height() / (2LL * target.height()) + device.y();
+        for (int x = 0; x < target.width(); ++x) {
+            const auto sx = (2LL * x + 1) * device.width() / (2LL * target.width()) + device.x();
+            if (sx < 0 || sy < 0) {
+                expected.setPixel(x, y, qRgb(0, 0, 0));
+            }
+        }
+    }
+    return expected;
+}
+
+}  // namespace
 
 class TestLiveCaptureX11 : public QObject
 {
@@ -54,19 +119,23 @@ private:
     // The pattern under the hole of a loupe whose window is at `loupeTopLeft`: the
     // window system puts each window and each edge of the hole's mask on the nearest
     // device pixel.
-    QImage expectedAt(LoupeSession& session, const QPoint& loupeTopLeft) const
+    QRect holeOverPattern(LoupeSession& session, const QPoint& loupeTopLeft) const
     {
         const double ratio = pattern->devicePixelRatioF();
         const auto device = [ratio](int logical) { return qRound(logical * ratio); };
         const QRect hole = session.loupe().loupeFrame().hole;
         const QPoint origin(device(loupeTopLeft.x()) - device(pattern->x()),
                             device(loupeTopLeft.y()) - device(pattern->y()));
-        const QRect area(origin + QPoint(device(hole.left()), device(hole.top())),
-                         origin + QPoint(device(hole.left() + hole.width()) - 1,
-                                         device(hole.top() + hole.height()) - 1));
-        return expectedPreview(area,
-                               QSize(selection.capture.workWidth, selection.capture.workHeight));
+        return {origin + QPoint(device(hole.left()), device(hole.top())),
+                origin + QPoint(device(hole.left() + hole.width()) - 1,
+                                device(hole.top() + hole.height()) - 1)};
     }
+    QImage expectedAt(LoupeSession& session, const QPoint& loupeTopLeft) const
+    {
+        return expectedPreview(holeOverPattern(session, loupeTopLeft), workSize());
+    }
+    QSize workSize() const { return {selection.capture.workWidth, selection.capture.workHeight}; }
+    bool unscaled() const { return pattern->devicePixelRatioF() == 1.0; }
     void showPattern(const QRect& area)
     {
         pattern = std::make_unique<PatternWindow>(area);
@@ -109,18 +178,115 @@ private slots:
         CaptureScale scale;
         scale.shrinkValue = shrink;
         scale.enlargeValue = enlarge;
-        auto session = openSession(scale, qtGrab ? &qtGrabber : nullptr);
+        CountingGrabber counting(qtGrab ? static_cast<ScreenGrabber&>(qtGrabber) : grabber);
+        auto session = openSession(scale, &counting);
         QCOMPARE(session->loupe().loupeFrame().hole.size(), hole);
         QCOMPARE(session->preview().clientRect().size(), QSize(240, 320));
+        // The server's pixels are read where the grabber shows a pass at once.
+        const bool readBack = !qtGrab && unscaled();
 
         // Moving the loupe changes the copied area at the next pass. Odd positions
         // too: at a fractional scale they fall between device pixels.
         for (const QPoint offset : {QPoint(5, 5), QPoint(12, 8), QPoint(7, 13)}) {
             const QPoint at = pattern->pos() + offset;
             placeHole(*session, at);
-            QCOMPARE(session->preview().surface(),
-                     expectedAt(*session, at - session->loupe().loupeFrame().hole.topLeft()));
+            const QImage expected =
+                expectedAt(*session, at - session->loupe().loupeFrame().hole.topLeft());
+            QCOMPARE(readBack ? shownInPreview(*session) : session->preview().surface(), expected);
         }
+        // One to one on an unscaled screen no pixel comes into this process.
+        const bool oneToOne = hole == QSize(240, 320) && readBack;
+        QCOMPARE(counting.copies > 0, oneToOne);
+        QCOMPARE(counting.grabs == 0, oneToOne);
+    }
+
+    void aHolePastTheScreensEdgeShowsBlackThere_data()
+    {
+        QTest::addColumn<int>("enlarge");
+        QTest::newRow("1.00") << 100;
+        QTest::newRow("enlarge 2.00") << 200;
+    }
+    void aHolePastTheScreensEdgeShowsBlackThere()
+    {
+        QFETCH(int, enlarge);
+        showPattern(QRect(QGuiApplication::primaryScreen()->geometry().topLeft(), QSize(380, 500)));
+        CaptureScale scale;
+        scale.enlargeValue = enlarge;
+        auto session = openSession(scale);
+        // The preview goes to the bottom right, out of the hole's way on a small screen.
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        session->preview().move(screen.bottomRight() - session->preview().rect().bottomRight());
+        // Multiples of four fall on device pixels at every scale of the display.
+        for (const QPoint offset : {QPoint(-20, 12), QPoint(8, -32), QPoint(-40, -4)}) {
+            const QPoint at = pattern->pos() + offset;
+            placeHole(*session, at);
+            const QImage expected = expectedAtScreenEdge(
+                holeOverPattern(*session, at - session->loupe().loupeFrame().hole.topLeft()),
+                workSize());
+            QCOMPARE(unscaled() ? shownInPreview(*session) : session->preview().surface(),
+                     expected);
+        }
+        // Enter takes the same picture.
+        const QImage shown = unscaled() ? shownInPreview(*session) : session->preview().surface();
+        QTest::keyClick(&session->preview(), Qt::Key_Return);
+        QCOMPARE(snapshots.size(), 1);
+        const QRect crop = CropRect::forCapture(selection.capture, selection.frame).pixels();
+        QCOMPARE(snapshots.first().copy(crop), shown);
+    }
+
+    // At 480 x 854 the preview lies partly under the hole: it shows itself, as the
+    // screen showed it just before each pass.
+    void aPreviewUnderTheHoleShowsTheScreenBeforeThePass()
+    {
+        if (!unscaled()) {
+            QSKIP("the window system copies one to one on an unscaled screen only");
+        }
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        if (screen.width() < 1024 || screen.height() < 1000) {
+            QSKIP("needs a screen of at least 1024 x 1000");
+        }
+        showPattern(screen);
+        selection.capture = CaptureSize{false, 854, 480};
+        CountingGrabber counting(grabber);
+        auto session = openSession(CaptureScale{}, &counting);
+        frmPreview& preview = session->preview();
+        const QRect client =
+            preview.clientRect().translated(grabber.deviceTopLeft(*preview.windowHandle()));
+        for (const QPoint step : {QPoint(), QPoint(-40, 10), QPoint(3, -7)}) {
+            session->loupe().move(session->loupe().pos() + step);
+            for (int pass = 0; pass < 3; ++pass) {
+                QVERIFY(session->runPass());
+            }
+            const QRect frame(grabber.deviceTopLeft(*session->loupe().windowHandle()),
+                              session->loupe().size());
+            const QRect source = session->sourceDeviceRect();
+            QVERIFY(source.intersects(client));
+            const QImage before = serverPixels(rootWindow(), source);
+            session->copyScreen();
+            const QImage after = serverPixels(rootWindow(), client);
+            QCOMPARE(after.size(), before.size());
+            int compared = 0;
+            for (int y = 0; y < after.height(); ++y) {
+                for (int x = 0; x < after.width(); ++x) {
+                    // Where the loupe's frame covers the preview, the loupe is seen.
+                    const QPoint onScreen = client.topLeft() + QPoint(x, y);
+                    if (frame.contains(onScreen) && !source.contains(onScreen)) {
+                        continue;
+                    }
+                    ++compared;
+                    if (after.pixel(x, y) != before.pixel(x, y)) {
+                        QFAIL(qPrintable(QStringLiteral("pixel %1, %2 differs").arg(x).arg(y)));
+                    }
+                }
+            }
+            QVERIFY(compared > after.width() * after.height() / 2);
+        }
+        QCOMPARE(counting.grabs, 0);
+        const QImage onScreen = serverPixels(rootWindow(), session->sourceDeviceRect());
+        QTest::keyClick(&session->preview(), Qt::Key_Return);
+        QCOMPARE(snapshots.size(), 1);
+        const QRect crop = CropRect::forCapture(selection.capture, selection.frame).pixels();
+        QCOMPARE(snapshots.first().copy(crop), onScreen);
     }
 
     void aChangeInTheScaleDialogEndsTheLiveCapture()
@@ -172,6 +338,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&session->preview()));
         const QRect crop = CropRect::forCapture(selection.capture, selection.frame).pixels();
         QCOMPARE(snapshots.first().copy(crop), session->preview().surface());
+        QCOMPARE(snapshots.first().copy(crop), expectedAt(*session, session->loupe().pos()));
         QVERIFY(!session->runPass());
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("what the user copied"));
     }
