@@ -77,8 +77,8 @@ std::optional<QByteArray> encode(const QImage& image, const pngwriter::Settings&
         }
         return smallest && (limitBytes <= 0 || smallest->size() <= limitBytes);
     };
-    if (pngpixels::analyse(image).colourType != pngpixels::Rgb &&
-        consider(pngwriter::encode(image, settings))) {
+    if (const pngpixels::Pixels pixels = pngpixels::analyse(image);
+        pixels.colourType != pngpixels::Rgb && consider(pngwriter::encode(pixels, settings))) {
         return smallest;
     }
     // Opaque RGBA, bytes R, G, B, A as libimagequant reads them.

@@ -1,119 +1,126 @@
 #include "encode/PngFilters.h"
 
-#include <algorithm>
-#include <array>
-#include <cstdlib>
+#include "encode/RowFilters.h"
+
+#include <cmath>
+#include <cstring>
 
 namespace pngfilters {
 namespace {
 
-enum Filter : std::uint8_t { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4 };
+using rowfilters::Filter;
+using rowfilters::kFilterCount;
 
-std::uint8_t paethPredictor(int a, int b, int c)
+// The filter whose bytes in the row have the least entropy: the one whose byte counts
+// n_v give the largest sum of n_v log2 n_v (the row length being the same for all).
+class EntropyChooser
 {
-    const int p = a + b - c;
-    const int pa = std::abs(p - a);
-    const int pb = std::abs(p - b);
-    const int pc = std::abs(p - c);
-    if (pa <= pb && pa <= pc) {
-        return static_cast<std::uint8_t>(a);
+public:
+    explicit EntropyChooser(std::size_t rowBytes) : m_weights(rowBytes + 1, 0.0)
+    {
+        for (std::size_t n = 2; n <= rowBytes; ++n) {
+            const double count = static_cast<double>(n);
+            m_weights[n] = count * std::log2(count);
+        }
     }
-    return static_cast<std::uint8_t>(pb <= pc ? b : c);
-}
 
-// Filters one row into `out` (rowBytes long). `previous` is the row above, all zero
-// for the first row. One loop per filter, so that each runs without branches.
-void filterRow(Filter filter, const std::uint8_t* row, const std::uint8_t* previous,
-               std::size_t rowBytes, std::size_t distance, std::uint8_t* out)
-{
-    const std::size_t head = std::min(distance, rowBytes);
-    switch (filter) {
-        case kNone:
-            std::copy_n(row, rowBytes, out);
-            return;
-        case kSub:
-            std::copy_n(row, head, out);
-            for (std::size_t i = head; i < rowBytes; ++i) {
-                out[i] = static_cast<std::uint8_t>(row[i] - row[i - distance]);
+    Filter choose(const rowfilters::RowFilters& filters, std::size_t rowBytes)
+    {
+        Filter best = rowfilters::kNone;
+        double bestScore = -1.0;
+        for (std::size_t f = 0; f < kFilterCount; ++f) {
+            const double score = entropyScore(filters.filtered(static_cast<Filter>(f)), rowBytes);
+            if (score > bestScore) {
+                bestScore = score;
+                best = static_cast<Filter>(f);
             }
-            return;
-        case kUp:
-            for (std::size_t i = 0; i < rowBytes; ++i) {
-                out[i] = static_cast<std::uint8_t>(row[i] - previous[i]);
-            }
-            return;
-        case kAverage:
-            for (std::size_t i = 0; i < head; ++i) {
-                out[i] = static_cast<std::uint8_t>(row[i] - previous[i] / 2);
-            }
-            for (std::size_t i = head; i < rowBytes; ++i) {
-                out[i] = static_cast<std::uint8_t>(row[i] - (row[i - distance] + previous[i]) / 2);
-            }
-            return;
-        case kPaeth:
-            for (std::size_t i = 0; i < head; ++i) {
-                out[i] = static_cast<std::uint8_t>(row[i] - previous[i]);
-            }
-            for (std::size_t i = head; i < rowBytes; ++i) {
-                out[i] = static_cast<std::uint8_t>(row[i] - paethPredictor(row[i - distance],
-                                                                           previous[i],
-                                                                           previous[i - distance]));
-            }
-            return;
+        }
+        return best;
     }
-}
 
-// The usual estimate of how well a filtered row deflates: bytes read as signed, summed.
-long sumOfMagnitudes(const std::uint8_t* bytes, std::size_t count)
-{
-    long sum = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        sum += bytes[i] < 128 ? bytes[i] : 256 - bytes[i];
+private:
+    // Four tables counted in turn, so that a run of one byte value does not wait on
+    // the same counter at every step.
+    double entropyScore(const std::uint8_t* bytes, std::size_t rowBytes)
+    {
+        for (auto& counts : m_counts) {
+            counts.fill(0);
+        }
+        std::size_t i = 0;
+        for (; i + 4 <= rowBytes; i += 4) {
+            ++m_counts[0][bytes[i]];
+            ++m_counts[1][bytes[i + 1]];
+            ++m_counts[2][bytes[i + 2]];
+            ++m_counts[3][bytes[i + 3]];
+        }
+        for (; i < rowBytes; ++i) {
+            ++m_counts[0][bytes[i]];
+        }
+        double sum = 0.0;
+        for (std::size_t v = 0; v < 256; ++v) {
+            sum += m_weights[m_counts[0][v] + m_counts[1][v] + m_counts[2][v] + m_counts[3][v]];
+        }
+        return sum;
     }
-    return sum;
+
+    std::vector<double> m_weights;  // n log2 n for every possible count
+    std::array<std::array<std::uint32_t, 256>, 4> m_counts{};
+};
+
+void filterUp(const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes,
+              std::uint8_t* out)
+{
+    for (std::size_t i = 0; i < rowBytes; ++i) {
+        out[i] = static_cast<std::uint8_t>(row[i] - above[i]);
+    }
 }
 
 }  // namespace
 
 std::vector<std::uint8_t> filterRows(const pngpixels::Pixels& pixels, Strategy strategy)
 {
+    return filterRows(pixels, strategy, 0, static_cast<std::size_t>(pixels.height));
+}
+
+std::vector<std::uint8_t> filterRows(const pngpixels::Pixels& pixels, Strategy strategy,
+                                     std::size_t first, std::size_t count)
+{
     const std::size_t rowBytes = pixels.rowBytes;
-    const std::size_t height = static_cast<std::size_t>(pixels.height);
-    std::vector<std::uint8_t> out((rowBytes + 1) * height);
-    const std::vector<std::uint8_t> zeros(rowBytes, 0);
-    std::vector<std::uint8_t> trial(rowBytes);
-    for (std::size_t y = 0; y < height; ++y) {
-        const std::uint8_t* row = pixels.rows.data() + y * rowBytes;
-        const std::uint8_t* previous = y == 0 ? zeros.data() : row - rowBytes;
-        std::uint8_t* target = out.data() + y * (rowBytes + 1);
-        Filter chosen = kNone;
-        switch (strategy) {
-            case Strategy::None:
-                break;
-            case Strategy::Sub:
-                chosen = kSub;
-                break;
-            case Strategy::Up:
-                chosen = kUp;
-                break;
-            case Strategy::Paeth:
-                chosen = kPaeth;
-                break;
-            case Strategy::Adaptive: {
-                long best = -1;
-                for (const Filter filter : {kNone, kSub, kUp, kAverage, kPaeth}) {
-                    filterRow(filter, row, previous, rowBytes, pixels.filterDistance, trial.data());
-                    const long sum = sumOfMagnitudes(trial.data(), rowBytes);
-                    if (best < 0 || sum < best) {
-                        best = sum;
-                        chosen = filter;
-                    }
-                }
-                break;
+    const std::size_t start = first;
+    const std::size_t height = first + count;
+    std::vector<std::uint8_t> out((rowBytes + 1) * count);
+    const auto rowAt = [&pixels, rowBytes](std::size_t y) {
+        return pixels.rows.data() + y * rowBytes;
+    };
+    const auto targetAt = [&out, rowBytes, start](std::size_t y) {
+        return out.data() + (y - start) * (rowBytes + 1);
+    };
+    if (strategy == Strategy::None || strategy == Strategy::Up) {
+        for (std::size_t y = start; y < height; ++y) {
+            std::uint8_t* target = targetAt(y);
+            // The first row has no row above: Up would equal None there.
+            if (strategy == Strategy::None || y == 0) {
+                target[0] = rowfilters::kNone;
+                std::memcpy(target + 1, rowAt(y), rowBytes);
+            } else {
+                target[0] = rowfilters::kUp;
+                filterUp(rowAt(y), rowAt(y - 1), rowBytes, target + 1);
             }
         }
+        return out;
+    }
+    rowfilters::RowFilters filters(rowBytes, pixels.filterDistance);
+    EntropyChooser entropy(strategy == Strategy::Entropy ? rowBytes : 0);
+    if (start > 0) {
+        filters.next(rowAt(start - 1));
+    }
+    for (std::size_t y = start; y < height; ++y) {
+        filters.next(rowAt(y));
+        const Filter chosen =
+            strategy == Strategy::Entropy ? entropy.choose(filters, rowBytes) : filters.cheapest();
+        std::uint8_t* target = targetAt(y);
         target[0] = chosen;
-        filterRow(chosen, row, previous, rowBytes, pixels.filterDistance, target + 1);
+        std::memcpy(target + 1, filters.filtered(chosen), rowBytes);
     }
     return out;
 }

@@ -3,62 +3,67 @@
 #include "encode/PngChunks.h"
 #include "encode/PngPixels.h"
 
+#include <algorithm>
+
 namespace pngwriter {
 namespace {
 
 // The trial deflates one band of rows in every kBandStride, a quarter of the picture.
-constexpr int kBandRows = 8;
-constexpr int kBandStride = 4;
+constexpr std::size_t kBandRows = 8;
+constexpr std::size_t kBandStride = 4;
 
 bool takenWhole(const pngpixels::Pixels& pixels)
 {
-    return pixels.height < 2 * kBandRows * kBandStride;
+    return static_cast<std::size_t>(pixels.height) < 2 * kBandRows * kBandStride;
 }
 
-pngpixels::Pixels trialBands(const pngpixels::Pixels& pixels)
+// The filtered data of the trial's bands, each filtered against its own row above.
+std::vector<std::uint8_t> trialData(const pngpixels::Pixels& pixels, pngfilters::Strategy strategy)
 {
-    pngpixels::Pixels sample;
-    sample.width = pixels.width;
-    sample.colourType = pixels.colourType;
-    sample.bitDepth = pixels.bitDepth;
-    sample.rowBytes = pixels.rowBytes;
-    sample.filterDistance = pixels.filterDistance;
-    for (int y = 0; y < pixels.height; ++y) {
-        if (y / kBandRows % kBandStride == 0) {
-            const auto* row = pixels.rows.data() + pixels.rowBytes * static_cast<std::size_t>(y);
-            sample.rows.insert(sample.rows.end(), row, row + pixels.rowBytes);
-            ++sample.height;
-        }
+    if (takenWhole(pixels)) {
+        return pngfilters::filterRows(pixels, strategy);
     }
-    return sample;
+    std::vector<std::uint8_t> data;
+    const auto height = static_cast<std::size_t>(pixels.height);
+    for (std::size_t top = 0; top < height; top += kBandRows * kBandStride) {
+        const std::vector<std::uint8_t> band =
+            pngfilters::filterRows(pixels, strategy, top, std::min(kBandRows, height - top));
+        data.insert(data.end(), band.begin(), band.end());
+    }
+    return data;
 }
 
 }  // namespace
 
 std::optional<QByteArray> encode(const QImage& image, const Settings& settings)
 {
-    const pngpixels::Pixels pixels = pngpixels::analyse(image);
+    return encode(pngpixels::analyse(image), settings);
+}
+
+std::optional<QByteArray> encode(const pngpixels::Pixels& pixels, const Settings& settings)
+{
     if (pixels.width == 0 || pixels.height == 0 || settings.candidates.empty()) {
         return std::nullopt;
     }
     const bool whole = takenWhole(pixels);
-    const pngpixels::Pixels sample = whole ? pngpixels::Pixels{} : trialBands(pixels);
-    const pngpixels::Pixels& trial = whole ? pixels : sample;
 
     std::optional<std::vector<std::uint8_t>> best;
     pngfilters::Strategy bestStrategy = settings.candidates.front();
-    for (const pngfilters::Strategy strategy : settings.candidates) {
-        auto zlib = pngchunks::deflate(pngfilters::filterRows(trial, strategy), settings.level);
-        if (!zlib) {
-            return std::nullopt;
-        }
-        if (!best || zlib->size() < best->size()) {
-            best = std::move(zlib);
-            bestStrategy = strategy;
+    if (settings.candidates.size() > 1) {
+        for (const pngfilters::Strategy strategy : settings.candidates) {
+            auto zlib = pngchunks::deflate(trialData(pixels, strategy), settings.trialLevel);
+            if (!zlib) {
+                return std::nullopt;
+            }
+            if (!best || zlib->size() < best->size()) {
+                best = std::move(zlib);
+                bestStrategy = strategy;
+            }
         }
     }
-    if (!whole) {
-        best = pngchunks::deflate(pngfilters::filterRows(pixels, bestStrategy), settings.level);
+    const int level = settings.levelFor ? settings.levelFor(pixels, bestStrategy) : settings.level;
+    if (!best || !whole || settings.trialLevel != level) {
+        best = pngchunks::deflate(pngfilters::filterRows(pixels, bestStrategy), level);
     }
     if (!best) {
         return std::nullopt;

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -13,15 +14,21 @@ namespace pngwriter {
 
 struct Settings
 {
-    int level = 6;  // libdeflate level 0..12
-    // The filterings tried; the one whose data deflates smallest at `level` is kept.
+    int level = 6;  // libdeflate level 0..12 of the file
+    // The filterings tried; the one whose data deflates smallest at `trialLevel` is kept.
     std::vector<pngfilters::Strategy> candidates;
+    int trialLevel = 6;
+    // The level of the file from the picture's form and the filtering that won;
+    // `level` when empty.
+    std::function<int(const pngpixels::Pixels&, pngfilters::Strategy)> levelFor;
 };
 
-// The PNG file of `image` (read as opaque 24-bit RGB). The trial runs at the level
-// of the final encode on bands of rows spread over the picture (small pictures
-// whole), since which filtering wins depends on how hard deflate looks for
-// repeats. Nothing on failure.
+// The PNG file of `image` (read as opaque 24-bit RGB). The trial runs on bands of
+// rows spread over the picture (small pictures whole); with one candidate there is
+// no trial. Nothing on failure.
 std::optional<QByteArray> encode(const QImage& image, const Settings& settings);
+
+// The same from the picture already in its smallest form (pngpixels::analyse).
+std::optional<QByteArray> encode(const pngpixels::Pixels& pixels, const Settings& settings);
 
 }  // namespace pngwriter
