@@ -5,6 +5,8 @@
 //   jpeg/q50, jpeg/q80   mdlSavedll::encodeJpeg (optimised tables) against a plain
 //                        baseline libjpeg encode with the standard tables, in bytes;
 //   jpeg-grey/q80        the same on the picture turned grey (one component for us);
+//   jpeg-libjpeg/q50, q80  libjpeg's own optimised file (a segment for every table)
+//                        against the same baseline: what the joined segments save;
 //   png/standard|fast|small  mdlSavedll::encodePng: time against libpng's default encode
 //                        (adaptive filters, zlib level 6) of the same pixels, bytes against
 //                        optipng -o2 run once on that file;
@@ -48,9 +50,9 @@ constexpr double kSmallPngSeconds = 1.0;
 
 // ---- Baselines ------------------------------------------------------------------------
 
-// A plain baseline JPEG: fresh compress object, standard Huffman tables, the same
-// scanlines as ours. Returns the file's size.
-size_t plainJpeg(const QImage& rgb32, int quality)
+// A plain baseline JPEG: fresh compress object, standard Huffman tables (optimised
+// ones when asked), the same scanlines as ours. Returns the file's size.
+size_t plainJpeg(const QImage& rgb32, int quality, bool optimise = false)
 {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr errors{};
@@ -65,6 +67,7 @@ size_t plainJpeg(const QImage& rgb32, int quality)
     cinfo.in_color_space = JCS_EXT_BGRX;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    cinfo.optimize_coding = optimise ? TRUE : FALSE;
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row =
@@ -221,6 +224,10 @@ void registerPairs(const benchpictures::Picture& picture, const QString& folder,
             "jpeg/q" + std::to_string(quality) + "/" + picture.name,
             [&image, quality] { return sizeOf(mdlSavedll::encodeJpeg(image, quality, false)); },
             [&image, quality] { return plainJpeg(image, quality); }, kJpegBytesGoal, false);
+        add(
+            "jpeg-libjpeg/q" + std::to_string(quality) + "/" + picture.name,
+            [&image, quality] { return plainJpeg(image, quality, true); },
+            [&image, quality] { return plainJpeg(image, quality); }, 0, false);
     }
     const QImage& greyImage = picture.grey;
     add(

@@ -1,5 +1,7 @@
 #include "encode/JpegWriter.h"
 
+#include "encode/JpegSegments.h"
+
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
@@ -146,8 +148,9 @@ std::optional<QByteArray> encode(const QImage& image, int quality, const Options
     if (!compress(*encoder, source, std::clamp(quality, 1, 100), options)) {
         return std::nullopt;
     }
-    return QByteArray(reinterpret_cast<const char*>(encoder->output),
-                      static_cast<qsizetype>(encoder->outputSize));
+    return jpegsegments::withTablesJoined(
+        QByteArrayView(reinterpret_cast<const char*>(encoder->output),
+                       static_cast<qsizetype>(encoder->outputSize)));
 }
 
 }  // namespace jpegwriter

@@ -5,7 +5,8 @@
 #include <optional>
 
 // A JPEG encode on the libjpeg API of libjpeg-turbo: optimised Huffman tables,
-// baseline or progressive. A picture whose pixels are all grey is written as one
+// baseline or progressive, the JFIF header and the tables (each kind in one segment),
+// no comment, no restart markers. A picture whose pixels are all grey is written as one
 // grey component (smaller, same look); others as YCbCr, 4:2:0 unless asked otherwise.
 namespace jpegwriter {
 
