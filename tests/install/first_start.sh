@@ -46,8 +46,9 @@ properties=$(xprop -id "$window" WM_CLASS _NET_WM_ICON)
 [[ $properties == *'Icon (48 x 48)'* ]] ||
     fail "the selection dialog carries no application icon"
 
-# Watch for data.ini before pressing " 次へ ", so the write cannot be missed.
-exec {events}< <(exec inotifywait -m -r -e moved_to -e close_write --format '%w%f' "$config" 2>&1)
+# Watch for data.ini before pressing " 次へ ", so the write cannot be missed. A new
+# file is written whole and then linked into place, which shows as a creation.
+exec {events}< <(exec inotifywait -m -r -e moved_to -e close_write -e create --format '%w%f' "$config" 2>&1)
 watcher=$!
 while read -r -t 30 line <&"$events"; do
     [ "$line" != "Watches established." ] || break
