@@ -5,6 +5,8 @@
 //   apply/WxH    the whole ApplyLighting, busy pointer and the event loop's turns between
 //                its slices included, until the result is on the canvas;
 //   rows/WxH     the same pixel work in one slice, without the event loop;
+//   plain/WxH, gather/WxH  each pixel loop by itself (gather where the processor has
+//                AVX2), which the computation chooses between on its first rows;
 //   double/WxH   a straightforward per-pixel version of the formula in double arithmetic.
 // Times are CPU time of the benchmark's thread (wall time in wall_ns_px), so other work on
 // the machine moves them little. Each side's median goes into ours_ns_px and memcpy_ns_px,
@@ -14,6 +16,7 @@
 #include "edit/EditImages.h"
 #include "edit/LPSLighting.h"
 #include "edit/LightingPage.h"
+#include "edit/LightingRows.h"
 #include "edit/LightingRun.h"
 #include "edit/ToolColours.h"
 #include "edit/ToolContext.h"
@@ -231,6 +234,26 @@ void registerPairs(int width, int height, std::map<std::string, PairResult>& res
             benchmark::DoNotOptimize(run.result().constBits());
         };
     });
+    // Each pixel loop by itself over the whole picture, without the trial.
+    for (const auto& [name, kernel] : {std::pair{"plain", lightingrows::Kernel::Plain},
+                                       std::pair{"gather", lightingrows::Kernel::Gather}}) {
+        if (!lightingrows::available(kernel)) {
+            continue;
+        }
+        add(name, [image, kernel = kernel] {
+            auto tables = std::make_shared<LPSLighting::ShiftedTables>(
+                LPSLighting::shifted(LPSLighting::lightingTable(kBrightness, kContrast)));
+            auto result = std::make_shared<QImage>(image->size(), QImage::Format_RGB32);
+            return [image, tables, result, kernel] {
+                for (int y = 0; y < image->height(); ++y) {
+                    lightingrows::apply(
+                        kernel, reinterpret_cast<const quint32*>(image->constScanLine(y)),
+                        reinterpret_cast<quint32*>(result->scanLine(y)), image->width(), *tables);
+                }
+                benchmark::DoNotOptimize(result->constBits());
+            };
+        });
+    }
     add("double", [image] {
         auto canvas = std::make_shared<QImage>(image->copy());
         return [image, canvas] { straightforward(*image, *canvas, kBrightness, kContrast); };

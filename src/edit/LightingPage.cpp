@@ -15,6 +15,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -134,7 +135,7 @@ void LightingPage::ApplyLighting()
     m_run.reset();  // before its tables change
     LPSLighting::fillShifted(LPSLighting::lightingTable(wanted.brightness, wanted.contrast),
                              m_tables);
-    m_run = std::make_unique<LightingRun>(captured, m_tables);
+    m_run = std::make_unique<LightingRun>(captured, m_tables, std::exchange(m_spare, QImage()));
     m_canvasBefore = m_context.images.canvas().cacheKey();
     m_slices.start();
 }
@@ -154,7 +155,10 @@ void LightingPage::runSlice()
     if (images.canvas().cacheKey() == m_canvasBefore) {
         QImage& canvas = images.canvas();
         if (canvas.size() == m_run->result().size()) {
-            canvas = m_run->result();  // shared, not copied
+            QImage replaced = std::exchange(canvas, m_run->result());  // shared, not copied
+            if (replaced.isDetached()) {
+                m_spare = std::move(replaced);  // the next result's memory
+            }
         } else {
             LPSPixels::SetPixels(canvas, LPSPixels::GetPixels(m_run->result()));
         }

@@ -2,6 +2,7 @@
 
 #include "edit/LPSLighting.h"
 
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -63,5 +64,6 @@ private:
     QTimer m_slices;                      // zero interval: one slice per turn of the event loop
     std::unique_ptr<LightingRun> m_run;   // the computation under way, if any
     LPSLighting::ShiftedTables m_tables;  // its tables, kept from run to run
+    QImage m_spare;                       // the canvas a result replaced, when nothing else held it
     qint64 m_canvasBefore = 0;            // the canvas when it started
 };

@@ -3,6 +3,8 @@
 #include "edit/LPSLighting.h"
 #include "edit/LPSPixels.h"
 #include "edit/LightingPage.h"
+#include "edit/LightingRows.h"
+#include "edit/LightingRun.h"
 #include "edit/ToolColours.h"
 #include "edit/ToolContext.h"
 #include "support/FakeDialogs.h"
@@ -14,7 +16,9 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <memory>
+#include <random>
 
 using namespace LPSLighting;
 
@@ -81,6 +85,29 @@ struct Lighting
     LightingPage page{context};
 };
 
+// Pixels of every kind, the fourth byte included.
+QImage noise(int width, int height)
+{
+    std::mt19937 random(11);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            row[x] = static_cast<quint32>(random());
+        }
+    }
+    return image;
+}
+
+// Each channel looked up in the table by itself, the fourth byte kept.
+quint32 throughTable(quint32 pixel, const ChannelTable& table)
+{
+    const auto channel = [&](int shift) {
+        return quint32{table[(pixel >> shift) & 0xFFu]} << shift;
+    };
+    return (pixel & 0xFF000000u) | channel(16) | channel(8) | channel(0);
+}
+
 }  // namespace
 
 class TestLighting : public QObject
@@ -141,6 +168,74 @@ private slots:
         PixelBuffer combined = LPSPixels::GetPixels(ramp());
         applyTable(combined, lightingTable(brightness, contrast));
         QCOMPARE(imageOf(combined), ramp(brightness, contrast));
+    }
+
+    void everyPixelLoopGivesTheTablesBytes()
+    {
+        const ChannelTable table = lightingTable(23, -41);
+        const ShiftedTables tables = shifted(table);
+        const QImage source = noise(37, 3);
+        for (auto kernel : {lightingrows::Kernel::Plain, lightingrows::Kernel::Gather}) {
+            if (!lightingrows::available(kernel)) {
+                continue;
+            }
+            // Every width up to a few blocks of eight, so that the ends are covered.
+            for (int width = 0; width <= source.width(); ++width) {
+                const auto* in = reinterpret_cast<const quint32*>(source.constScanLine(width % 3));
+                std::vector<quint32> out(static_cast<size_t>(width) + 1, 0x12345678u);
+                lightingrows::apply(kernel, in, out.data(), width, tables);
+                for (int x = 0; x < width; ++x) {
+                    QCOMPARE(out[static_cast<size_t>(x)], throughTable(in[x], table));
+                }
+                QCOMPARE(out.back(), 0x12345678u);  // nothing written past the end
+            }
+        }
+    }
+
+    void aLongRunGivesTheTablesBytesWhicheverLoopItKeeps()
+    {
+        // Tall enough for the trial of the loops and many rows after it.
+        const QImage source = noise(97, 2000);
+        const ChannelTable table = lightingTable(-12, 64);
+        const ShiftedTables tables = shifted(table);
+        LightingRun run(source, tables);
+        int slices = 0;
+        while (!run.step(std::chrono::microseconds(50))) {
+            ++slices;
+        }
+        QVERIFY(slices > 0);
+        const QImage& result = run.result();
+        for (int y = 0; y < source.height(); ++y) {
+            const auto* in = reinterpret_cast<const quint32*>(source.constScanLine(y));
+            const auto* out = reinterpret_cast<const quint32*>(result.constScanLine(y));
+            for (int x = 0; x < source.width(); ++x) {
+                if (out[x] != throughTable(in[x], table)) {
+                    QFAIL(qPrintable(QStringLiteral("pixel %1, %2").arg(x).arg(y)));
+                }
+            }
+        }
+    }
+
+    void aSparePictureIsWrittenOnlyWhenNothingElseHoldsIt()
+    {
+        const QImage source = noise(16, 8);
+        const ShiftedTables tables = shifted(lightingTable(40, 0));
+        QImage spare(source.size(), QImage::Format_RGB32);
+        spare.fill(Qt::black);
+        const uchar* spareBits = spare.constBits();
+        LightingRun own(source, tables, std::move(spare));
+        own.step(std::chrono::hours(1));
+        QCOMPARE(own.result().constBits(), spareBits);
+
+        // Shown on a canvas meanwhile: it must stay as it is.
+        QImage shown(source.size(), QImage::Format_RGB32);
+        shown.fill(Qt::black);
+        const QImage before = shown.copy();
+        LightingRun shared(source, tables, shown);
+        shared.step(std::chrono::hours(1));
+        QCOMPARE(shown, before);
+        QVERIFY(shared.result().constBits() != shown.constBits());
+        QCOMPARE(shared.result(), own.result());
     }
 
     void settledValuesAndResetsRecomputeFromTheCapture()
