@@ -76,13 +76,17 @@ void fillShifted(const ChannelTable& table, ShiftedTables& into)
     for (size_t c = 0; c < table.size(); ++c) {
         into.red[c] = quint32{table[c]} << 16;
     }
-    into.greenBlue.resize(table.size() * table.size());
-    quint32* pair = into.greenBlue.data();
-    for (size_t green = 0; green < table.size(); ++green) {
-        const quint32 high = quint32{table[green]} << 8;
-        for (size_t blue = 0; blue < table.size(); ++blue) {
-            *pair++ = high | table[blue];
+    // Blue widened once; each green's row is then one plain vectorisable pass.
+    std::array<quint32, 256> blue{};
+    std::copy(table.begin(), table.end(), blue.begin());
+    into.greenBlue.resize(table.size() * blue.size());
+    quint32* row = into.greenBlue.data();
+    for (const quint8 green : table) {
+        const quint32 high = quint32{green} << 8;
+        for (size_t b = 0; b < blue.size(); ++b) {
+            row[b] = high | blue[b];
         }
+        row += blue.size();
     }
 }
 
