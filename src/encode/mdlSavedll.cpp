@@ -8,8 +8,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
-#include <cstdio>
 
 namespace mdlSavedll {
 namespace {
@@ -105,25 +103,7 @@ bool replaceWorkFile(const QString& path, const QByteArray& bytes)
     if (!isReplaceable(path, reason)) {
         return false;
     }
-    QTemporaryFile part(path + QStringLiteral(".XXXXXX"));
-    if (!part.open()) {
-        return false;
-    }
-    const bool complete =
-        part.write(bytes) == bytes.size() && part.flush() && part.error() == QFileDevice::NoError;
-    part.close();
-    if (!complete || part.error() != QFileDevice::NoError) {
-        return false;  // the part file goes with `part`
-    }
-#ifdef Q_OS_WIN
-    QFile::remove(path);  // rename() does not replace a file there
-#endif
-    if (std::rename(QFile::encodeName(part.fileName()).constData(),
-                    QFile::encodeName(path).constData()) != 0) {
-        return false;
-    }
-    part.setAutoRemove(false);
-    return true;
+    return wholefile::replace(path, bytes, wholefile::Sync::Later) == QFileDevice::NoError;
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ bool ScreenCastTokenStore::save(const QString& token) const
         return false;
     }
     // The token opens the screen without asking: for the user alone.
-    return wholefile::replace(m_path, text + '\n',
+    return wholefile::replace(m_path, text + '\n', wholefile::Sync::ToDisk,
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner) ==
            QFileDevice::NoError;
 }
