@@ -24,10 +24,10 @@ public:
     ~LightingPage() override;
 
     // Starts the computation: the canvas := the captured image, brightened and then
-    // contrasted by the sliders' values. It runs under the busy pointer in slices of a
-    // few milliseconds from the event loop, which serves the user's events between
-    // them. A new request starts it again with the newest values; a result is dropped
-    // when the canvas was changed by something else in the meantime.
+    // contrasted by the sliders' values. It runs under the busy pointer on a helper
+    // thread and in slices of a few milliseconds from the event loop, which serves the
+    // user's events between them. A new request starts it again with the newest values; a result is
+    // dropped when the canvas was changed by something else in the meantime.
     void ApplyLighting();
 
     // A computation is under way.

@@ -1,5 +1,6 @@
 #include "edit/LightingRun.h"
 
+#include <QThreadPool>
 #include <algorithm>
 #include <utility>
 
@@ -7,11 +8,12 @@ namespace {
 
 using lightingrows::Kernel;
 
-// Pixels between two looks at the clock: small enough to keep a slice near its
-// budget, large enough that the clock costs nothing next to the pixels.
-constexpr int kPixelsBetweenClockReads = 16384;
+// Pixels in a band: small enough to keep a slice near its budget and the two threads
+// finishing together, large enough that handing out bands and reading the clock cost
+// nothing next to the pixels.
+constexpr int kPixelsPerBand = 16384;
 // The trial: plain, gather, plain, gather; the better time of each counts.
-constexpr int kTrialChunks = 4;
+constexpr int kTrialBands = 4;
 
 }  // namespace
 
@@ -19,7 +21,7 @@ LightingRun::LightingRun(const QImage& source, const LPSLighting::ShiftedTables&
                          QImage spare)
     : m_source(source.convertToFormat(QImage::Format_RGB32)),
       m_tables(tables),
-      m_trials(lightingrows::available(Kernel::Gather) ? 0 : kTrialChunks)
+      m_trials(lightingrows::available(Kernel::Gather) ? 0 : kTrialBands)
 {
     if (spare.size() == m_source.size() && spare.format() == QImage::Format_RGB32 &&
         spare.isDetached()) {
@@ -27,22 +29,72 @@ LightingRun::LightingRun(const QImage& source, const LPSLighting::ShiftedTables&
     } else {
         m_result = QImage(m_source.size(), QImage::Format_RGB32);
     }
+    m_width = m_source.width();
+    m_height = m_source.height();
+    m_bandRows = std::max(1, kPixelsPerBand / std::max(1, m_width));
+    m_in = m_source.constBits();
+    m_inStride = m_source.bytesPerLine();
+    m_out = m_result.bits();  // detached here, on the owner's thread
+    m_outStride = m_result.bytesPerLine();
+    // A picture of one or two bands is not worth waking a thread for.
+    if (m_height > 2 * m_bandRows) {
+        m_helperRunning = QThreadPool::globalInstance()->tryStart([this] { helperLoop(); });
+    }
+}
+
+LightingRun::~LightingRun()
+{
+    m_nextRow.store(m_height, std::memory_order_relaxed);  // no band after this one
+    waitForHelper();
+}
+
+void LightingRun::waitForHelper()
+{
+    if (m_helperRunning) {
+        m_helperGone.acquire();
+        m_helperRunning = false;
+    }
+}
+
+int LightingRun::claimBand()
+{
+    if (m_nextRow.load(std::memory_order_relaxed) >= m_height) {
+        return m_height;  // and the counter stays far from overflowing
+    }
+    const int first = m_nextRow.fetch_add(m_bandRows, std::memory_order_relaxed);
+    return std::min(first, m_height);
+}
+
+void LightingRun::helperLoop()
+{
+    for (int first = claimBand(); first < m_height; first = claimBand()) {
+        const int end = bandEnd(first);
+        applyRows(first, end, m_kernel.load(std::memory_order_relaxed));
+        m_helperRows.fetch_add(end - first, std::memory_order_relaxed);
+        m_rowsDone.fetch_add(end - first, std::memory_order_release);
+    }
+    m_helperGone.release();
 }
 
 bool LightingRun::step(std::chrono::nanoseconds budget)
 {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point end = Clock::now() + budget;
-    const int rowsPerLook = std::max(1, kPixelsBetweenClockReads / std::max(1, m_source.width()));
     Clock::time_point now = Clock::now();
-    while (!finished()) {
-        const int rows = std::min(rowsPerLook, m_source.height() - m_nextRow);
+    const Clock::time_point end = now + budget;
+    for (;;) {
+        const int first = claimBand();
+        if (first >= m_height) {
+            // The helper's last band is all that can be left: at most one band's wait.
+            waitForHelper();
+            break;
+        }
         const Kernel kernel = nextKernel();
         const Clock::time_point start = now;
-        applyRows(m_nextRow, rows, kernel);
-        m_nextRow += rows;
+        const int last = bandEnd(first);
+        applyRows(first, last, kernel);
+        m_rowsDone.fetch_add(last - first, std::memory_order_release);
         now = Clock::now();
-        record(kernel, (now - start) / rows);
+        record(kernel, (now - start) / (last - first));
         if (now >= end) {
             break;
         }
@@ -52,29 +104,29 @@ bool LightingRun::step(std::chrono::nanoseconds budget)
 
 Kernel LightingRun::nextKernel() const
 {
-    if (m_trials < kTrialChunks) {
+    if (m_trials < kTrialBands) {
         return m_trials % 2 == 0 ? Kernel::Plain : Kernel::Gather;
     }
-    return m_kernel;
+    return m_kernel.load(std::memory_order_relaxed);
 }
 
 void LightingRun::record(Kernel kernel, std::chrono::nanoseconds perRow)
 {
-    if (m_trials >= kTrialChunks) {
+    if (m_trials >= kTrialBands) {
         return;
     }
     std::chrono::nanoseconds& best = kernel == Kernel::Plain ? m_plainBest : m_gatherBest;
     best = std::min(best, perRow);
-    if (++m_trials == kTrialChunks) {
-        m_kernel = m_gatherBest < m_plainBest ? Kernel::Gather : Kernel::Plain;
+    if (++m_trials == kTrialBands) {
+        m_kernel.store(m_gatherBest < m_plainBest ? Kernel::Gather : Kernel::Plain,
+                       std::memory_order_relaxed);
     }
 }
 
-void LightingRun::applyRows(int first, int count, Kernel kernel)
+void LightingRun::applyRows(int first, int end, Kernel kernel)
 {
-    const int width = m_source.width();
-    for (int y = first; y < first + count; ++y) {
-        lightingrows::apply(kernel, reinterpret_cast<const quint32*>(m_source.constScanLine(y)),
-                            reinterpret_cast<quint32*>(m_result.scanLine(y)), width, m_tables);
+    for (int y = first; y < end; ++y) {
+        lightingrows::apply(kernel, reinterpret_cast<const quint32*>(m_in + y * m_inStride),
+                            reinterpret_cast<quint32*>(m_out + y * m_outStride), m_width, m_tables);
     }
 }

@@ -108,6 +108,22 @@ quint32 throughTable(quint32 pixel, const ChannelTable& table)
     return (pixel & 0xFF000000u) | channel(16) | channel(8) | channel(0);
 }
 
+// Whether every pixel of `result` is the source's pixel through the table.
+bool throughTableEverywhere(const QImage& source, const QImage& result, const ChannelTable& table)
+{
+    for (int y = 0; y < source.height(); ++y) {
+        const auto* in = reinterpret_cast<const quint32*>(source.constScanLine(y));
+        const auto* out = reinterpret_cast<const quint32*>(result.constScanLine(y));
+        for (int x = 0; x < source.width(); ++x) {
+            if (out[x] != throughTable(in[x], table)) {
+                qWarning("pixel %d, %d differs", x, y);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 class TestLighting : public QObject
@@ -204,16 +220,45 @@ private slots:
             ++slices;
         }
         QVERIFY(slices > 0);
-        const QImage& result = run.result();
-        for (int y = 0; y < source.height(); ++y) {
-            const auto* in = reinterpret_cast<const quint32*>(source.constScanLine(y));
-            const auto* out = reinterpret_cast<const quint32*>(result.constScanLine(y));
-            for (int x = 0; x < source.width(); ++x) {
-                if (out[x] != throughTable(in[x], table)) {
-                    QFAIL(qPrintable(QStringLiteral("pixel %1, %2").arg(x).arg(y)));
-                }
+        QVERIFY(throughTableEverywhere(source, run.result(), table));
+    }
+
+    void theHelperWorksOnWhileTheOwnerServesItsEvents()
+    {
+        const QImage source = noise(97, 2000);
+        const ChannelTable table = lightingTable(31, -17);
+        const ShiftedTables tables = shifted(table);
+        LightingRun run(source, tables);
+        // The owner never steps: the whole picture is the helper's.
+        QTRY_VERIFY_WITH_TIMEOUT(run.finished(), 10000);
+        QCOMPARE(run.helperRows(), source.height());
+        QVERIFY(throughTableEverywhere(source, run.result(), table));
+        QVERIFY(run.step(std::chrono::hours(1)));  // nothing left: returns at once
+    }
+
+    void aRunDroppedMidwayStopsItsHelperFirst()
+    {
+        // Under the address sanitizer a helper still writing into a dropped result
+        // picture, or reading dropped tables, is reported here.
+        const QImage source = noise(301, 900);
+        for (int attempt = 0; attempt < 40; ++attempt) {
+            auto tables = std::make_unique<ShiftedTables>(shifted(lightingTable(attempt, 0)));
+            auto run = std::make_unique<LightingRun>(source, *tables);
+            if (attempt % 2 != 0) {
+                run->step(std::chrono::microseconds(attempt * 10));
             }
+            run.reset();
+            tables.reset();
         }
+        // And a finished run's picture outlives the run.
+        const ShiftedTables tables = shifted(lightingTable(5, 5));
+        QImage kept;
+        {
+            LightingRun run(source, tables);
+            run.step(std::chrono::hours(1));
+            kept = run.result();
+        }
+        QVERIFY(throughTableEverywhere(source, kept, lightingTable(5, 5)));
     }
 
     void aSparePictureIsWrittenOnlyWhenNothingElseHoldsIt()
