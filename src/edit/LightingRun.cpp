@@ -1,6 +1,5 @@
 #include "edit/LightingRun.h"
 
-#include <QThreadPool>
 #include <algorithm>
 #include <utility>
 
@@ -38,22 +37,14 @@ LightingRun::LightingRun(const QImage& source, const LPSLighting::ShiftedTables&
     m_outStride = m_result.bytesPerLine();
     // A picture of one or two bands is not worth waking a thread for.
     if (m_height > 2 * m_bandRows) {
-        m_helperRunning = QThreadPool::globalInstance()->tryStart([this] { helperLoop(); });
+        m_helper = std::make_unique<pooljobs::Helper>([this] { helperLoop(); });
     }
 }
 
 LightingRun::~LightingRun()
 {
     m_nextRow.store(m_height, std::memory_order_relaxed);  // no band after this one
-    waitForHelper();
-}
-
-void LightingRun::waitForHelper()
-{
-    if (m_helperRunning) {
-        m_helperGone.acquire();
-        m_helperRunning = false;
-    }
+    m_helper.reset();                                      // its band ends first
 }
 
 int LightingRun::claimBand()
@@ -73,7 +64,6 @@ void LightingRun::helperLoop()
         m_helperRows.fetch_add(end - first, std::memory_order_relaxed);
         m_rowsDone.fetch_add(end - first, std::memory_order_release);
     }
-    m_helperGone.release();
 }
 
 bool LightingRun::step(std::chrono::nanoseconds budget)
@@ -85,7 +75,7 @@ bool LightingRun::step(std::chrono::nanoseconds budget)
         const int first = claimBand();
         if (first >= m_height) {
             // The helper's last band is all that can be left: at most one band's wait.
-            waitForHelper();
+            m_helper.reset();
             break;
         }
         const Kernel kernel = nextKernel();

@@ -2,11 +2,12 @@
 
 #include "edit/LPSLighting.h"
 #include "edit/LightingRows.h"
+#include "platform/PoolJobs.h"
 
 #include <QImage>
-#include <QSemaphore>
 #include <atomic>
 #include <chrono>
+#include <memory>
 
 // One brightness-and-contrast computation: each row of the source is put through the
 // table straight into the result. The rows are handed out in bands. A helper thread of
@@ -43,7 +44,6 @@ private:
     int bandEnd(int first) const { return std::min(first + m_bandRows, m_height); }
     void applyRows(int first, int end, lightingrows::Kernel kernel);
     void helperLoop();
-    void waitForHelper();
     // The loop for the next band, and what its time says about it.
     lightingrows::Kernel nextKernel() const;
     void record(lightingrows::Kernel kernel, std::chrono::nanoseconds perRow);
@@ -64,8 +64,7 @@ private:
     std::atomic<int> m_rowsDone{0};
     std::atomic<int> m_helperRows{0};
     std::atomic<lightingrows::Kernel> m_kernel{lightingrows::Kernel::Plain};
-    QSemaphore m_helperGone;  // released once when the helper has returned
-    bool m_helperRunning = false;
+    std::unique_ptr<pooljobs::Helper> m_helper;  // made last, finished first
 
     // The trial, on the owner's thread only.
     int m_trials = 0;  // bands given to the trial of the loops so far

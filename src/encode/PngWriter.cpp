@@ -2,6 +2,7 @@
 
 #include "encode/PngChunks.h"
 #include "encode/PngPixels.h"
+#include "platform/PoolJobs.h"
 
 #include <algorithm>
 
@@ -50,14 +51,22 @@ std::optional<QByteArray> encode(const pngpixels::Pixels& pixels, const Settings
     std::optional<std::vector<std::uint8_t>> best;
     pngfilters::Strategy bestStrategy = settings.candidates.front();
     if (settings.candidates.size() > 1) {
-        for (const pngfilters::Strategy strategy : settings.candidates) {
-            auto zlib = pngchunks::deflate(trialData(pixels, strategy), settings.trialLevel);
-            if (!zlib) {
+        // The trials are independent: they share the processor's cores.
+        const std::vector<pngfilters::Strategy>& candidates = settings.candidates;
+        std::vector<std::optional<std::vector<std::uint8_t>>> trials(candidates.size());
+        pooljobs::forEach(static_cast<int>(candidates.size()), [&](int i) {
+            const auto index = static_cast<std::size_t>(i);
+            trials[index] =
+                pngchunks::deflate(trialData(pixels, candidates[index]), settings.trialLevel);
+        });
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            if (!trials[i]) {
                 return std::nullopt;
             }
-            if (!best || zlib->size() < best->size()) {
-                best = std::move(zlib);
-                bestStrategy = strategy;
+            // The earlier candidate wins a tie.
+            if (!best || trials[i]->size() < best->size()) {
+                best = std::move(trials[i]);
+                bestStrategy = candidates[i];
             }
         }
     }
