@@ -46,14 +46,15 @@ std::optional<std::vector<std::uint8_t>> deflate(const std::vector<std::uint8_t>
     if (!compressor) {
         return std::nullopt;
     }
-    std::vector<std::uint8_t> out(libdeflate_zlib_compress_bound(compressor.get(), data.size()));
-    const std::size_t written = libdeflate_zlib_compress(compressor.get(), data.data(), data.size(),
-                                                         out.data(), out.size());
+    // Room for the worst case, left unset: only the few pages written are ever touched.
+    const std::size_t room = libdeflate_zlib_compress_bound(compressor.get(), data.size());
+    const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[room]);
+    const std::size_t written =
+        libdeflate_zlib_compress(compressor.get(), data.data(), data.size(), buffer.get(), room);
     if (written == 0) {
         return std::nullopt;
     }
-    out.resize(written);
-    return out;
+    return std::vector<std::uint8_t>(buffer.get(), buffer.get() + written);
 }
 
 QByteArray file(const pngpixels::Pixels& pixels, const std::vector<std::uint8_t>& zlib)
