@@ -1,5 +1,6 @@
 #include "edit/LightingRun.h"
 
+#include <QThreadPool>
 #include <algorithm>
 #include <utility>
 
@@ -35,8 +36,9 @@ LightingRun::LightingRun(const QImage& source, const LPSLighting::ShiftedTables&
     m_inStride = m_source.bytesPerLine();
     m_out = m_result.bits();  // detached here, on the owner's thread
     m_outStride = m_result.bytesPerLine();
-    // A picture of one or two bands is not worth waking a thread for.
-    if (m_height > 2 * m_bandRows) {
+    // A picture of one or two bands is not worth waking a thread for, and with a pool of
+    // one thread (one core) the helper would only take turns with the window's thread.
+    if (m_height > 2 * m_bandRows && QThreadPool::globalInstance()->maxThreadCount() > 1) {
         m_helper = std::make_unique<pooljobs::Helper>([this] { helperLoop(); });
     }
 }
