@@ -14,6 +14,7 @@
 //                        against the same encode in memory.
 // A summary with the goals follows the table. Nothing is asserted; the goals are only
 // reported.
+#include "BenchFigures.h"
 #include "EncodePictures.h"
 #include "encode/mdlSavedll.h"
 
@@ -40,6 +41,8 @@
 #include <png.h>
 
 namespace {
+
+using benchfigures::median;
 
 constexpr double kJpegBytesGoal = 0.95;
 constexpr double kStandardPngBytesGoal = 1.00;
@@ -151,13 +154,6 @@ struct PairResult
     size_t reference = 0;  // bytes of the reference file (optipng -o2) when there is one
     size_t oursBytes = 0;
 };
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 double millisecondsOf(const Encode& encode, size_t& bytes)
 {

@@ -8,6 +8,7 @@
 //          where the rule chooses it): answers that differ, answers over the limit.
 // Goals: median encodes <= 6 cold and <= 3 warm, 0 answers off, 0 over. Nothing is
 // asserted; the figures are printed.
+#include "BenchFigures.h"
 #include "EncodePictures.h"
 #include "encode/JpegFit.h"
 #include "encode/mdlSavedll.h"
@@ -23,6 +24,8 @@
 #include <vector>
 
 namespace {
+
+using benchfigures::median;
 
 using Sweep = std::array<qint64, 101>;  // file size per quality, index 1..100
 
@@ -43,15 +46,6 @@ int highest(const Sweep& sizes, qint64 limit)
         }
     }
     return 0;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.empty()           ? 0
-           : values.size() % 2 != 0 ? values[middle]
-                                    : (values[middle - 1] + values[middle]) / 2;
 }
 
 struct Tally

@@ -24,6 +24,8 @@
 #include "edit/ToolContext.h"
 #include "platform/Dialogs.h"
 
+#include "BenchFigures.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -42,6 +44,8 @@
 #include <vector>
 
 namespace {
+
+using benchfigures::median;
 
 constexpr double kGoalNsPerPixel = 1.0;
 constexpr int kBrightness = 30;
@@ -135,13 +139,6 @@ struct PairResult
     double oursCpuNs = 0;  // all threads' CPU time
     double memcpyNs = 0;
 };
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 // CPU time of this thread or of the whole process: other programs do not count.
 double cpuNanoseconds(clockid_t clock)

@@ -19,8 +19,9 @@
 #include "platform/ScreenGrabber.h"
 #include "platform/ScreenGrabberFactory.h"
 
+#include "BenchFigures.h"
+
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -42,6 +43,9 @@
 #include <vector>
 
 namespace {
+
+using benchfigures::median;
+using benchfigures::processCpuSeconds;
 
 constexpr double kPassOverGrabGoal = 1.3;
 constexpr double kPassOverQtPassGoal = 0.7;
@@ -198,16 +202,6 @@ double displayRate()
     return screen ? screen->refreshRate() : 60.0;
 }
 
-double processCpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 // What one timed call does: the baseline (the desktop under the hole in this process's
 // memory, nothing more), one pass of the live capture as the program runs it, or the
 // pass through Qt's grab (repaint() paints and flushes synchronously).
@@ -248,16 +242,6 @@ void runSteps(Step step, benchmark::State& state, ActiveRig& rigs, const WorkSiz
     }
     state.counters["process_cpu_us"] = benchmark::Counter((processCpuSeconds() - cpuStart) * 1e6,
                                                           benchmark::Counter::kAvgIterations);
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // Blocks of grabs and blocks of passes in turn, so that both see the same load on the

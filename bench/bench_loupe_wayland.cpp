@@ -20,8 +20,9 @@
 #include "platform/StreamFrame.h"
 #include "wayland/WaylandDesk.h"
 
+#include "BenchFigures.h"
+
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -41,6 +42,9 @@
 #include <vector>
 
 namespace {
+
+using benchfigures::median;
+using benchfigures::processCpuSeconds;
 
 constexpr double kPassOverCopyGoal = 1.3;
 constexpr double kMovingShareGoal = 0.25;
@@ -103,26 +107,6 @@ protected:
 bool place(const QString& title, const QPoint& at)
 {
     return waylanddesk::moveWindow(title, at);
-}
-
-double processCpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // A live capture of one working size, its loupe at kLoupeAt and its preview out of the

@@ -3,6 +3,8 @@
 // ends right after its first window appears and prints the steady-clock time of that
 // moment. The benchmark's own time is launch to exit; "window_ms" is launch to first
 // window. BM_StartupRatio alternates the two probes so both share the same conditions.
+#include "BenchFigures.h"
+
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -23,6 +25,8 @@
 extern char** environ;
 
 namespace {
+
+using benchfigures::median;
 
 using Clock = std::chrono::steady_clock;
 
@@ -124,13 +128,6 @@ ProbeRun launchProbe(const std::string& probe, const std::string& stderrFile)
     run.windowMs = millisecondsBetween(launched, shown);
     run.exitMs = millisecondsBetween(launched, exited);
     return run;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // One probe per iteration; a first launch outside the timing fills the file cache.
