@@ -1,5 +1,6 @@
 #include "edit/FreehandPage.h"
 
+#include "common/ColourRef.h"
 #include "edit/ColourSwatch.h"
 #include "edit/EditImages.h"
 #include "edit/ToolColours.h"

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "common/ColourRef.h"
 #include "edit/Freehand.h"
 
 #include <QWidget>

@@ -152,7 +152,7 @@ void LightingPage::runSlice()
     EditImages& images = m_context.images;
     // Undo, the return to the captured image or a stroke made meanwhile is newer than
     // this result.
-    if (images.canvas().cacheKey() == m_canvasBefore) {
+    if (images.canvas().cacheKey() == m_canvasBefore && !m_run->result().isNull()) {
         QImage& canvas = images.canvas();
         if (canvas.size() == m_run->result().size()) {
             QImage replaced = std::exchange(canvas, m_run->result());  // shared, not copied

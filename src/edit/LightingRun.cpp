@@ -30,7 +30,11 @@ LightingRun::LightingRun(const QImage& source, const LPSLighting::ShiftedTables&
         m_result = QImage(m_source.size(), QImage::Format_RGB32);
     }
     m_width = m_source.width();
-    m_height = m_source.height();
+    // Memory for either picture refused: nothing to compute, and a null result.
+    m_height = m_source.isNull() || m_result.isNull() ? 0 : m_source.height();
+    if (m_height == 0) {
+        m_result = QImage();
+    }
     m_bandRows = std::max(1, kPixelsPerBand / std::max(1, m_width));
     m_in = m_source.constBits();
     m_inStride = m_source.bytesPerLine();

@@ -48,7 +48,7 @@ std::optional<std::vector<std::uint8_t>> deflate(const std::vector<std::uint8_t>
     }
     // Room for the worst case, left unset: only the few pages written are ever touched.
     const std::size_t room = libdeflate_zlib_compress_bound(compressor.get(), data.size());
-    const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[room]);
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(room);
     const std::size_t written =
         libdeflate_zlib_compress(compressor.get(), data.data(), data.size(), buffer.get(), room);
     if (written == 0) {

@@ -123,8 +123,8 @@ std::size_t filterBlocks(const std::uint8_t*, const std::uint8_t*, std::size_t, 
 
 #endif
 
-}  // namespace
-
+// The filters byte by byte, for the end of a row and where SSE2 is missing. `row` and
+// `above` must be readable `distance` bytes before `from`, zeros left of the picture.
 void filterBytes(const std::uint8_t* row, const std::uint8_t* above, std::size_t distance,
                  std::size_t from, std::size_t to, std::array<std::uint8_t*, kFilterCount> out,
                  std::array<std::uint64_t, kFilterCount>& costs)
@@ -142,6 +142,8 @@ void filterBytes(const std::uint8_t* row, const std::uint8_t* above, std::size_t
         }
     }
 }
+
+}  // namespace
 
 RowFilters::RowFilters(std::size_t rowBytes, std::size_t distance)
     : m_rowBytes(rowBytes),

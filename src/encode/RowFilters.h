@@ -41,11 +41,4 @@ private:
     std::array<std::uint64_t, kFilterCount> m_costs{};
 };
 
-// The same filters byte by byte, for the end of a row and for checking the whole.
-// `row` and `above` must be readable `distance` bytes before `from`, zeros left of
-// the picture.
-void filterBytes(const std::uint8_t* row, const std::uint8_t* above, std::size_t distance,
-                 std::size_t from, std::size_t to, std::array<std::uint8_t*, kFilterCount> out,
-                 std::array<std::uint64_t, kFilterCount>& costs);
-
 }  // namespace rowfilters

@@ -80,30 +80,22 @@ bool isReplaceable(const QString& path, QString& reason)
 
 // Writes `bytes` to a new file beside `path` (a name of its own for every writer,
 // so two running copies never share it) and renames it over `path` only when every
-// byte has reached the file and the disk; the rename replaces the old file in one
-// step, on Windows too. On failure the old file is untouched and `reason` says why.
-bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason)
+// byte has reached the file (and, with Sync::ToDisk, the disk); the rename replaces the
+// old file in one step, on Windows too. On failure the old file is untouched and
+// `reason` says why. The work files are rewritten at every estimate and lose nothing
+// when a crash takes them, so they do not wait for the disk.
+bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason,
+                 wholefile::Sync sync = wholefile::Sync::ToDisk)
 {
     if (!isReplaceable(path, reason)) {
         return false;
     }
-    const QFileDevice::FileError error = wholefile::replace(path, bytes);
+    const QFileDevice::FileError error = wholefile::replace(path, bytes, sync);
     if (error != QFileDevice::NoError) {
         reason = reasonFor(error);
         return false;
     }
     return true;
-}
-
-// As replaceFile, without waiting for the disk: the work files are rewritten at every
-// estimate and lose nothing when a crash takes them.
-bool replaceWorkFile(const QString& path, const QByteArray& bytes)
-{
-    QString reason;
-    if (!isReplaceable(path, reason)) {
-        return false;
-    }
-    return wholefile::replace(path, bytes, wholefile::Sync::Later) == QFileDevice::NoError;
 }
 
 }  // namespace
@@ -142,7 +134,8 @@ bool writeFile(const QString& path, const QByteArray& bytes, QString* error)
 
 bool writeWorkFile(const QString& path, const QByteArray& bytes)
 {
-    return replaceWorkFile(path, bytes);
+    QString reason;
+    return replaceFile(path, bytes, reason, wholefile::Sync::Later);
 }
 
 }  // namespace mdlSavedll
