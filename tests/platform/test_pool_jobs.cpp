@@ -1,4 +1,5 @@
 #include "platform/PoolJobs.h"
+#include "support/PoolSize.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,28 +11,6 @@
 #include <stdexcept>
 #include <thread>
 #include <vector>
-
-namespace {
-
-// Keeps the global pool idle and at `threads` for one test.
-class PoolSize
-{
-public:
-    explicit PoolSize(int threads) : m_before(QThreadPool::globalInstance()->maxThreadCount())
-    {
-        // Offers an earlier test withdrew may still hold a thread for a moment.
-        QThreadPool::globalInstance()->waitForDone();
-        QThreadPool::globalInstance()->setMaxThreadCount(threads);
-    }
-    ~PoolSize() { QThreadPool::globalInstance()->setMaxThreadCount(m_before); }
-    PoolSize(const PoolSize&) = delete;
-    PoolSize& operator=(const PoolSize&) = delete;
-
-private:
-    int m_before;
-};
-
-}  // namespace
 
 class TestPoolJobs : public QObject
 {
