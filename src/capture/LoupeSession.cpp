@@ -186,13 +186,17 @@ void LoupeSession::copyScreen(bool evenIfUnchanged)
 
 void LoupeSession::CaptureOnEnter(bool fromLoupe)
 {
-    stop();
     // The window system has been showing the desktop without the picture: it is
     // taken now, before the preview comes to the front (it may lie under the hole).
+    // Without it the preview's picture is an old one: the live capture goes on, and
+    // the next Enter tries again.
     if (m_pictureStale) {
         bool changed = false;
-        takePicture(changed);
+        if (!takePicture(changed)) {
+            return;
+        }
     }
+    stop();
     if (fromLoupe) {
         m_preview->raise();
         m_preview->activateWindow();

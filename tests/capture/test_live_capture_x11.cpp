@@ -31,7 +31,7 @@ public:
     bool grab(const QRect& area, QImage& into) override
     {
         ++grabs;
-        return m_inner.grab(area, into);
+        return !failGrabs && m_inner.grab(area, into);
     }
     QPoint deviceTopLeft(const QWindow& window) const override
     {
@@ -51,6 +51,7 @@ public:
 
     int grabs = 0;
     int copies = 0;
+    bool failGrabs = false;  // as a grab the X server refuses
 
 private:
     ScreenGrabber& m_inner;
@@ -282,6 +283,12 @@ private slots:
             QVERIFY(compared > after.width() * after.height() / 2);
         }
         QCOMPARE(counting.grabs, 0);
+        // A picture that cannot be taken is not replaced by the preview's old one.
+        counting.failGrabs = true;
+        QTest::keyClick(&session->preview(), Qt::Key_Return);
+        QVERIFY(snapshots.isEmpty());
+        QVERIFY(!session->isStopped());
+        counting.failGrabs = false;
         const QImage onScreen = serverPixels(rootWindow(), session->sourceDeviceRect());
         QTest::keyClick(&session->preview(), Qt::Key_Return);
         QCOMPARE(snapshots.size(), 1);
