@@ -9,8 +9,6 @@
 
 #include <memory>
 
-#include <memory>
-
 class QApplication;
 
 // The whole program as main() starts it: settings file, dialogs, live capture and

@@ -25,7 +25,7 @@ frmLoupe::frmLoupe(const LoupeFrame& frame, QWidget* parent, Kind kind)
     setFocusPolicy(Qt::StrongFocus);
     setFixedSize(m_frame.outer.size());
     if (m_kind == Kind::Shaped) {
-        setMask(QRegion(m_frame.outer).subtracted(QRegion(m_frame.hole)));
+        setMask(frameStrips());
     } else {
         // A widget mask would clip the painting too; the window's mask is its input
         // region only, and the clear hole shows what lies beneath.
@@ -68,11 +68,16 @@ void frmLoupe::paintEvent(QPaintEvent*)
     }
 }
 
+QRegion frmLoupe::frameStrips() const
+{
+    return QRegion(m_frame.outer).subtracted(QRegion(m_frame.hole));
+}
+
 void frmLoupe::showEvent(QShowEvent* event)
 {
     CaptureWindow::showEvent(event);
     if (m_kind == Kind::Marked && windowHandle()) {
-        windowHandle()->setMask(QRegion(m_frame.outer).subtracted(QRegion(m_frame.hole)));
+        windowHandle()->setMask(frameStrips());
     }
 }
 

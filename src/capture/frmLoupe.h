@@ -4,6 +4,7 @@
 #include "capture/LoupeGeometry.h"
 
 #include <QPoint>
+#include <QRegion>
 
 // The loupe: a frameless window that paints its own caption bar ("ルーペ") and
 // frame strips, with the capture area cut out of its middle. Dragging the caption
@@ -33,6 +34,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The window's own area: the frame around the hole.
+    QRegion frameStrips() const;
+
     LoupeFrame m_frame;
     Kind m_kind;
 };

@@ -2,7 +2,6 @@
 
 #include "platform/StreamFrame.h"
 
-#include <fcntl.h>
 #include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
@@ -87,6 +86,9 @@ bool PipeWireStream::open(int fd, std::uint32_t node)
     m_pw = std::make_unique<Pw>();
     Pw& pw = *m_pw;
     pw.loop = pw_loop_new(nullptr);
+    if (pw.loop) {
+        pw_loop_enter(pw.loop);  // left in close(), whatever fails after this
+    }
     pw.context = pw.loop ? pw_context_new(pw.loop, nullptr, 0) : nullptr;
     // The context owns the descriptor it is given, also when connecting fails.
     pw.core = pw.context ? pw_context_connect_fd(pw.context, fd, nullptr, 0) : nullptr;
@@ -98,7 +100,6 @@ bool PipeWireStream::open(int fd, std::uint32_t node)
         return false;
     }
     m_node = node;
-    pw_loop_enter(pw.loop);
     m_notifier = std::make_unique<QSocketNotifier>(pw_loop_get_fd(pw.loop), QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &PipeWireStream::serve);
     if (!connectStream()) {

@@ -6,7 +6,6 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDBusReply>
 #include <QDBusServiceWatcher>
 #include <QDBusUnixFileDescriptor>
@@ -232,22 +231,25 @@ void PortalScreenCast::close()
     if (m_session.isEmpty()) {
         return;
     }
-    m_bus.disconnect(m_service, m_session, kSession, QStringLiteral("Closed"), this,
-                     SLOT(onSessionClosed()));
+    const QString session = m_session;
+    forgetSession();
     if (m_bus.isConnected()) {
         m_bus.call(
-            QDBusMessage::createMethodCall(m_service, m_session, kSession, QStringLiteral("Close")),
+            QDBusMessage::createMethodCall(m_service, session, kSession, QStringLiteral("Close")),
             QDBus::NoBlock);
     }
-    m_session.clear();
-    m_node = 0;
 }
 
 void PortalScreenCast::onSessionClosed()
+{
+    forgetSession();
+    emit closed();
+}
+
+void PortalScreenCast::forgetSession()
 {
     m_bus.disconnect(m_service, m_session, kSession, QStringLiteral("Closed"), this,
                      SLOT(onSessionClosed()));
     m_session.clear();
     m_node = 0;
-    emit closed();
 }

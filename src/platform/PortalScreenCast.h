@@ -56,6 +56,8 @@ private:
                    int timeoutMilliseconds);
     QString senderPart() const;
     Outcome startSession(const QString& restoreToken);
+    // No longer listens for the session's end and holds neither it nor its stream.
+    void forgetSession();
 
     QDBusConnection m_bus;
     QString m_service;

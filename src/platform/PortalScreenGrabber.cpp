@@ -1,12 +1,8 @@
 #include "platform/PortalScreenGrabber.h"
 
-#include "common/Numbers.h"
 #include "platform/PipeWireStream.h"
 #include "platform/PortalScreenCast.h"
 #include "platform/StreamFrame.h"
-
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace {
 
