@@ -9,7 +9,6 @@
 #include <QDBusConnection>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>

@@ -1,10 +1,9 @@
 #include "platform/PortalScreenGrabber.h"
 #include "platform/ScreenCastTokenStore.h"
+#include "wayland/WaylandDesk.h"
 
 #include <QDBusConnection>
 #include <QDeadlineTimer>
-#include <QGuiApplication>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,21 +12,15 @@ namespace {
 
 constexpr QRgb kBackground = 0xFF203040;  // the test desktop's background
 
-// A copy with damage sends frames only when the output changes: set the background
-// again (sway restarts its background client, which repaints the output).
-void damageOutput()
-{
-    QProcess::execute(QStringLiteral("swaymsg"),
-                      {QStringLiteral("output HEADLESS-1 bg #203040 solid_color")});
-}
-
-// Damages the output until the grabber has a frame (at most ten seconds).
+// Damages the output until the grabber has a frame (at most ten seconds): a copy with
+// damage sends frames only when the output changes.
 bool waitForFrame(const StreamGrabber& grabber)
 {
     QDeadlineTimer deadline(10000);
     while (grabber.newestFrame().isNull() && !deadline.hasExpired()) {
-        damageOutput();
-        QTest::qWait(100);
+        QSignalSpy arrived(&grabber, &StreamGrabber::frameArrived);
+        waylanddesk::damageOutput();
+        arrived.wait(100);
     }
     return !grabber.newestFrame().isNull();
 }
