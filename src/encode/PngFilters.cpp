@@ -112,7 +112,7 @@ std::vector<std::uint8_t> filterRows(const pngpixels::Pixels& pixels, Strategy s
     rowfilters::RowFilters filters(rowBytes, pixels.filterDistance);
     EntropyChooser entropy(strategy == Strategy::Entropy ? rowBytes : 0);
     if (start > 0) {
-        filters.next(rowAt(start - 1));
+        filters.setAbove(rowAt(start - 1));
     }
     for (std::size_t y = start; y < height; ++y) {
         filters.next(rowAt(y));

@@ -169,6 +169,11 @@ void RowFilters::next(const std::uint8_t* row)
     filterBytes(current, previous, m_distance, done, m_rowBytes, out, m_costs);
 }
 
+void RowFilters::setAbove(const std::uint8_t* row)
+{
+    std::memcpy(m_current.data() + kLead, row, m_rowBytes);
+}
+
 Filter RowFilters::cheapest() const
 {
     const auto best = std::min_element(m_costs.begin(), m_costs.end());

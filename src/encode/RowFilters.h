@@ -24,6 +24,8 @@ public:
     // Filters `row` against the row given before it (zeros for the first) into
     // every filter's buffer and sums each buffer's magnitudes.
     void next(const std::uint8_t* row);
+    // Takes `row` as the row above the next one, without filtering it.
+    void setAbove(const std::uint8_t* row);
 
     const std::uint8_t* filtered(Filter filter) const { return m_out[filter].data(); }
     const std::array<std::uint64_t, kFilterCount>& costs() const { return m_costs; }
