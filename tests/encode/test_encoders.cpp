@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 #include <csetjmp>
 #include <random>
@@ -386,6 +387,7 @@ private slots:
                 noise.scanLine(y)[i] = static_cast<uchar>(random());
             }
         }
+        QThreadPool::globalInstance()->waitForDone();  // the pool's lock free in the child
         const pid_t child = fork();
         if (child == 0) {
             // Every large block is mapped anew, so the memory in use grows with each

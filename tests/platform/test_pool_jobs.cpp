@@ -82,6 +82,7 @@ private slots:
         // The pool has a thread now; the child inherits the pool but not the thread.
         pooljobs::forEach(2,
                           [](int) { std::this_thread::sleep_for(std::chrono::milliseconds(5)); });
+        QThreadPool::globalInstance()->waitForDone();  // its lock free when the child copies it
         const pid_t child = fork();
         QVERIFY(child >= 0);
         if (child == 0) {

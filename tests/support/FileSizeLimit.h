@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QThreadPool>
 #include <csignal>
 #include <functional>
 
@@ -16,6 +17,9 @@
 inline int inChildWithFileSizeLimit(rlim_t limit, const std::function<int()>& body,
                                     bool ignoreSignal = true)
 {
+    // The child inherits the pool's lock as it stands: with no job under way the pool's
+    // threads are all waiting and the lock is free.
+    QThreadPool::globalInstance()->waitForDone();
     const pid_t child = fork();
     if (child == 0) {
         std::signal(SIGXFSZ, ignoreSignal ? SIG_IGN : SIG_DFL);
