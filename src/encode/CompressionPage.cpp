@@ -248,7 +248,9 @@ void CompressionPage::fitToLimit()
     if (m_canvas().isNull() || m_settings.sizeLimitBytes <= 0) {
         return;
     }
-    const std::optional<JpegFit::Result> result = m_fit.fit(m_settings.sizeLimitBytes);
+    const std::optional<JpegFit::Result> result =
+        m_fit.fit(m_settings.sizeLimitBytes,
+                  m_canvas().allGray() ? JpegFit::Picture::Grey : JpegFit::Picture::Colour);
     if (!result) {
         return;
     }

@@ -104,7 +104,7 @@ std::optional<int> JpegFit::highestFitting(bool fullChroma, qint64 limitBytes, i
     return search.fits;
 }
 
-std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes)
+std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)
 {
     Result result;
     if (limitBytes <= 0) {
@@ -117,7 +117,7 @@ std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes)
     }
     m_lastSubsampled = *subsampled;
     result.quality = *subsampled;
-    if (*subsampled >= kFullChromaFrom) {
+    if (picture == Picture::Colour && *subsampled >= kFullChromaFrom) {
         const int hint = m_lastFull > 0 ? m_lastFull : *subsampled - 4;
         const std::optional<int> full = highestFitting(true, limitBytes, hint, result.encodes);
         if (!full) {

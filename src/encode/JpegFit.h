@@ -30,10 +30,14 @@ public:
 
     explicit JpegFit(Measure measure);
 
+    // Whether the picture has colour: a grey one is written with one component, where
+    // the chroma choice makes no difference and is not searched.
+    enum class Picture { Colour, Grey };
+
     // The best settings whose file is at most `limitBytes`. A search starts from the
     // previous answer when there is one (after an edit the answer moves little).
     // Nothing when an encode failed.
-    std::optional<Result> fit(qint64 limitBytes);
+    std::optional<Result> fit(qint64 limitBytes, Picture picture = Picture::Colour);
 
 private:
     std::optional<int> highestFitting(bool fullChroma, qint64 limitBytes, int hint,

@@ -92,7 +92,11 @@ bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason,
     }
     const QFileDevice::FileError error = wholefile::replace(path, bytes, sync);
     if (error != QFileDevice::NoError) {
-        reason = reasonFor(error);
+        // Qt reports a read-only file as a failed write, like a full disk.
+        const QFileInfo existing(path);
+        reason = existing.exists() && !existing.isWritable()
+                     ? QStringLiteral("読み取り専用のファイルです。")
+                     : reasonFor(error);
         return false;
     }
     return true;

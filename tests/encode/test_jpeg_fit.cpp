@@ -105,6 +105,18 @@ private slots:
         QVERIFY(jpegSize(picture, high.quality, true) <= jpegSize(picture, 98));
     }
 
+    // One component: the chroma choice gives the same file, so it is not searched.
+    void greyPicturesAreFittedWithoutAChromaSearch()
+    {
+        const QImage grey = m_pictures[1]
+                                .convertToFormat(QImage::Format_Grayscale8)
+                                .convertToFormat(QImage::Format_RGB32);
+        Counted counted{grey};
+        const auto result = counted.fit.fit(jpegSize(grey, 98), JpegFit::Picture::Grey).value();
+        QVERIFY(!result.fullChroma);
+        QVERIFY(result.quality >= 98);
+    }
+
     void warmFitsStartFromTheLastAnswer()
     {
         Counted counted{m_pictures[3]};

@@ -111,6 +111,28 @@ private slots:
         QCOMPARE(files(), QStringList{QStringLiteral("pipe.jpg")});
     }
 
+    // A read-only file is kept, and the message says so rather than blaming the disk.
+    void aReadOnlyFileIsKeptAndNamedAsTheCause()
+    {
+        const QString path = file("kept.jpg");
+        QVERIFY(putFile(path, "old contents"));
+        QVERIFY(
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        // The folder open to the user the test may run as.
+        QVERIFY(QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                        QFile::ExeOwner | QFile::ReadOther |
+                                                        QFile::ExeOther));
+        const int failedCheck = inChildWithoutRoot([&] {
+            QString error;
+            if (mdlSavedll::writeFile(path, "new", &error)) {
+                return 1;
+            }
+            return error.endsWith(QStringLiteral("読み取り専用のファイルです。")) ? 0 : 2;
+        });
+        QCOMPARE(failedCheck, 0);
+        QCOMPARE(contents(path), QByteArray("old contents"));
+    }
+
     void aWorkFileThatRunsOutOfRoomKeepsTheOldOne()
     {
         const QString path = file("temp.jpg");
