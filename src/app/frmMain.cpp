@@ -16,6 +16,7 @@
 #include "history/frmPicFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/PictureButton.h"
+#include "platform/WindowPlacement.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -27,6 +28,7 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -245,11 +247,13 @@ void frmMain::placeWithHistory()
     }
     // A new window is centred on the screen; then the pair is pulled inside it.
     const QRect available = screen->availableGeometry();
-    m_placedFrames = {frameGeometry().size(), m_history->frameGeometry().size()};
+    const QRect ownFrame = placement::frameGeometry(this);
+    m_placedFrames = {ownFrame.size(), placement::frameGeometry(m_history).size()};
     const QRect frame = testAttribute(Qt::WA_Moved)
-                            ? frameGeometry()
+                            ? ownFrame
                             : historygeometry::centredIn(m_placedFrames.first, available);
-    move(historygeometry::mainWindowPlace(frame, m_placedFrames.second, available));
+    placement::moveFrameTo(
+        this, historygeometry::mainWindowPlace(frame, m_placedFrames.second, available));
 }
 
 void frmMain::keepHistoryDocked(bool always)
@@ -260,7 +264,8 @@ void frmMain::keepHistoryDocked(bool always)
     // The window manager's frames are known only once the windows are shown; the
     // pair is placed again when they change, never while the user moves a window.
     const bool framesChanged =
-        m_placedFrames != std::pair{frameGeometry().size(), m_history->frameGeometry().size()};
+        m_placedFrames != std::pair{placement::frameGeometry(this).size(),
+                                    placement::frameGeometry(m_history).size()};
     if (framesChanged) {
         placeWithHistory();
     }
@@ -378,10 +383,31 @@ void frmMain::moveEvent(QMoveEvent* event)
     keepHistoryDocked(true);
 }
 
+void frmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    watchExposure(windowHandle());
+}
+
+// A window's frame becomes known when the window manager maps the framed window, which
+// need not move it: its exposure is what tells.
+void frmMain::watchExposure(QWindow* handle)
+{
+    if (handle) {
+        handle->installEventFilter(this);
+    }
+}
+
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    // The history itself may be moved away by the user.
-    if (watched == m_history && event->type() == QEvent::Move) {
+    const bool historyHandle = m_history && watched == m_history->windowHandle();
+    if (watched == m_history && event->type() == QEvent::Show) {
+        watchExposure(m_history->windowHandle());
+    }
+    // The history itself may be moved away by the user: moves re-dock it only when a
+    // frame has changed, and so does a window's exposure.
+    if ((watched == m_history && event->type() == QEvent::Move) ||
+        (event->type() == QEvent::Expose && (historyHandle || watched == windowHandle()))) {
         keepHistoryDocked(false);
     }
     return QMainWindow::eventFilter(watched, event);

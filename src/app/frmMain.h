@@ -22,6 +22,7 @@ class EditCanvas;
 class QLabel;
 class QPushButton;
 class QScrollArea;
+class QWindow;
 class QTabWidget;
 class WorkFolder;
 class frmAbout;
@@ -64,6 +65,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -77,6 +79,7 @@ private:
     // Docks the history (always, or only when a window frame has changed), placing
     // the pair again when a frame has changed.
     void keepHistoryDocked(bool always);
+    void watchExposure(QWindow* handle);
     void setHistoryShown(bool shown);
     void setAlwaysOnTop(bool on);
     void showAbout();

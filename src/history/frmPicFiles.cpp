@@ -8,6 +8,7 @@
 #include "history/frmHelp.h"
 #include "platform/AppPaths.h"
 #include "platform/PictureButton.h"
+#include "platform/WindowPlacement.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -132,26 +133,28 @@ void frmPicFiles::SnapToMainWindow()
     if (!main) {
         return;
     }
-    const QRect outer = main->frameGeometry();
+    const QRect outer = placement::frameGeometry(main);
     const historygeometry::MainWindowTwips mainTwips{
         twips::fromPixels(outer.top()), twips::fromPixels(outer.left()),
         twips::fromPixels(outer.width()), twips::fromPixels(main->width())};
     const std::optional<QPoint> target =
-        historygeometry::snapTarget(mainTwips, inTwips(frameGeometry().topLeft()));
+        historygeometry::snapTarget(mainTwips, inTwips(placement::frameGeometry(this).topLeft()));
     if (target) {
-        move(twips::toPixels(target->x()), twips::toPixels(target->y()));
+        placement::moveFrameTo(this, {twips::toPixels(target->x()), twips::toPixels(target->y())});
     }
 }
 
 void frmPicFiles::snapToWindow(const QWidget& window)
 {
     const QScreen* screen = window.screen();
-    const QRect outer = window.frameGeometry();
+    const QRect outer = placement::frameGeometry(&window);
     if (!screen) {
-        move(outer.left() + outer.width(), outer.top());
+        placement::moveFrameTo(this, {outer.left() + outer.width(), outer.top()});
         return;
     }
-    move(historygeometry::dockedPlace(outer, frameGeometry().size(), screen->availableGeometry()));
+    placement::moveFrameTo(
+        this, historygeometry::dockedPlace(outer, placement::frameGeometry(this).size(),
+                                           screen->availableGeometry()));
 }
 
 void frmPicFiles::showHelp()
@@ -160,7 +163,7 @@ void frmPicFiles::showHelp()
         m_helpPopup = new frmHelp(this);
     }
     // Just below the help button, at the window's left edge.
-    const QRect outer = frameGeometry();
+    const QRect outer = placement::frameGeometry(this);
     const int frameHeight = outer.height() - height();
     m_helpPopup->move(outer.left(), outer.top() + frameHeight + m_help->y() + m_help->height());
     m_helpPopup->show();

@@ -54,25 +54,46 @@ QRect framedGeometry(const QWidget* window)
     return window->geometry().marginsAdded(frameMargins(window));
 }
 
-// Keeps a window centred until its frame is known, then lets it be.
+// Keeps a window centred until its frame is known, then lets it be; over an owner, it
+// follows the owner for as long as it is shown, since the owner may itself be placed
+// again once its own frame is known (a message shown with its window does not wait).
 class Centring : public QObject
 {
 public:
-    Centring(QWidget* window, const QWidget* owner)
-        : QObject(window), m_window(window), m_owner(owner)
+    Centring(QWidget* window, QWidget* owner) : QObject(window), m_window(window), m_owner(owner)
     {
         window->installEventFilter(this);
+        if (owner) {
+            owner->installEventFilter(this);
+        }
         place();
     }
+    ~Centring() override { stopFollowingOwner(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (watched == m_owner || (m_owner && watched == m_owner->windowHandle())) {
+            ownerEvent(event);
+        } else if (m_placing) {
+            ownEvent(watched, event);
+        } else if (watched == m_window && event->type() == QEvent::Hide) {
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    void ownEvent(QObject* watched, QEvent* event)
+    {
         switch (event->type()) {
             case QEvent::Show:
-                // The platform window exists now: its exposure tells when it is framed.
-                if (watched == m_window && m_window->windowHandle()) {
-                    m_window->windowHandle()->installEventFilter(this);
+                // The platform windows exist now: their exposure tells when they are framed.
+                if (watched == m_window) {
+                    watchHandle(m_window);
+                    if (m_owner) {
+                        watchHandle(m_owner);
+                    }
                 }
                 place();
                 break;
@@ -85,16 +106,39 @@ protected:
             case QEvent::WindowActivate:
                 if (!frameMargins(m_window).isNull()) {
                     place();
-                    finish();
+                    finishOwnPlacing();
+                }
+                break;
+            case QEvent::Hide:
+                deleteLater();
+                break;
+            default:
+                break;
+        }
+    }
+
+    void ownerEvent(QEvent* event)
+    {
+        switch (event->type()) {
+            case QEvent::Move:
+            case QEvent::Resize:
+            case QEvent::Expose:
+                if (m_window->isVisible()) {
+                    place();
                 }
                 break;
             default:
                 break;
         }
-        return false;
     }
 
-private:
+    void watchHandle(const QWidget* widget)
+    {
+        if (QWindow* handle = widget->windowHandle()) {
+            handle->installEventFilter(this);
+        }
+    }
+
     QRect target() const
     {
         if (m_owner && m_owner->isVisible()) {
@@ -113,27 +157,38 @@ private:
 
     void place()
     {
-        const QMargins margins = expectedMargins(m_window);
-        const QSize frameSize = m_window->size().grownBy(margins);
-        const QPoint frameTopLeft = centredTopLeft(frameSize, target(), area());
-        const QPoint clientTopLeft = frameTopLeft + QPoint(margins.left(), margins.top());
-        if (m_window->geometry().topLeft() == clientTopLeft) {
-            return;
-        }
-        m_window->setGeometry(QRect(clientTopLeft, m_window->size()));
+        const QSize frameSize = m_window->size().grownBy(expectedMargins(m_window));
+        moveFrameTo(m_window, centredTopLeft(frameSize, target(), area()));
     }
 
-    void finish()
+    // The window's own frame is known: from now on the user may move it. Over an owner
+    // the centring goes on following the owner until the window is hidden.
+    void finishOwnPlacing()
     {
+        m_placing = false;
         if (QWindow* handle = m_window->windowHandle()) {
             handle->removeEventFilter(this);
         }
-        m_window->removeEventFilter(this);
-        deleteLater();
+        if (!m_owner) {
+            m_window->removeEventFilter(this);
+            deleteLater();
+        }
+    }
+
+    void stopFollowingOwner()
+    {
+        if (!m_owner) {
+            return;
+        }
+        m_owner->removeEventFilter(this);
+        if (QWindow* handle = m_owner->windowHandle()) {
+            handle->removeEventFilter(this);
+        }
     }
 
     QWidget* m_window;
-    QPointer<const QWidget> m_owner;
+    QPointer<QWidget> m_owner;
+    bool m_placing = true;
 };
 
 }  // namespace
@@ -145,12 +200,26 @@ QPoint centredTopLeft(const QSize& frameSize, const QRect& target, const QRect& 
         centredStart(frameSize.height(), target.top(), target.height(), area.top(), area.height())};
 }
 
+QRect frameGeometry(const QWidget* window)
+{
+    return framedGeometry(window);
+}
+
+void moveFrameTo(QWidget* window, const QPoint& topLeft)
+{
+    const QMargins margins = expectedMargins(window);
+    const QPoint clientTopLeft = topLeft + QPoint(margins.left(), margins.top());
+    if (window->geometry().topLeft() != clientTopLeft) {
+        window->setGeometry(QRect(clientTopLeft, window->size()));
+    }
+}
+
 void centreOnScreen(QWidget* window)
 {
     new Centring(window, nullptr);
 }
 
-void centreOver(QWidget* window, const QWidget* owner)
+void centreOver(QWidget* window, QWidget* owner)
 {
     new Centring(window, owner);
 }

@@ -19,7 +19,16 @@ QPoint centredTopLeft(const QSize& frameSize, const QRect& target, const QRect& 
 // has moved since is left where it is.
 void centreOnScreen(QWidget* window);
 
-// The same over `owner`'s frame (on the screen when owner is null or hidden).
-void centreOver(QWidget* window, const QWidget* owner);
+// The window's frame as the window manager has framed it so far (the window alone before).
+// QWidget's own frame geometry can lag behind: only some of its events bring it up to date.
+QRect frameGeometry(const QWidget* window);
+
+// Moves the window so that its frame's top left is at `topLeft`, counting the frame as it
+// is known now (or as another window of the program has it, before this one is framed).
+void moveFrameTo(QWidget* window, const QPoint& topLeft);
+
+// The same over `owner`'s frame (on the screen when owner is null or hidden), following
+// the owner while the window is shown.
+void centreOver(QWidget* window, QWidget* owner);
 
 }  // namespace placement

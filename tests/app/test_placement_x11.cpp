@@ -1,34 +1,33 @@
 // Under a window manager (openbox, started here), the first dialogs and their
-// messages appear centred with their frames counted.
+// messages appear centred with their frames counted, and the history docks at the main
+// window's frame, also when the window manager frames the windows only after they are
+// shown (started late, it frames the windows it finds).
 #include "app/ProgramFlow.h"
+#include "app/frmMain.h"
 #include "capture/LiveCapture.h"
 #include "capture/frmZoom.h"
 #include "catalogue/frmSize.h"
+#include "history/frmPicFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/WorkFolder.h"
 #include "platform/mdlIni.h"
 #include "support/CatalogueFolder.h"
+#include "support/FakeDialogs.h"
 #include "support/RecordingLiveCapture.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <memory>
 
 namespace {
-
-bool windowManagerRunning()
-{
-    QProcess xprop;
-    xprop.start(QStringLiteral("xprop"),
-                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
-    return xprop.waitForFinished() && xprop.readAllStandardOutput().contains("window id");
-}
 
 QRect frameOf(const QWidget* window)
 {
@@ -53,6 +52,13 @@ QRect available(const QWidget* window)
     return window->screen()->availableGeometry();
 }
 
+// The history's frame against the main window's frame's right edge and top.
+bool docked(const QWidget& main, const QWidget& history)
+{
+    return framed(&main) && framed(&history) &&
+           frameOf(&history).topLeft() == frameOf(&main).topRight() + QPoint(1, 0);
+}
+
 }  // namespace
 
 class TestPlacementX11 : public QObject
@@ -62,21 +68,106 @@ class TestPlacementX11 : public QObject
 private:
     QProcess windowManager;
 
-private slots:
-    void initTestCase()
+    // Openbox runs its start-up command once it manages the screen's windows.
+    bool startWindowManager()
     {
-        windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        QVERIFY2(windowManager.waitForStarted(), "openbox is needed (scripts/install-deps)");
-        QVERIFY(QTest::qWaitFor(windowManagerRunning, 10000));
+        QTemporaryDir marks;
+        const QString ready = marks.filePath(QStringLiteral("ready"));
+        windowManager.start(QStringLiteral("openbox"),
+                            {QStringLiteral("--sm-disable"), QStringLiteral("--startup"),
+                             QStringLiteral("touch ") + ready});
+        return windowManager.waitForStarted() &&
+               QTest::qWaitFor([&] { return QFile::exists(ready); }, 10000);
     }
-    void cleanupTestCase()
+
+    // A stored model the catalogue lacks: the message comes with the dialog shown. The
+    // window manager starts after both are shown when `late`.
+    void checkStartMessageCentred(bool late)
+    {
+        CatalogueFolder folder;
+        folder.write(QStringLiteral("dll/au.csv"), "QVGA 240x320,320,240,102400\r\n");
+        SettingsFile settings(folder.settingsPath());
+        settings.WriteIni(u"Size", u"Maker", u"1");
+        settings.WriteIni(u"Size", u"Model", u"5");
+        settings.WriteIni(u"Size", u"Skip", u"1");
+        QtDialogs dialogs;
+        RecordingLiveCapture live;
+        WorkFolder work({folder.path() + QStringLiteral("temp/")});
+        ProgramFlow flow(settings, dialogs, live, folder.path(), work);
+        frmSize& size = flow.sizeDialog();
+
+        bool boxCentred = false;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* box = nullptr;
+            if (!QTest::qWaitFor([&] { return (box = QApplication::activeModalWidget()); }) ||
+                (late && !(QTest::qWaitForWindowExposed(box) && startWindowManager()))) {
+                return;
+            }
+            boxCentred = QTest::qWaitFor([&] {
+                return framed(box) && framed(&size) && sameCentre(frameOf(box), frameOf(&size)) &&
+                       sameCentre(frameOf(&size), available(&size));
+            });
+            if (!boxCentred) {
+                qWarning() << "box" << frameOf(box) << "dialog" << frameOf(&size);
+            }
+            qobject_cast<QDialog*>(box)->accept();
+        });
+        flow.start();
+        QVERIFY(boxCentred);
+    }
+
+    void checkHistoryDocked(bool late)
+    {
+        QTemporaryDir work;
+        WorkFolder folder{{work.path() + u'/'}};
+        FakeDialogs dialogs;
+        frmMain main(PhoneModel{}, dialogs, folder);
+        main.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&main.history()));
+        if (late) {
+            QVERIFY(startWindowManager());
+        }
+        const bool isDocked = QTest::qWaitFor([&] { return docked(main, main.history()); });
+        QVERIFY2(isDocked, qPrintable(QStringLiteral("history %1,%2 main %3,%4 %5x%6")
+                                          .arg(frameOf(&main.history()).x())
+                                          .arg(frameOf(&main.history()).y())
+                                          .arg(frameOf(&main).x())
+                                          .arg(frameOf(&main).y())
+                                          .arg(frameOf(&main).width())
+                                          .arg(frameOf(&main).height())));
+    }
+
+private slots:
+    void cleanup()
     {
         windowManager.terminate();
         windowManager.waitForFinished();
+        // The next window manager is known to be running by this mark of its own.
+        QProcess::execute(QStringLiteral("xprop"),
+                          {QStringLiteral("-root"), QStringLiteral("-remove"),
+                           QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
     }
+
+    void theStartMessageIsCentredOverItsDialog()
+    {
+        QVERIFY2(startWindowManager(), "openbox is needed (scripts/install-deps)");
+        checkStartMessageCentred(false);
+    }
+    void theStartMessageIsCentredOverItsDialogFramedLate() { checkStartMessageCentred(true); }
+
+    // Each capture makes a new main window and history: several pairs in one run.
+    void theHistoryDocksAtTheMainWindowsFrame()
+    {
+        QVERIFY(startWindowManager());
+        for (int i = 0; i < 3; ++i) {
+            checkHistoryDocked(false);
+        }
+    }
+    void theHistoryDocksAtTheMainWindowsFrameFramedLate() { checkHistoryDocked(true); }
 
     void dialogsAndMessagesAreCentredWithTheirFrames()
     {
+        QVERIFY(startWindowManager());
         CatalogueFolder folder;
         // A bad line at start: the message comes with the dialog shown.
         folder.write(QStringLiteral("dll/au.csv"),
