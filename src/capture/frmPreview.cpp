@@ -1,10 +1,12 @@
 #include "capture/frmPreview.h"
 
 #include "capture/PreviewSnapshot.h"
+#include "capture/ScreenFit.h"
 #include "platform/ScreenGrabber.h"
 
 #include <QEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
@@ -12,15 +14,20 @@ const QString kTitle = QStringLiteral("プレビュー");
 
 }  // namespace
 
-frmPreview::frmPreview(const CaptureSize& size, const FrameOffsets& frame, QWidget* parent)
+frmPreview::frmPreview(const CaptureSize& size, const FrameOffsets& frame, int percent,
+                       QWidget* parent)
     : CaptureWindow(parent, Qt::Tool | Qt::FramelessWindowHint),
-      m_frame(composePreviewFrame(size, frame, kTitle)),
-      m_client(previewClientRect(size, frame)),
+      m_percent(std::clamp(percent, 1, 100)),
+      m_frame(composePreviewFrame(screenfit::shownSize(size, m_percent), frame,
+                                  screenfit::previewCaption(kTitle, m_percent))),
+      m_client(previewClientRect(screenfit::shownSize(size, m_percent), frame)),
       m_surface(QSize(size.workWidth, size.workHeight), QImage::Format_RGB32)
 {
     setObjectName(QStringLiteral("frmPreview"));
+    // The window keeps its one title, the one its snapshot shows; the caption bar
+    // adds the scale it is shown at.
     setWindowTitle(kTitle);
-    setAccessibleName(kTitle);
+    setAccessibleName(screenfit::previewCaption(kTitle, m_percent));
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_surface.fill(Qt::black);
@@ -30,7 +37,8 @@ frmPreview::frmPreview(const CaptureSize& size, const FrameOffsets& frame, QWidg
 void frmPreview::showSurface(ScreenGrabber& grabber)
 {
     const QWindow* window = windowHandle();
-    if (window == nullptr || !grabber.present(*window, m_client.topLeft(), m_surface)) {
+    if (isScaled() || window == nullptr ||
+        !grabber.present(*window, m_client.topLeft(), m_surface)) {
         update(m_client);
     }
 }
@@ -39,6 +47,15 @@ void frmPreview::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawImage(0, 0, m_frame);
+    if (isScaled()) {
+        // Scaled down smoothly, straight to the device pixels of the client area.
+        const qreal ratio = devicePixelRatioF();
+        QImage shown = m_surface.scaled(m_client.size() * ratio, Qt::IgnoreAspectRatio,
+                                        Qt::SmoothTransformation);
+        shown.setDevicePixelRatio(ratio);
+        painter.drawImage(m_client.topLeft(), shown);
+        return;
+    }
     // One picture pixel to one logical pixel, repeated (not blended) on HiDPI screens.
     painter.drawImage(m_client, m_surface);
 }

@@ -14,20 +14,27 @@ class ScreenGrabber;
 // size that shows the persistent picture, the desktop under the loupe at the phone's
 // resolution. Dragging the caption moves it. No window manager gives it a button to
 // close, minimise or maximise it, and a request to minimise it is undone.
+// On a screen too small for it the client area shows the picture smoothly scaled
+// down to a percentage that the caption states; the picture itself stays at the
+// working size.
 class frmPreview : public CaptureWindow
 {
     Q_OBJECT
 
 public:
-    frmPreview(const CaptureSize& size, const FrameOffsets& frame, QWidget* parent = nullptr);
+    // `percent`: the scale at which the picture is shown, 100 for one to one.
+    frmPreview(const CaptureSize& size, const FrameOffsets& frame, int percent = 100,
+               QWidget* parent = nullptr);
 
     // The persistent picture (Format_RGB32, the working size); draw into it, then
     // showSurface().
     QImage& surface() { return m_surface; }
     const QImage& surface() const { return m_surface; }
 
-    // Where the picture sits in the window.
+    // Where the picture is shown in the window (scaled to percent()).
     QRect clientRect() const { return m_client; }
+    int percent() const { return m_percent; }
+    bool isScaled() const { return m_percent < 100; }
 
     // Shows the picture at once, straight through the grabber where it can, else
     // through a repaint.
@@ -39,6 +46,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    int m_percent;
     QImage m_frame;  // frame and caption bar, drawn once
     QRect m_client;
     QImage m_surface;
