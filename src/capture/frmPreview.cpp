@@ -37,27 +37,41 @@ frmPreview::frmPreview(const CaptureSize& size, const FrameOffsets& frame, int p
 void frmPreview::showSurface(ScreenGrabber& grabber)
 {
     const QWindow* window = windowHandle();
-    if (isScaled() || window == nullptr ||
-        !grabber.present(*window, m_client.topLeft(), m_surface)) {
-        update(m_client);
+    if (window != nullptr && grabber.present(*window, m_client.topLeft(), shownPicture(grabber))) {
+        return;
     }
+    update(m_client);
+}
+
+const QImage& frmPreview::shownPicture(ScreenGrabber& grabber)
+{
+    if (!isScaled()) {
+        return m_surface;
+    }
+    // Scaled into a picture of its own that the grabber can show, where it has one.
+    if (m_shown.size() != m_client.size()) {
+        m_shown = grabber.makeSurface(m_client.size());
+    }
+    if (!m_shown.isNull()) {
+        QPainter painter(&m_shown);
+        drawPicture(painter, m_shown.rect());
+    }
+    return m_shown;
+}
+
+void frmPreview::drawPicture(QPainter& painter, const QRect& target) const
+{
+    // Scaled down smoothly (bilinear); unscaled, one picture pixel to one logical
+    // pixel, repeated (not blended) on HiDPI screens.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, isScaled());
+    painter.drawImage(target, m_surface);
 }
 
 void frmPreview::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawImage(0, 0, m_frame);
-    if (isScaled()) {
-        // Scaled down smoothly, straight to the device pixels of the client area.
-        const qreal ratio = devicePixelRatioF();
-        QImage shown = m_surface.scaled(m_client.size() * ratio, Qt::IgnoreAspectRatio,
-                                        Qt::SmoothTransformation);
-        shown.setDevicePixelRatio(ratio);
-        painter.drawImage(m_client.topLeft(), shown);
-        return;
-    }
-    // One picture pixel to one logical pixel, repeated (not blended) on HiDPI screens.
-    painter.drawImage(m_client, m_surface);
+    drawPicture(painter, m_client);
 }
 
 void frmPreview::changeEvent(QEvent* event)

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QRect>
 
+class QPainter;
 class ScreenGrabber;
 
 // The preview: a frameless window that draws its own frame and caption bar
@@ -46,8 +47,14 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // What the client area shows: the picture itself, or scaled into m_shown (null
+    // where the grabber has no picture it can show).
+    const QImage& shownPicture(ScreenGrabber& grabber);
+    void drawPicture(QPainter& painter, const QRect& target) const;
+
     int m_percent;
     QImage m_frame;  // frame and caption bar, drawn once
     QRect m_client;
     QImage m_surface;
+    QImage m_shown;  // the picture as shown scaled down, for the grabber to show
 };
