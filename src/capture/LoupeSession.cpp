@@ -1,7 +1,9 @@
 #include "capture/LoupeSession.h"
 
+#include "capture/CaptureScreen.h"
 #include "capture/LoupeStreamFeed.h"
 #include "capture/PreviewSnapshot.h"
+#include "capture/ScreenFit.h"
 #include "capture/frmLoupe.h"
 #include "capture/frmPreview.h"
 #include "common/DevicePixels.h"
@@ -11,7 +13,6 @@
 #include "platform/StreamGrabber.h"
 
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
@@ -40,7 +41,11 @@ LoupeSession::LoupeSession(const SelectionState& selection, const CaptureScale& 
           loupegeometry::loupeFrame(selection.capture, scale, selection.frame), nullptr,
           dynamic_cast<StreamGrabber*>(&grabber) ? frmLoupe::Kind::Marked
                                                  : frmLoupe::Kind::Shaped)),
-      m_preview(std::make_unique<frmPreview>(selection.capture, selection.frame))
+      m_screen(capturescreen::screen()),
+      m_preview(std::make_unique<frmPreview>(
+          selection.capture, selection.frame,
+          screenfit::previewPercent(selection.capture, selection.frame,
+                                    capturescreen::availableArea(m_screen).size())))
 {
     // A picture the grabber can show without a repaint, where it has one.
     const QImage surface = m_grabber.makeSurface(m_preview->surface().size());
@@ -73,15 +78,26 @@ LoupeSession::~LoupeSession() = default;
 
 void LoupeSession::show()
 {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    // Both open on the screen whose available area sized the preview; a window
+    // manager that places windows itself (Wayland's) may put them elsewhere.
+    const QScreen* screen = m_screen;
+    const QRect available = capturescreen::availableArea(screen);
     const QRect whole = screen ? screen->geometry() : available;
 
     m_preview->show();
     // The full-screen client area is the available area less one caption bar.
     const int caption = m_preview->style()->pixelMetric(QStyle::PM_TitleBarHeight);
-    m_preview->move(loupegeometry::previewTopLeft(available, caption, m_selection.capture));
-    m_loupe->move(loupegeometry::loupeTopLeft(whole, m_loupe->loupeFrame()));
+    const CaptureSize shown = screenfit::shownSize(m_selection.capture, m_preview->percent());
+    // The caption bars stay on the screen, so that the windows can be dragged; a
+    // preview scaled down to fit is wholly on the screen.
+    const int previewKept =
+        m_preview->isScaled() ? m_preview->height() : m_preview->clientRect().top();
+    m_preview->move(screenfit::keepInside(loupegeometry::previewTopLeft(available, caption, shown),
+                                          m_preview->size(), previewKept, available));
+    const LoupeFrame& loupeFrame = m_loupe->loupeFrame();
+    m_loupe->move(screenfit::keepInside(loupegeometry::loupeTopLeft(whole, loupeFrame),
+                                        loupeFrame.outer.size(), loupeFrame.frameHeight,
+                                        available));
     m_loupe->show();
     m_loupe->activateWindow();
     m_frameMilliseconds = frameMilliseconds(screen);
@@ -141,13 +157,14 @@ QRect LoupeSession::sourceDeviceRect()
 
 bool LoupeSession::copyOnServer()
 {
-    // Only one to one: the window system neither scales nor repeats pixels.
+    // Only one to one, shown as it is: the window system neither scales nor repeats
+    // pixels.
     const QWindow* window = m_preview->windowHandle();
     if (m_feed || window == nullptr) {
         return false;
     }
     const QRect source = sourceDeviceRect();
-    if (source.size() != m_preview->surface().size() ||
+    if (m_preview->isScaled() || source.size() != m_preview->surface().size() ||
         !m_grabber.copyToWindow(source, *window, m_preview->clientRect().topLeft())) {
         return false;
     }

@@ -5,6 +5,8 @@
 
 #include <QDeadlineTimer>
 #include <QImage>
+#include <QPointer>
+#include <QScreen>
 #include <functional>
 #include <memory>
 
@@ -72,6 +74,7 @@ private:
     ScreenGrabber& m_grabber;
     CaptureHandler m_onCapture;
     std::unique_ptr<frmLoupe> m_loupe;
+    QPointer<QScreen> m_screen;  // the screen the windows open on
     std::unique_ptr<frmPreview> m_preview;
     NearestStretch m_stretch;
     QImage m_grab;  // the latest grab, kept for the grabber to fill in place

@@ -1,10 +1,12 @@
 #include "capture/frmPreview.h"
 
 #include "capture/PreviewSnapshot.h"
+#include "capture/ScreenFit.h"
 #include "platform/ScreenGrabber.h"
 
 #include <QEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
@@ -12,15 +14,20 @@ const QString kTitle = QStringLiteral("プレビュー");
 
 }  // namespace
 
-frmPreview::frmPreview(const CaptureSize& size, const FrameOffsets& frame, QWidget* parent)
+frmPreview::frmPreview(const CaptureSize& size, const FrameOffsets& frame, int percent,
+                       QWidget* parent)
     : CaptureWindow(parent, Qt::Tool | Qt::FramelessWindowHint),
-      m_frame(composePreviewFrame(size, frame, kTitle)),
-      m_client(previewClientRect(size, frame)),
+      m_percent(std::clamp(percent, 1, 100)),
+      m_frame(composePreviewFrame(screenfit::shownSize(size, m_percent), frame,
+                                  screenfit::previewCaption(kTitle, m_percent))),
+      m_client(previewClientRect(screenfit::shownSize(size, m_percent), frame)),
       m_surface(QSize(size.workWidth, size.workHeight), QImage::Format_RGB32)
 {
     setObjectName(QStringLiteral("frmPreview"));
+    // The window keeps its one title, the one its snapshot shows; the caption bar
+    // adds the scale it is shown at.
     setWindowTitle(kTitle);
-    setAccessibleName(kTitle);
+    setAccessibleName(screenfit::previewCaption(kTitle, m_percent));
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_surface.fill(Qt::black);
@@ -30,17 +37,41 @@ frmPreview::frmPreview(const CaptureSize& size, const FrameOffsets& frame, QWidg
 void frmPreview::showSurface(ScreenGrabber& grabber)
 {
     const QWindow* window = windowHandle();
-    if (window == nullptr || !grabber.present(*window, m_client.topLeft(), m_surface)) {
-        update(m_client);
+    if (window != nullptr && grabber.present(*window, m_client.topLeft(), shownPicture(grabber))) {
+        return;
     }
+    update(m_client);
+}
+
+const QImage& frmPreview::shownPicture(ScreenGrabber& grabber)
+{
+    if (!isScaled()) {
+        return m_surface;
+    }
+    // Scaled into a picture of its own that the grabber can show, where it has one.
+    if (m_shown.size() != m_client.size()) {
+        m_shown = grabber.makeSurface(m_client.size());
+    }
+    if (!m_shown.isNull()) {
+        QPainter painter(&m_shown);
+        drawPicture(painter, m_shown.rect());
+    }
+    return m_shown;
+}
+
+void frmPreview::drawPicture(QPainter& painter, const QRect& target) const
+{
+    // Scaled down smoothly (bilinear); unscaled, one picture pixel to one logical
+    // pixel, repeated (not blended) on HiDPI screens.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, isScaled());
+    painter.drawImage(target, m_surface);
 }
 
 void frmPreview::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawImage(0, 0, m_frame);
-    // One picture pixel to one logical pixel, repeated (not blended) on HiDPI screens.
-    painter.drawImage(m_client, m_surface);
+    drawPicture(painter, m_client);
 }
 
 void frmPreview::changeEvent(QEvent* event)

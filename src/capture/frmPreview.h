@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QRect>
 
+class QPainter;
 class ScreenGrabber;
 
 // The preview: a frameless window that draws its own frame and caption bar
@@ -14,20 +15,27 @@ class ScreenGrabber;
 // size that shows the persistent picture, the desktop under the loupe at the phone's
 // resolution. Dragging the caption moves it. No window manager gives it a button to
 // close, minimise or maximise it, and a request to minimise it is undone.
+// On a screen too small for it the client area shows the picture smoothly scaled
+// down to a percentage that the caption states; the picture itself stays at the
+// working size.
 class frmPreview : public CaptureWindow
 {
     Q_OBJECT
 
 public:
-    frmPreview(const CaptureSize& size, const FrameOffsets& frame, QWidget* parent = nullptr);
+    // `percent`: the scale at which the picture is shown, 100 for one to one.
+    frmPreview(const CaptureSize& size, const FrameOffsets& frame, int percent = 100,
+               QWidget* parent = nullptr);
 
     // The persistent picture (Format_RGB32, the working size); draw into it, then
     // showSurface().
     QImage& surface() { return m_surface; }
     const QImage& surface() const { return m_surface; }
 
-    // Where the picture sits in the window.
+    // Where the picture is shown in the window (scaled to percent()).
     QRect clientRect() const { return m_client; }
+    int percent() const { return m_percent; }
+    bool isScaled() const { return m_percent < 100; }
 
     // Shows the picture at once, straight through the grabber where it can, else
     // through a repaint.
@@ -39,7 +47,14 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // What the client area shows: the picture itself, or scaled into m_shown (null
+    // where the grabber has no picture it can show).
+    const QImage& shownPicture(ScreenGrabber& grabber);
+    void drawPicture(QPainter& painter, const QRect& target) const;
+
+    int m_percent;
     QImage m_frame;  // frame and caption bar, drawn once
     QRect m_client;
     QImage m_surface;
+    QImage m_shown;  // the picture as shown scaled down, for the grabber to show
 };

@@ -1,6 +1,8 @@
 #include "capture/frmZoom.h"
 
+#include "capture/CaptureScreen.h"
 #include "capture/LiveCapture.h"
+#include "capture/ScreenFit.h"
 #include "common/Numbers.h"
 #include "common/SelectionState.h"
 #include "platform/Dialogs.h"
@@ -260,6 +262,14 @@ void frmZoom::confirm()
                                   QStringLiteral("選択したサイズに設定した倍率は使用できません。"));
             return;
         case ConfirmDecision::Outcome::StartLiveCapture:
+            // A loupe larger than the screen could not be dragged nor show its hole.
+            if (const QString tooLarge = screenfit::loupeTooLargeMessage(
+                    decision.size, scale, m_selection.frame,
+                    capturescreen::availableArea(capturescreen::screen()).size());
+                !tooLarge.isEmpty()) {
+                m_dialogs.information(this, tooLarge);
+                return;
+            }
             m_help->setText(kCaptureHelp);
             m_liveCapture.StartLoupe(m_selection, scale);
             return;
