@@ -27,7 +27,7 @@ int centredStart(int frameLength, int targetStart, int targetLength, int areaSta
 QMargins frameMargins(const QWidget* window)
 {
     const QWindow* handle = window->windowHandle();
-    return handle ? handle->frameMargins() : QMargins();
+    return knownMargins(handle ? handle->frameMargins() : QMargins());
 }
 
 // Before the window manager has framed a window its frame is unknown; any other
@@ -192,6 +192,13 @@ private:
 };
 
 }  // namespace
+
+QMargins knownMargins(const QMargins& reported)
+{
+    const bool plausible = reported.left() >= 0 && reported.top() >= 0 && reported.right() >= 0 &&
+                           reported.bottom() >= 0;
+    return plausible ? reported : QMargins();
+}
 
 QPoint centredTopLeft(const QSize& frameSize, const QRect& target, const QRect& area)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+class QMargins;
 class QPoint;
 class QRect;
 class QSize;
@@ -8,6 +9,11 @@ class QWidget;
 // Where top-level windows appear: centred, with the window manager's frame
 // counted as part of the window.
 namespace placement {
+
+// The frame margins a window reports, or none while the frame is not known: between
+// reparenting a window into its frame and sizing the frame, X11 reports a frame smaller
+// than the window (negative margins).
+QMargins knownMargins(const QMargins& reported);
 
 // The top-left of a frame of `frameSize` centred on `target`, moved inside `area`
 // as far as it fits (the left and top edges win when it is larger).

@@ -34,10 +34,16 @@ QRect frameOf(const QWidget* window)
     return window->windowHandle()->frameGeometry();
 }
 
+// Framed, and not in the moment between reparenting and sizing the frame, when X11
+// reports a frame smaller than the window.
 bool framed(const QWidget* window)
 {
-    return window->isVisible() && window->windowHandle() &&
-           !window->windowHandle()->frameMargins().isNull();
+    if (!window->isVisible() || !window->windowHandle()) {
+        return false;
+    }
+    const QMargins margins = window->windowHandle()->frameMargins();
+    return !margins.isNull() && margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 &&
+           margins.bottom() >= 0;
 }
 
 // Within a pixel each way: odd differences of size cannot be halved exactly.
@@ -154,6 +160,46 @@ private slots:
         checkStartMessageCentred(false);
     }
     void theStartMessageIsCentredOverItsDialogFramedLate() { checkStartMessageCentred(true); }
+
+    // A model too large for the screen: " 決定" explains instead of capturing, each time
+    // with a new message over the dialog.
+    void theScaleDialogsMessagesAreCentredOverIt()
+    {
+        QVERIFY(startWindowManager());
+        CatalogueFolder folder;
+        folder.write(QStringLiteral("dll/au.csv"), "Tall,4000,240,102400\r\n");
+        SettingsFile settings(folder.settingsPath());
+        settings.WriteIni(u"Size", u"Maker", u"1");
+        settings.WriteIni(u"Size", u"Model", u"0");
+        settings.WriteIni(u"Size", u"Skip", u"1");
+        QtDialogs dialogs;
+        RecordingLiveCapture live;
+        WorkFolder work({folder.path() + QStringLiteral("temp/")});
+        ProgramFlow flow(settings, dialogs, live, folder.path(), work);
+        flow.start();
+        frmZoom* zoom = flow.zoomDialog();
+        QVERIFY(zoom);
+        QVERIFY(QTest::qWaitFor([&] { return framed(zoom); }));
+        for (int i = 0; i < 5; ++i) {
+            bool boxCentred = false;
+            QTimer::singleShot(0, this, [&] {
+                QWidget* box = nullptr;
+                if (!QTest::qWaitFor([&] { return (box = QApplication::activeModalWidget()); })) {
+                    return;
+                }
+                boxCentred = QTest::qWaitFor(
+                    [&] { return framed(box) && sameCentre(frameOf(box), frameOf(zoom)); });
+                if (!boxCentred) {
+                    qWarning() << "box" << frameOf(box) << "dialog" << frameOf(zoom);
+                }
+                qobject_cast<QDialog*>(box)->accept();
+            });
+            QTest::mouseClick(zoom->findChild<QPushButton*>(QStringLiteral("cmdOk")),
+                              Qt::LeftButton);
+            QVERIFY(boxCentred);
+            QVERIFY(live.requests().isEmpty());
+        }
+    }
 
     // Each capture makes a new main window and history: several pairs in one run.
     void theHistoryDocksAtTheMainWindowsFrame()
