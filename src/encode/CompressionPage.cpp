@@ -1,9 +1,9 @@
 #include "encode/CompressionPage.h"
 
 #include "common/ColourRef.h"
+#include "encode/LiveEstimates.h"
 #include "encode/SizeText.h"
 #include "encode/frmRealtime.h"
-#include "encode/mdlSavedll.h"
 #include "platform/PictureButton.h"
 #include "platform/WorkFolder.h"
 
@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,14 +51,13 @@ QHBoxLayout* sizeLine(QLabel* field, QWidget* parent)
 
 CompressionPage::CompressionPage(SizeEstimator estimator, CanvasSource canvas, QWidget* parent)
     : QWidget(parent),
-      m_estimator(std::move(estimator)),
       m_canvas(std::move(canvas)),
-      m_fit([this](int quality, bool fullChroma) -> std::optional<qint64> {
-          const auto file =
-              mdlSavedll::encodeJpeg(m_canvas(), quality, m_settings.jpegProgressive, fullChroma);
-          return file ? std::optional<qint64>(file->size()) : std::nullopt;
-      })
+      m_estimates(new LiveEstimates(std::move(estimator), this))
 {
+    connect(m_estimates, &LiveEstimates::jpegEstimated, this, &CompressionPage::onJpegEstimated);
+    connect(m_estimates, &LiveEstimates::pngEstimated, this,
+            [this](const std::optional<qint64>& bytes) { showSize(m_sizePng, bytes); });
+    connect(m_estimates, &LiveEstimates::fitted, this, &CompressionPage::applyFit);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_pages = new QTabWidget(this);
@@ -209,8 +209,10 @@ void CompressionPage::onQualityTextChanged(const QString& text)
 {
     m_settings.jpegLevel = text;
     if (!m_applyingFit) {
-        // A quality the user chose is written as always, 4:2:0.
+        // A quality the user chose is written as always, 4:2:0, and wins over a fit
+        // still under way.
         m_settings.jpegFullChroma = false;
+        m_estimates->cancelFit();
     }
     {
         // The slider shows the level; it does not write the text back.
@@ -248,11 +250,15 @@ void CompressionPage::fitToLimit()
     if (m_canvas().isNull() || m_settings.sizeLimitBytes <= 0) {
         return;
     }
-    const std::optional<JpegFit::Result> result = m_fit.fit(m_settings.sizeLimitBytes);
-    if (!result) {
-        return;
-    }
-    if (result->quality == 0) {
+    m_estimates->requestFit(m_canvas(), m_settings);
+    setPending(m_sizeJpeg);
+}
+
+void CompressionPage::applyFit(const JpegFit::Result& fitted)
+{
+    m_sizeJpeg->setEnabled(true);  // the figure shown stands until the estimate of the answer
+    ShowSizeColour(m_sizeJpeg);
+    if (fitted.quality == 0) {
         emit informationRequested(
             QStringLiteral("画質を最低にしてもJPEGファイルが上限(%1 KByte)を超えます。\n"
                            "DoCoMo以外の機種では、「PNG保存オプション」の「減色する(256色以下)」"
@@ -260,10 +266,10 @@ void CompressionPage::fitToLimit()
                 .arg(m_limitKB));
         return;
     }
-    const QString text = sizetext::levelText(result->quality);
+    const QString text = sizetext::levelText(fitted.quality);
     const bool sameText = text == m_quality->text();
     m_applyingFit = true;
-    m_settings.jpegFullChroma = result->fullChroma;
+    m_settings.jpegFullChroma = fitted.fullChroma;
     m_quality->setText(text);
     m_applyingFit = false;
     if (sameText && m_settings.jpegEstimateOn) {
@@ -273,25 +279,72 @@ void CompressionPage::fitToLimit()
 
 void CompressionPage::EstimateJpegSize()
 {
-    const std::optional<qint64> bytes = m_estimator.EstimateJpegSize(m_canvas(), m_settings);
-    showSize(m_sizeJpeg, bytes);
-    if (bytes) {
-        emit jpegEstimated(m_estimator.jpegPath());
-    }
+    m_estimates->setPreviewWanted(m_realtime && m_realtime->isVisible());
+    setPending(m_sizeJpeg);
+    m_estimates->requestJpeg(m_canvas(), m_settings);
 }
 
 void CompressionPage::EstimatePngSize()
 {
-    showSize(m_sizePng, m_estimator.EstimatePngSize(m_canvas(), m_settings));
+    setPending(m_sizePng);
+    m_estimates->requestPng(m_canvas(), m_settings);
+}
+
+void CompressionPage::cancelEstimates()
+{
+    m_estimates->cancel();
+    for (QLabel* field : {m_sizeJpeg, m_sizePng}) {
+        field->setEnabled(true);
+        ShowSizeColour(field);
+    }
+}
+
+void CompressionPage::finishEstimates()
+{
+    m_estimates->finish();
+}
+
+bool CompressionPage::estimating() const
+{
+    return !m_sizeJpeg->isEnabled() || !m_sizePng->isEnabled();
+}
+
+std::optional<QByteArray> CompressionPage::currentJpegFile()
+{
+    return m_estimates->currentJpeg(m_canvas(), m_settings);
+}
+
+std::optional<QByteArray> CompressionPage::currentPngFile()
+{
+    return m_estimates->currentPng(m_canvas(), m_settings);
+}
+
+void CompressionPage::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // Another page, or the window going: the canvas may change before this page shows again.
+    if (!event->spontaneous()) {
+        cancelEstimates();
+    }
+}
+
+void CompressionPage::onJpegEstimated(const std::optional<qint64>& bytes, const QImage& preview)
+{
+    m_preview = preview;
+    showSize(m_sizeJpeg, bytes);
+    if (bytes) {
+        emit jpegEstimated(m_estimates->estimator().jpegPath());
+    }
 }
 
 void CompressionPage::reportMissingWorkFolder()
 {
-    if (!m_estimator.noWorkFolder() || !m_estimator.folder().takeNoFolderNotice()) {
+    SizeEstimator& estimator = m_estimates->estimator();
+    if (!estimator.noWorkFolder() || !estimator.folder().takeNoFolderNotice()) {
         return;
     }
     QStringList folders;
-    for (const QString& folder : m_estimator.folder().candidates()) {
+    for (const QString& folder : estimator.folder().candidates()) {
         folders.append(QDir::toNativeSeparators(folder));
     }
     emit workFolderUnavailable(
@@ -304,10 +357,18 @@ void CompressionPage::showSize(QLabel* field, const std::optional<qint64>& bytes
 {
     // A work file that could not be written shows no size rather than a stale one.
     field->setText(bytes ? sizetext::kiloBytes(*bytes) : QString());
+    field->setEnabled(true);
     ShowSizeColour(field);
     if (!bytes) {
         reportMissingWorkFolder();
     }
+    emit sizeShown();
+}
+
+void CompressionPage::setPending(QLabel* field)
+{
+    field->setEnabled(false);
+    ShowSizeColour(field);
 }
 
 void CompressionPage::ShowSizeColour(QLabel* field)
@@ -315,9 +376,16 @@ void CompressionPage::ShowSizeColour(QLabel* field)
     QPalette palette = field->palette();
     const ColourRef colour =
         sizetext::reachesLimit(field->text(), m_limitKB) ? colourref::kRed : colourref::kBlack;
-    palette.setColor(QPalette::WindowText, colourref::toQColor(colour));
+    const QColor shown = colourref::toQColor(colour);
+    palette.setColor(QPalette::WindowText, shown);
+    // While the next figure is worked out, the last one is greyed in its own colour.
+    palette.setColor(QPalette::Disabled, QPalette::WindowText,
+                     QColor((shown.red() + 2 * 255) / 3, (shown.green() + 2 * 255) / 3,
+                            (shown.blue() + 2 * 255) / 3));
     field->setPalette(palette);
-    field->setAccessibleDescription(sizetext::spokenSize(field->text(), m_limitKB));
+    field->setAccessibleDescription(field->isEnabled()
+                                        ? sizetext::spokenSize(field->text(), m_limitKB)
+                                        : sizetext::pendingSize(field->text(), m_limitKB));
 }
 
 void CompressionPage::onRealtimeSwitched(bool on)
@@ -337,12 +405,17 @@ void CompressionPage::onRealtimeSwitched(bool on)
         });
     }
     m_realtime->show();
-    m_realtime->loadPicture(m_estimator.jpegPath());
+    m_realtime->loadPicture(m_estimates->estimator().jpegPath());
 }
 
 void CompressionPage::refreshRealtime(const QString& jpegPath)
 {
-    if (m_realtime && m_realtime->isVisible()) {
+    if (!m_realtime || !m_realtime->isVisible()) {
+        return;
+    }
+    if (!m_preview.isNull()) {
+        m_realtime->showPicture(m_preview);  // decoded with the estimate
+    } else {
         m_realtime->loadPicture(jpegPath);
     }
 }

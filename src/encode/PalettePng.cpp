@@ -65,7 +65,7 @@ QImage reduced(liq_attr* attr, liq_image* input, int colours, int width, int hei
 }  // namespace
 
 std::optional<QByteArray> encode(const QImage& image, const pngwriter::Settings& settings,
-                                 qint64 limitBytes)
+                                 qint64 limitBytes, const std::function<bool()>& stopped)
 {
     if (image.isNull()) {
         return std::nullopt;
@@ -98,6 +98,9 @@ std::optional<QByteArray> encode(const QImage& image, const pngwriter::Settings&
         return std::nullopt;
     }
     for (const int colours : kColourSteps) {
+        if (stopped && stopped()) {
+            break;
+        }
         const QImage picture =
             reduced(attr.get(), input.get(), colours, rgba.width(), rgba.height());
         if (picture.isNull()) {

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <functional>
 #include <optional>
 
 // Lossy PNG: the picture reduced to a palette of at most 256 colours with
@@ -16,7 +17,9 @@ namespace palettepng {
 // unchanged. Dithered where the palette leaves visible steps (gradients, photos),
 // plain where it holds the picture closely (flat screens, where dithering would
 // only add noise and bytes). Nothing on failure.
+// `stopped`, when given, is asked before each try; once it says yes the search ends
+// with what it has.
 std::optional<QByteArray> encode(const QImage& image, const pngwriter::Settings& settings,
-                                 qint64 limitBytes);
+                                 qint64 limitBytes, const std::function<bool()>& stopped = {});
 
 }  // namespace palettepng
