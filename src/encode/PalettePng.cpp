@@ -32,11 +32,10 @@ struct LiqDeleter
 template <typename T>
 using LiqPtr = std::unique_ptr<T, LiqDeleter>;
 
-// The picture reduced to at most `colours` colours, as an RGB32 image. libimagequant
-// keeps in `input` where dithering may spread (worked out at the first dithered remap),
-// so the reductions after the first depend on it: each one as the ladder 256, 128, ...
-// down to it would give, whatever counts were skipped after 256.
-QImage reduced(liq_attr* attr, liq_image* input, int colours, int width, int height)
+// The picture reduced to at most `colours` colours, as an RGB32 image; `dithered` tells
+// whether it was. libimagequant keeps in `input` where dithering may spread, worked out
+// at the first dithered remap, and every later reduction depends on it.
+QImage reduced(liq_attr* attr, liq_image* input, int colours, int width, int height, bool& dithered)
 {
     if (liq_set_max_colors(attr, colours) != LIQ_OK) {
         return {};
@@ -47,7 +46,8 @@ QImage reduced(liq_attr* attr, liq_image* input, int colours, int width, int hei
     }
     const LiqPtr<liq_result> result(raw);
     const double error = liq_get_quantization_error(result.get());
-    liq_set_dithering_level(result.get(), error > kDitherAboveError ? 1.0f : 0.0f);
+    dithered = error > kDitherAboveError;
+    liq_set_dithering_level(result.get(), dithered ? 1.0f : 0.0f);
     QImage indexed(width, height, QImage::Format_Indexed8);
     if (indexed.isNull()) {
         return {};
@@ -180,12 +180,17 @@ std::optional<QByteArray> encode(const QImage& image, const pngwriter::Settings&
         return std::nullopt;
     }
     // 256 colours first, as many as may be; then the count the sizes point to, until
-    // the count that fits sits right below one that does not.
+    // the count that fits sits right below one that does not. Until a reduction has
+    // been dithered the counts go one by one, so that the spread of the dithering is
+    // learnt where the count-by-count search learns it and every file is the one it makes.
     Search search(limitBytes);
+    bool anyDithered = false;
     for (int step = 0; !(stopped && stopped());) {
+        bool dithered = false;
         const QImage picture =
             reduced(attr.get(), input.get(), kColourSteps[static_cast<std::size_t>(step)],
-                    rgba.width(), rgba.height());
+                    rgba.width(), rgba.height(), dithered);
+        anyDithered = anyDithered || dithered;
         std::optional<QByteArray> file =
             picture.isNull() ? std::nullopt : pngwriter::encode(picture, settings);
         if (!file) {
@@ -195,7 +200,7 @@ std::optional<QByteArray> encode(const QImage& image, const pngwriter::Settings&
         if (limitBytes <= 0 || search.done()) {
             break;
         }
-        step = search.next();
+        step = anyDithered ? search.next() : search.open();
     }
     return smaller(search.answer());
 }
