@@ -1,7 +1,7 @@
 #include "encode/CompressionPage.h"
 
-#include "common/ColourRef.h"
 #include "encode/LiveEstimates.h"
+#include "encode/SizeField.h"
 #include "encode/SizeText.h"
 #include "encode/frmRealtime.h"
 #include "platform/PictureButton.h"
@@ -96,7 +96,8 @@ QWidget* CompressionPage::buildJpegPage()
     m_slider->setTickInterval(1);
     m_slider->setTickPosition(QSlider::TicksBelow);
     m_slider->setValue(5);
-    m_sizeJpeg = makeSizeField(QStringLiteral("lblSizeJ"), QStringLiteral("JPEGのファイルサイズ"));
+    m_sizeJpeg =
+        sizefield::make(QStringLiteral("lblSizeJ"), QStringLiteral("JPEGのファイルサイズ"), this);
 
     m_fitButton = new QPushButton(QStringLiteral("上限内で最高画質"), page);
     m_fitButton->setObjectName(QStringLiteral("cmdFit"));
@@ -146,7 +147,8 @@ QWidget* CompressionPage::buildPngPage()
     m_reduce->setAccessibleName(QStringLiteral("減色する(256色以下)"));
     m_reduce->setToolTip(QStringLiteral(
         "色数を256色以下に減らし、上限に収まる範囲でできるだけ多くの色を残します。"));
-    m_sizePng = makeSizeField(QStringLiteral("lblSizeP"), QStringLiteral("PNGのファイルサイズ"));
+    m_sizePng =
+        sizefield::make(QStringLiteral("lblSizeP"), QStringLiteral("PNGのファイルサイズ"), this);
     auto* choice = new QHBoxLayout;
     choice->addWidget(m_png);
     choice->addWidget(m_reduce);
@@ -167,27 +169,12 @@ QWidget* CompressionPage::buildPngPage()
     return page;
 }
 
-QLabel* CompressionPage::makeSizeField(const QString& objectName, const QString& accessibleName)
-{
-    auto* field = new QLabel(this);
-    field->setObjectName(objectName);
-    // The name says which size; the description, kept with the text, says the size.
-    field->setAccessibleName(accessibleName);
-    field->setMinimumWidth(56);
-    field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    field->setAutoFillBackground(true);
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    field->setPalette(palette);
-    return field;
-}
-
 void CompressionPage::setSizeLimit(const QString& limitKB, qint64 limitBytes)
 {
     m_limitKB = limitKB;
     m_settings.sizeLimitBytes = limitBytes;
-    ShowSizeColour(m_sizeJpeg);
-    ShowSizeColour(m_sizePng);
+    sizefield::ShowSizeColour(m_sizeJpeg, m_limitKB);
+    sizefield::ShowSizeColour(m_sizePng, m_limitKB);
 }
 
 void CompressionPage::switchEstimatesOn()
@@ -256,8 +243,7 @@ void CompressionPage::fitToLimit()
 
 void CompressionPage::applyFit(const JpegFit::Result& fitted)
 {
-    m_sizeJpeg->setEnabled(true);  // the figure shown stands until the estimate of the answer
-    ShowSizeColour(m_sizeJpeg);
+    sizefield::settle(m_sizeJpeg, m_limitKB);  // until the estimate of the answer
     if (fitted.quality == 0) {
         emit informationRequested(
             QStringLiteral("画質を最低にしてもJPEGファイルが上限(%1 KByte)を超えます。\n"
@@ -293,10 +279,8 @@ void CompressionPage::EstimatePngSize()
 void CompressionPage::cancelEstimates()
 {
     m_estimates->cancel();
-    for (QLabel* field : {m_sizeJpeg, m_sizePng}) {
-        field->setEnabled(true);
-        ShowSizeColour(field);
-    }
+    sizefield::settle(m_sizeJpeg, m_limitKB);
+    sizefield::settle(m_sizePng, m_limitKB);
 }
 
 void CompressionPage::finishEstimates()
@@ -356,9 +340,7 @@ void CompressionPage::reportMissingWorkFolder()
 void CompressionPage::showSize(QLabel* field, const std::optional<qint64>& bytes)
 {
     // A work file that could not be written shows no size rather than a stale one.
-    field->setText(bytes ? sizetext::kiloBytes(*bytes) : QString());
-    field->setEnabled(true);
-    ShowSizeColour(field);
+    sizefield::show(field, bytes ? sizetext::kiloBytes(*bytes) : QString(), m_limitKB);
     if (!bytes) {
         reportMissingWorkFolder();
     }
@@ -367,25 +349,7 @@ void CompressionPage::showSize(QLabel* field, const std::optional<qint64>& bytes
 
 void CompressionPage::setPending(QLabel* field)
 {
-    field->setEnabled(false);
-    ShowSizeColour(field);
-}
-
-void CompressionPage::ShowSizeColour(QLabel* field)
-{
-    QPalette palette = field->palette();
-    const ColourRef colour =
-        sizetext::reachesLimit(field->text(), m_limitKB) ? colourref::kRed : colourref::kBlack;
-    const QColor shown = colourref::toQColor(colour);
-    palette.setColor(QPalette::WindowText, shown);
-    // While the next figure is worked out, the last one is greyed in its own colour.
-    palette.setColor(QPalette::Disabled, QPalette::WindowText,
-                     QColor((shown.red() + 2 * 255) / 3, (shown.green() + 2 * 255) / 3,
-                            (shown.blue() + 2 * 255) / 3));
-    field->setPalette(palette);
-    field->setAccessibleDescription(field->isEnabled()
-                                        ? sizetext::spokenSize(field->text(), m_limitKB)
-                                        : sizetext::pendingSize(field->text(), m_limitKB));
+    sizefield::setPending(field, m_limitKB);
 }
 
 void CompressionPage::onRealtimeSwitched(bool on)

@@ -77,7 +77,6 @@ protected:
 private:
     QWidget* buildJpegPage();
     QWidget* buildPngPage();
-    QLabel* makeSizeField(const QString& objectName, const QString& accessibleName);
     void onPresetChosen(int index);
     void onQualityTextChanged(const QString& text);
     void onSliderMoved(int position);
@@ -89,7 +88,6 @@ private:
     void setPending(QLabel* field);
     void showSize(QLabel* field, const std::optional<qint64>& bytes);
     void reportMissingWorkFolder();
-    void ShowSizeColour(QLabel* field);
     void onRealtimeSwitched(bool on);
     void refreshRealtime(const QString& jpegPath);
 
