@@ -46,13 +46,13 @@ void LiveEstimates::requestJpeg(const QImage& canvas, const CompressionSettings&
 {
     const Key key = jpegKey(canvas, settings);
     m_jpegRequested = key;
-    if (m_fitFile && m_fitFile->key == key) {
-        // The fit has just made this very file.
-        m_jpegWork->request([this, made = *m_fitFile](const LatestWork::Stop&) {
-            return [this, made] { deliverJpeg(made, {}); };
-        });
-        m_jpegWork->finish();
-        return;
+    // The same file again (back on the page with nothing changed), or the one the fit
+    // has just made: at once.
+    for (const std::optional<Made>* made : {&m_jpeg, &m_fitFile}) {
+        if (*made && (*made)->key == key) {
+            deliverNow(*m_jpegWork, [this, made = **made] { deliverJpeg(made, {}); });
+            return;
+        }
     }
     const bool preview = m_previewWanted;
     m_jpegWork->request([this, key, canvas, settings, preview](const LatestWork::Stop& stop) {
@@ -73,6 +73,10 @@ void LiveEstimates::requestPng(const QImage& canvas, const CompressionSettings& 
 {
     const Key key = pngKey(canvas, settings);
     m_pngRequested = key;
+    if (m_png && m_png->key == key) {
+        deliverNow(*m_pngWork, [this, made = *m_png] { deliverPng(made); });
+        return;
+    }
     m_pngWork->request([this, key, canvas, settings](const LatestWork::Stop& stop) {
         if (stop.requested()) {
             return LatestWork::Delivery();
@@ -130,6 +134,13 @@ void LiveEstimates::cancel()
     m_fitWork->cancel();
     m_jpegRequested.reset();
     m_pngRequested.reset();
+}
+
+void LiveEstimates::deliverNow(LatestWork& work, LatestWork::Delivery delivery)
+{
+    // Through the runner all the same, so that it overtakes whatever is under way.
+    work.request([delivery = std::move(delivery)](const LatestWork::Stop&) { return delivery; });
+    work.finish();
 }
 
 void LiveEstimates::cancelFit()

@@ -3,6 +3,7 @@
 #include "encode/CompressionSettings.h"
 #include "encode/JpegFit.h"
 #include "encode/SizeEstimator.h"
+#include "platform/LatestWork.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -10,12 +11,11 @@
 #include <memory>
 #include <optional>
 
-class LatestWork;
-
 // The size estimates and the fit to the limit, worked out off the interface thread on
 // the picture's own (shared) copy; the newest request of each kind wins. A result
 // arrives on the owner's thread, where it writes its work file (temp.jpg, temp.png),
-// so only the newest result ever reaches the files.
+// so only the newest result ever reaches the files. A file made before for the same
+// picture and settings is delivered again at once.
 class LiveEstimates : public QObject
 {
     Q_OBJECT
@@ -75,6 +75,7 @@ private:
     static Key pngKey(const QImage& canvas, const CompressionSettings& settings);
     void deliverJpeg(Made made, const QImage& preview);
     void deliverPng(Made made);
+    void deliverNow(LatestWork& work, LatestWork::Delivery delivery);
     // Finishes the estimate of `key` here unless its file is the one made last.
     void makeCurrent(LatestWork& work, const std::optional<Made>& made,
                      const std::optional<Key>& requested, const Key& key,
