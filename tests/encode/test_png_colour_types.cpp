@@ -214,6 +214,19 @@ private slots:
         }
     }
 
+    // A reduction overtaken by a newer request ends before its next try.
+    void aStoppedReductionMakesNoFurtherTry()
+    {
+        const QImage photo = magickPicture(QStringLiteral("rose:"), {240, 320});
+        int asked = 0;
+        const QByteArray file =
+            mdlSavedll::encodeReducedPng(photo, PngChoice::Fast, 1000, [&asked] {
+                return ++asked > 1;
+            }).value();
+        QCOMPARE(asked, 2);
+        QVERIFY(distinctColours(mdlSavedll::decodePng(file)) > 128);  // the 256-colour try only
+    }
+
     void reducedColoursWithNothingFittingGiveTheSmallestFile()
     {
         const QImage photo = magickPicture(QStringLiteral("rose:"), {240, 320});
