@@ -15,11 +15,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -306,9 +308,26 @@ std::optional<QByteArray> CompressionPage::currentPngFile()
 void CompressionPage::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    // Another page, or the window going: the canvas may change before this page shows again.
-    if (!event->spontaneous()) {
-        cancelEstimates();
+    if (event->spontaneous()) {
+        return;  // minimised: the work goes on
+    }
+    // Another page: the canvas may change, and this page estimates again when it returns.
+    // The window hidden: it goes (a new capture, the end), or it returns at once (its
+    // window flags changed) and then the estimates dropped are made again.
+    const bool windowHidden = !window()->isVisible();
+    m_resumeJpeg = windowHidden && !m_sizeJpeg->isEnabled();
+    m_resumePng = windowHidden && !m_sizePng->isEnabled();
+    cancelEstimates();
+}
+
+void CompressionPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (std::exchange(m_resumeJpeg, false)) {
+        EstimateJpegSize();
+    }
+    if (std::exchange(m_resumePng, false)) {
+        EstimatePngSize();
     }
 }
 

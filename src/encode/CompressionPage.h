@@ -73,6 +73,7 @@ signals:
 
 protected:
     void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* buildJpegPage();
@@ -95,6 +96,9 @@ private:
     CompressionSettings m_settings;
     QString m_limitKB;
     bool m_applyingFit = false;
+    // The estimates dropped while the window was hidden, to be made again when it returns.
+    bool m_resumeJpeg = false;
+    bool m_resumePng = false;
     LiveEstimates* m_estimates = nullptr;
     QImage m_preview;  // the decoded JPEG of the estimate being shown, when it came with one
 

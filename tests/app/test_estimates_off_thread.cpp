@@ -138,6 +138,13 @@ private slots:
             if (main) {
                 QVERIFY2(!page().estimating(), how);
             }
+            if (qstrcmp(how, "hidden") == 0) {
+                main->show();  // back at once, as when its window flags change
+                QVERIFY(sizesShown(*main));
+                QCOMPARE(contents(workFile("temp.jpg")),
+                         mdlSavedll::encodeJpeg(picture, 50, false).value());
+                QVERIFY(QFile::exists(workFile("temp.png")));
+            }
             init();
         }
     }
