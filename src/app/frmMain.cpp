@@ -355,7 +355,7 @@ void frmMain::showAbout()
 void frmMain::saveJpeg()
 {
     const QString path =
-        saving::SaveJpeg(this, m_dialogs, m_images.canvas(), m_compression->settings());
+        saving::SaveJpeg(this, m_dialogs, [this] { return m_compression->currentJpegFile(); });
     if (!path.isEmpty()) {
         m_history->AddJpegToHistory(path);
     }
@@ -364,7 +364,7 @@ void frmMain::saveJpeg()
 void frmMain::savePng()
 {
     const QString path =
-        saving::SavePng(this, m_dialogs, m_images.canvas(), m_compression->settings());
+        saving::SavePng(this, m_dialogs, [this] { return m_compression->currentPngFile(); });
     if (!path.isEmpty()) {
         m_history->AddPngToHistory(path);
     }

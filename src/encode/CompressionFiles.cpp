@@ -14,11 +14,12 @@ std::optional<QByteArray> jpegFile(const QImage& canvas, const CompressionSettin
                                   settings.jpegProgressive, settings.jpegFullChroma);
 }
 
-std::optional<QByteArray> pngFile(const QImage& canvas, const CompressionSettings& settings)
+std::optional<QByteArray> pngFile(const QImage& canvas, const CompressionSettings& settings,
+                                  const std::function<bool()>& stopped)
 {
     const auto choice = static_cast<mdlSavedll::PngChoice>(settings.pngLevel);
     return settings.pngReduceColours
-               ? mdlSavedll::encodeReducedPng(canvas, choice, settings.sizeLimitBytes)
+               ? mdlSavedll::encodeReducedPng(canvas, choice, settings.sizeLimitBytes, stopped)
                : mdlSavedll::encodePng(canvas, choice);
 }
 

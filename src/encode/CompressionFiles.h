@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <functional>
 #include <optional>
 
 class QImage;
@@ -11,6 +12,9 @@ struct CompressionSettings;
 namespace compressionfiles {
 
 std::optional<QByteArray> jpegFile(const QImage& canvas, const CompressionSettings& settings);
-std::optional<QByteArray> pngFile(const QImage& canvas, const CompressionSettings& settings);
+// `stopped` is asked between the colour reduction's tries; once it says yes the
+// search ends early and its file is not the settings' file.
+std::optional<QByteArray> pngFile(const QImage& canvas, const CompressionSettings& settings,
+                                  const std::function<bool()>& stopped = {});
 
 }  // namespace compressionfiles

@@ -1,9 +1,9 @@
 #include "encode/CompressionPage.h"
 
-#include "common/ColourRef.h"
+#include "encode/LiveEstimates.h"
+#include "encode/SizeField.h"
 #include "encode/SizeText.h"
 #include "encode/frmRealtime.h"
-#include "encode/mdlSavedll.h"
 #include "platform/PictureButton.h"
 #include "platform/WorkFolder.h"
 
@@ -11,14 +11,17 @@
 #include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -50,14 +53,13 @@ QHBoxLayout* sizeLine(QLabel* field, QWidget* parent)
 
 CompressionPage::CompressionPage(SizeEstimator estimator, CanvasSource canvas, QWidget* parent)
     : QWidget(parent),
-      m_estimator(std::move(estimator)),
       m_canvas(std::move(canvas)),
-      m_fit([this](int quality, bool fullChroma) -> std::optional<qint64> {
-          const auto file =
-              mdlSavedll::encodeJpeg(m_canvas(), quality, m_settings.jpegProgressive, fullChroma);
-          return file ? std::optional<qint64>(file->size()) : std::nullopt;
-      })
+      m_estimates(new LiveEstimates(std::move(estimator), this))
 {
+    connect(m_estimates, &LiveEstimates::jpegEstimated, this, &CompressionPage::onJpegEstimated);
+    connect(m_estimates, &LiveEstimates::pngEstimated, this,
+            [this](const std::optional<qint64>& bytes) { showSize(m_sizePng, bytes); });
+    connect(m_estimates, &LiveEstimates::fitted, this, &CompressionPage::applyFit);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_pages = new QTabWidget(this);
@@ -96,7 +98,8 @@ QWidget* CompressionPage::buildJpegPage()
     m_slider->setTickInterval(1);
     m_slider->setTickPosition(QSlider::TicksBelow);
     m_slider->setValue(5);
-    m_sizeJpeg = makeSizeField(QStringLiteral("lblSizeJ"), QStringLiteral("JPEGのファイルサイズ"));
+    m_sizeJpeg =
+        sizefield::make(QStringLiteral("lblSizeJ"), QStringLiteral("JPEGのファイルサイズ"), this);
 
     m_fitButton = new QPushButton(QStringLiteral("上限内で最高画質"), page);
     m_fitButton->setObjectName(QStringLiteral("cmdFit"));
@@ -146,7 +149,8 @@ QWidget* CompressionPage::buildPngPage()
     m_reduce->setAccessibleName(QStringLiteral("減色する(256色以下)"));
     m_reduce->setToolTip(QStringLiteral(
         "色数を256色以下に減らし、上限に収まる範囲でできるだけ多くの色を残します。"));
-    m_sizePng = makeSizeField(QStringLiteral("lblSizeP"), QStringLiteral("PNGのファイルサイズ"));
+    m_sizePng =
+        sizefield::make(QStringLiteral("lblSizeP"), QStringLiteral("PNGのファイルサイズ"), this);
     auto* choice = new QHBoxLayout;
     choice->addWidget(m_png);
     choice->addWidget(m_reduce);
@@ -167,27 +171,12 @@ QWidget* CompressionPage::buildPngPage()
     return page;
 }
 
-QLabel* CompressionPage::makeSizeField(const QString& objectName, const QString& accessibleName)
-{
-    auto* field = new QLabel(this);
-    field->setObjectName(objectName);
-    // The name says which size; the description, kept with the text, says the size.
-    field->setAccessibleName(accessibleName);
-    field->setMinimumWidth(56);
-    field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    field->setAutoFillBackground(true);
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    field->setPalette(palette);
-    return field;
-}
-
 void CompressionPage::setSizeLimit(const QString& limitKB, qint64 limitBytes)
 {
     m_limitKB = limitKB;
     m_settings.sizeLimitBytes = limitBytes;
-    ShowSizeColour(m_sizeJpeg);
-    ShowSizeColour(m_sizePng);
+    sizefield::ShowSizeColour(m_sizeJpeg, m_limitKB);
+    sizefield::ShowSizeColour(m_sizePng, m_limitKB);
 }
 
 void CompressionPage::switchEstimatesOn()
@@ -209,8 +198,10 @@ void CompressionPage::onQualityTextChanged(const QString& text)
 {
     m_settings.jpegLevel = text;
     if (!m_applyingFit) {
-        // A quality the user chose is written as always, 4:2:0.
+        // A quality the user chose is written as always, 4:2:0, and wins over a fit
+        // still under way.
         m_settings.jpegFullChroma = false;
+        m_estimates->cancelFit();
     }
     {
         // The slider shows the level; it does not write the text back.
@@ -248,13 +239,14 @@ void CompressionPage::fitToLimit()
     if (m_canvas().isNull() || m_settings.sizeLimitBytes <= 0) {
         return;
     }
-    const std::optional<JpegFit::Result> result =
-        m_fit.fit(m_settings.sizeLimitBytes,
-                  m_canvas().allGray() ? JpegFit::Picture::Grey : JpegFit::Picture::Colour);
-    if (!result) {
-        return;
-    }
-    if (result->quality == 0) {
+    m_estimates->requestFit(m_canvas(), m_settings);
+    setPending(m_sizeJpeg);
+}
+
+void CompressionPage::applyFit(const JpegFit::Result& fitted)
+{
+    sizefield::settle(m_sizeJpeg, m_limitKB);  // until the estimate of the answer
+    if (fitted.quality == 0) {
         emit informationRequested(
             QStringLiteral("画質を最低にしてもJPEGファイルが上限(%1 KByte)を超えます。\n"
                            "DoCoMo以外の機種では、「PNG保存オプション」の「減色する(256色以下)」"
@@ -262,10 +254,10 @@ void CompressionPage::fitToLimit()
                 .arg(m_limitKB));
         return;
     }
-    const QString text = sizetext::levelText(result->quality);
+    const QString text = sizetext::levelText(fitted.quality);
     const bool sameText = text == m_quality->text();
     m_applyingFit = true;
-    m_settings.jpegFullChroma = result->fullChroma;
+    m_settings.jpegFullChroma = fitted.fullChroma;
     m_quality->setText(text);
     m_applyingFit = false;
     if (sameText && m_settings.jpegEstimateOn) {
@@ -275,25 +267,87 @@ void CompressionPage::fitToLimit()
 
 void CompressionPage::EstimateJpegSize()
 {
-    const std::optional<qint64> bytes = m_estimator.EstimateJpegSize(m_canvas(), m_settings);
-    showSize(m_sizeJpeg, bytes);
-    if (bytes) {
-        emit jpegEstimated(m_estimator.jpegPath());
-    }
+    m_estimates->setPreviewWanted(m_realtime && m_realtime->isVisible());
+    setPending(m_sizeJpeg);
+    m_estimates->requestJpeg(m_canvas(), m_settings);
 }
 
 void CompressionPage::EstimatePngSize()
 {
-    showSize(m_sizePng, m_estimator.EstimatePngSize(m_canvas(), m_settings));
+    setPending(m_sizePng);
+    m_estimates->requestPng(m_canvas(), m_settings);
+}
+
+void CompressionPage::cancelEstimates()
+{
+    m_estimates->cancel();
+    sizefield::settle(m_sizeJpeg, m_limitKB);
+    sizefield::settle(m_sizePng, m_limitKB);
+}
+
+void CompressionPage::finishEstimates()
+{
+    m_estimates->finish();
+}
+
+bool CompressionPage::estimating() const
+{
+    return !m_sizeJpeg->isEnabled() || !m_sizePng->isEnabled();
+}
+
+std::optional<QByteArray> CompressionPage::currentJpegFile()
+{
+    return m_estimates->currentJpeg(m_canvas(), m_settings);
+}
+
+std::optional<QByteArray> CompressionPage::currentPngFile()
+{
+    return m_estimates->currentPng(m_canvas(), m_settings);
+}
+
+void CompressionPage::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (event->spontaneous()) {
+        return;  // minimised: the work goes on
+    }
+    // Another page: the canvas may change, and this page estimates again when it returns.
+    // The window hidden: it goes (a new capture, the end), or it returns at once (its
+    // window flags changed) and then the estimates dropped are made again.
+    const bool windowHidden = !window()->isVisible();
+    m_resumeJpeg = windowHidden && !m_sizeJpeg->isEnabled();
+    m_resumePng = windowHidden && !m_sizePng->isEnabled();
+    cancelEstimates();
+}
+
+void CompressionPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (std::exchange(m_resumeJpeg, false)) {
+        EstimateJpegSize();
+    }
+    if (std::exchange(m_resumePng, false)) {
+        EstimatePngSize();
+    }
+}
+
+void CompressionPage::onJpegEstimated(const std::optional<qint64>& bytes, const QImage& preview)
+{
+    m_preview = preview;
+    showSize(m_sizeJpeg, bytes);
+    if (bytes) {
+        emit jpegEstimated(m_estimates->estimator().jpegPath());
+    }
 }
 
 void CompressionPage::reportMissingWorkFolder()
 {
-    if (!m_estimator.noWorkFolder() || !m_estimator.folder().takeNoFolderNotice()) {
+    SizeEstimator& estimator = m_estimates->estimator();
+    if (!estimator.noWorkFolder() || !estimator.folder().takeNoFolderNotice()) {
         return;
     }
     QStringList folders;
-    for (const QString& folder : m_estimator.folder().candidates()) {
+    for (const QString& folder : estimator.folder().candidates()) {
         folders.append(QDir::toNativeSeparators(folder));
     }
     emit workFolderUnavailable(
@@ -305,21 +359,16 @@ void CompressionPage::reportMissingWorkFolder()
 void CompressionPage::showSize(QLabel* field, const std::optional<qint64>& bytes)
 {
     // A work file that could not be written shows no size rather than a stale one.
-    field->setText(bytes ? sizetext::kiloBytes(*bytes) : QString());
-    ShowSizeColour(field);
+    sizefield::show(field, bytes ? sizetext::kiloBytes(*bytes) : QString(), m_limitKB);
     if (!bytes) {
         reportMissingWorkFolder();
     }
+    emit sizeShown();
 }
 
-void CompressionPage::ShowSizeColour(QLabel* field)
+void CompressionPage::setPending(QLabel* field)
 {
-    QPalette palette = field->palette();
-    const ColourRef colour =
-        sizetext::reachesLimit(field->text(), m_limitKB) ? colourref::kRed : colourref::kBlack;
-    palette.setColor(QPalette::WindowText, colourref::toQColor(colour));
-    field->setPalette(palette);
-    field->setAccessibleDescription(sizetext::spokenSize(field->text(), m_limitKB));
+    sizefield::setPending(field, m_limitKB);
 }
 
 void CompressionPage::onRealtimeSwitched(bool on)
@@ -339,12 +388,17 @@ void CompressionPage::onRealtimeSwitched(bool on)
         });
     }
     m_realtime->show();
-    m_realtime->loadPicture(m_estimator.jpegPath());
+    m_realtime->loadPicture(m_estimates->estimator().jpegPath());
 }
 
 void CompressionPage::refreshRealtime(const QString& jpegPath)
 {
-    if (m_realtime && m_realtime->isVisible()) {
+    if (!m_realtime || !m_realtime->isVisible()) {
+        return;
+    }
+    if (!m_preview.isNull()) {
+        m_realtime->showPicture(m_preview);  // decoded with the estimate
+    } else {
         m_realtime->loadPicture(jpegPath);
     }
 }

@@ -4,6 +4,9 @@
 #include "encode/JpegFit.h"
 #include "encode/SizeEstimator.h"
 
+#include <QByteArray>
+#include <optional>
+
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -15,10 +18,13 @@ class QLineEdit;
 class QPushButton;
 class QSlider;
 class QTabWidget;
+class LiveEstimates;
 class frmRealtime;
 
 // The pages "JPEG保存オプション" and "PNG保存オプション": the compression controls,
-// their coupling, and the live size of the canvas as a file with these settings.
+// their coupling, and the live size of the canvas as a file with these settings. The
+// sizes and the fit are worked out off the interface thread; while a size is on its
+// way the last one stays, greyed.
 class CompressionPage : public QWidget
 {
     Q_OBJECT
@@ -39,40 +45,62 @@ public:
 
     void EstimateJpegSize();
     void EstimatePngSize();
+    // Drops the estimates and the fit under way (the canvas is about to change, or the
+    // page is gone); the sizes shown stay as they are.
+    void cancelEstimates();
+    // Completes the estimates under way here and shows them.
+    void finishEstimates();
+    // A size field waits for its next figure.
+    bool estimating() const;
+
+    // The file of the current settings, the one whose size is shown (its estimate is
+    // finished first when it is not current, under the busy pointer).
+    std::optional<QByteArray> currentJpegFile();
+    std::optional<QByteArray> currentPngFile();
 
 signals:
     void saveJpegRequested();
     void savePngRequested();
     // A new temp.jpg has been written.
     void jpegEstimated(const QString& path);
+    // A size field shows a new figure (or none, when no work file could be written).
+    void sizeShown();
     // A message for the user's message box.
     void informationRequested(const QString& text);
     // No work folder can be written, so no size can be shown: `message` tells the
     // user why. Sent once per work folder object, that is once per run.
     void workFolderUnavailable(const QString& message);
 
+protected:
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
     QWidget* buildJpegPage();
     QWidget* buildPngPage();
-    QLabel* makeSizeField(const QString& objectName, const QString& accessibleName);
     void onPresetChosen(int index);
     void onQualityTextChanged(const QString& text);
     void onSliderMoved(int position);
     void onPngChosen(int index);
     void onReduceSwitched(bool on);
     void fitToLimit();
+    void applyFit(const JpegFit::Result& result);
+    void onJpegEstimated(const std::optional<qint64>& bytes, const QImage& preview);
+    void setPending(QLabel* field);
     void showSize(QLabel* field, const std::optional<qint64>& bytes);
     void reportMissingWorkFolder();
-    void ShowSizeColour(QLabel* field);
     void onRealtimeSwitched(bool on);
     void refreshRealtime(const QString& jpegPath);
 
-    SizeEstimator m_estimator;
     CanvasSource m_canvas;
     CompressionSettings m_settings;
     QString m_limitKB;
-    JpegFit m_fit;
     bool m_applyingFit = false;
+    // The estimates dropped while the window was hidden, to be made again when it returns.
+    bool m_resumeJpeg = false;
+    bool m_resumePng = false;
+    LiveEstimates* m_estimates = nullptr;
+    QImage m_preview;  // the decoded JPEG of the estimate being shown, when it came with one
 
     QTabWidget* m_pages = nullptr;
     QComboBox* m_presets = nullptr;

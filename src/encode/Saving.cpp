@@ -1,7 +1,5 @@
 #include "encode/Saving.h"
 
-#include "encode/CompressionFiles.h"
-#include "encode/CompressionSettings.h"
 #include "encode/mdlSavedll.h"
 #include "platform/Dialogs.h"
 
@@ -29,24 +27,22 @@ QString write(QWidget* parent, Dialogs& dialogs, const QString& path,
 
 }  // namespace
 
-QString SaveJpeg(QWidget* parent, Dialogs& dialogs, const QImage& canvas,
-                 const CompressionSettings& settings)
+QString SaveJpeg(QWidget* parent, Dialogs& dialogs, const FileSource& file)
 {
     const QString path = dialogs.saveFileName(parent, QStringLiteral("JPEG (*.jpg)"));
     if (path.isEmpty()) {
         return {};
     }
-    return write(parent, dialogs, path, compressionfiles::jpegFile(canvas, settings));
+    return write(parent, dialogs, path, file());
 }
 
-QString SavePng(QWidget* parent, Dialogs& dialogs, const QImage& canvas,
-                const CompressionSettings& settings)
+QString SavePng(QWidget* parent, Dialogs& dialogs, const FileSource& file)
 {
     const QString path = dialogs.saveFileName(parent, QStringLiteral("PNG (*.png)"));
     if (path.isEmpty()) {
         return {};
     }
-    return write(parent, dialogs, path, compressionfiles::pngFile(canvas, settings));
+    return write(parent, dialogs, path, file());
 }
 
 QString SaveBmp(QWidget* parent, Dialogs& dialogs, const QImage& canvas)

@@ -42,6 +42,16 @@ std::optional<qint64> SizeEstimator::EstimatePngSize(const QImage& canvas,
     return writeAndMeasure(kPngName, compressionfiles::pngFile(canvas, settings));
 }
 
+std::optional<qint64> SizeEstimator::writeJpeg(const std::optional<QByteArray>& bytes)
+{
+    return writeAndMeasure(kJpegName, bytes);
+}
+
+std::optional<qint64> SizeEstimator::writePng(const std::optional<QByteArray>& bytes)
+{
+    return writeAndMeasure(kPngName, bytes);
+}
+
 bool SizeEstimator::noWorkFolder() const
 {
     return m_folder.path().isEmpty();

@@ -27,6 +27,11 @@ public:
     std::optional<qint64> EstimatePngSize(const QImage& canvas,
                                           const CompressionSettings& settings);
 
+    // Writes an estimate made elsewhere into its work file: its length, or nothing as above
+    // (also when there are no bytes, the encode having failed).
+    std::optional<qint64> writeJpeg(const std::optional<QByteArray>& bytes);
+    std::optional<qint64> writePng(const std::optional<QByteArray>& bytes);
+
     // True when the last estimate failed because no work folder can be written.
     bool noWorkFolder() const;
     WorkFolder& folder() { return m_folder; }

@@ -61,6 +61,13 @@ QString spokenSize(const QString& sizeText, const QString& limitKB)
     return size + verdict.arg(limitKB);
 }
 
+QString pendingSize(const QString& sizeText, const QString& limitKB)
+{
+    const QString shown = spokenSize(sizeText, limitKB);
+    const QString pending = QStringLiteral("新しいサイズを計算中");
+    return shown.isEmpty() ? pending : shown + u'、' + pending;
+}
+
 double jpegLevel(const QString& levelText)
 {
     return std::clamp(numbers::leadingValue(levelText), kMinLevel, kMaxLevel);

@@ -22,6 +22,10 @@ bool reachesLimit(const QString& sizeText, const QString& limitKB);
 // the limit ("12.3 KByte、サイズ上限 10.2 KByte 以上"); empty while no size is shown.
 QString spokenSize(const QString& sizeText, const QString& limitKB);
 
+// The same while the next size is worked out: the shown size stays, and the reader
+// is told that a new one is on its way.
+QString pendingSize(const QString& sizeText, const QString& limitKB);
+
 // The JPEG quality level of the quality text, clamped to 1..10 (empty or not a
 // number: 1). The slider shows it rounded half to even.
 double jpegLevel(const QString& levelText);

@@ -35,6 +35,8 @@ public:
 
     // Decodes the JPEG file anew; a missing or unreadable file leaves the picture area empty.
     void loadPicture(const QString& path);
+    // Shows a picture already decoded from that file.
+    void showPicture(const QImage& picture) { m_area->setPicture(picture); }
 
     const QImage& picture() const { return m_area->picture(); }
     QSize pictureAreaSize() const { return m_area->size(); }

@@ -115,9 +115,10 @@ std::optional<QByteArray> encodePng(const QImage& image, PngChoice choice)
     return pngwriter::encode(image, pngSettings(choice));
 }
 
-std::optional<QByteArray> encodeReducedPng(const QImage& image, PngChoice choice, qint64 limitBytes)
+std::optional<QByteArray> encodeReducedPng(const QImage& image, PngChoice choice, qint64 limitBytes,
+                                           const std::function<bool()>& stopped)
 {
-    return palettepng::encode(image, pngSettings(choice), limitBytes);
+    return palettepng::encode(image, pngSettings(choice), limitBytes, stopped);
 }
 
 QImage decodePng(const QByteArray& bytes)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // The image encoders and the PNG reader, on libjpeg-turbo and libpng. Encoders
@@ -24,9 +25,10 @@ enum class PngChoice { Standard = 0, Fast = 1, Small = 2 };
 std::optional<QByteArray> encodePng(const QImage& image, PngChoice choice);
 
 // Lossy PNG: the picture reduced to at most 256 colours, as many as fit in
-// `limitBytes` (0: no limit). Nothing on failure.
-std::optional<QByteArray> encodeReducedPng(const QImage& image, PngChoice choice,
-                                           qint64 limitBytes);
+// `limitBytes` (0: no limit). Nothing on failure. `stopped`, when given, is asked
+// between tries; once it says yes the search ends early.
+std::optional<QByteArray> encodeReducedPng(const QImage& image, PngChoice choice, qint64 limitBytes,
+                                           const std::function<bool()>& stopped = {});
 
 // The picture in a PNG file's bytes, at its own size (palette, grey, RGB and alpha
 // PNGs); a null image when the bytes are not a PNG that can be read.

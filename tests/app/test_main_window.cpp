@@ -6,6 +6,7 @@
 #include "platform/WorkFolder.h"
 #include "support/FakeDialogs.h"
 #include "support/FileSizeLimit.h"
+#include "support/SizesShown.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -137,6 +138,7 @@ private slots:
     {
         main->deliverCapture(picture);
         QCOMPARE(main->images().picCaptured(), picture);
+        QVERIFY(sizesShown(*main));
         QCOMPARE(control<QLabel>("lblSizeP")->text(),
                  sizetext::kiloBytes(QFileInfo(workFile("temp.png")).size()));
 
@@ -145,6 +147,7 @@ private slots:
               std::tuple{"abc", 1, 10}}) {
             control<QLineEdit>("txtJpeg")->setText(QString::fromLatin1(typed));
             QCOMPARE(control<QSlider>("sldJpeg")->value(), slider);
+            QVERIFY(sizesShown(*main));
             QCOMPARE(contents(workFile("temp.jpg")),
                      *mdlSavedll::encodeJpeg(picture, quality, false));
             QCOMPARE(control<QLineEdit>("txtJpeg")->text(), QString::fromLatin1(typed));
@@ -163,6 +166,7 @@ private slots:
               std::tuple{100000000, "lblSizeP", Qt::black, "、サイズ上限 100000 KByte 未満"}}) {
             openMain(limit);
             main->deliverCapture(picture);
+            QVERIFY(sizesShown(*main));
             auto* field = control<QLabel>(label);
             QCOMPARE(field->palette().color(QPalette::WindowText), QColor(colour));
             QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(field);
@@ -176,6 +180,7 @@ private slots:
         auto* jpeg = control<QLabel>("lblSizeJ");
         const QString before = jpeg->text();
         choose(control<QComboBox>("cmbJpeg"), 3);
+        QVERIFY(sizesShown(*main));
         QVERIFY(jpeg->text() != before);
         QVERIFY(QAccessible::queryAccessibleInterface(jpeg)
                     ->text(QAccessible::Description)
@@ -206,6 +211,7 @@ private slots:
         QCOMPARE(main->images().picDrawText(), picture);
         QFile::remove(workFile("temp.jpg"));
         tabs->setCurrentIndex(0);  // page 0 estimates again
+        QVERIFY(sizesShown(*main));
         QVERIFY(QFile::exists(workFile("temp.jpg")));
     }
 
@@ -238,6 +244,7 @@ private slots:
     {
         constexpr rlim_t kLimit = 1000;
         main->deliverCapture(bands(240, 320));
+        QVERIFY(sizesShown(*main));
         for (const char* name : {"temp.jpg", "temp.png"}) {
             const qint64 size = QFileInfo(workFile(name)).size();
             QVERIFY2(size > qint64{kLimit} && size < 16384, name);
@@ -276,14 +283,19 @@ private slots:
     void anEstimateThatRunsOutOfRoomShowsNoSizeAndSaysSoOnce()
     {
         main->deliverCapture(bands(240, 320));
-        const int failedCheck = inChildWithFileSizeLimit(900, [this] {
+        QVERIFY(sizesShown(*main));
+        auto* page = main->findChild<CompressionPage*>();
+        // The child has no threads of the pool: the estimates are finished on its own.
+        const int failedCheck = inChildWithFileSizeLimit(900, [this, page] {
             control<QLineEdit>("txtJpeg")->setText(QStringLiteral("9"));
+            page->finishEstimates();
             if (!control<QLabel>("lblSizeJ")->text().isEmpty()) {
                 return 1;
             }
             auto* tabs = control<QTabWidget>("SSTab1");
             tabs->setCurrentIndex(1);
             tabs->setCurrentIndex(0);
+            page->finishEstimates();
             if (!control<QLabel>("lblSizeP")->text().isEmpty()) {
                 return 2;
             }
@@ -302,6 +314,7 @@ private slots:
         folder = std::make_unique<WorkFolder>(QStringList{workFile("program/temp/"), cache});
         openMain(10240);
         main->deliverCapture(picture);
+        QVERIFY(sizesShown(*main));
         QCOMPARE(control<QLabel>("lblSizeJ")->text(),
                  sizetext::kiloBytes(QFileInfo(cache + u"temp.jpg"_qs).size()));
         QCOMPARE(control<QLabel>("lblSizeP")->text(),

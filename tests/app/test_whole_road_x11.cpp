@@ -14,6 +14,7 @@
 #include "support/CatalogueFolder.h"
 #include "support/FakeDialogs.h"
 #include "support/PatternWindow.h"
+#include "support/SizesShown.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -105,6 +106,7 @@ private slots:
         QCOMPARE(main->history().pos().x(), main->frameGeometry().right() + 1);
 
         const QString jpeg = workFolder() + QStringLiteral("temp.jpg");
+        QVERIFY(sizesShown(*main));
         QCOMPARE(main->findChild<QLabel*>(QStringLiteral("lblSizeJ"))->text(),
                  sizetext::kiloBytes(QFileInfo(jpeg).size()));
         QVERIFY(QFile::exists(workFolder() + QStringLiteral("temp.png")));

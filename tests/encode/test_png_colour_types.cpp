@@ -1,9 +1,13 @@
 #include "encode/mdlSavedll.h"
 #include "support/MagickPictures.h"
 
+#include <QList>
 #include <QSet>
 #include <QTest>
+#include <memory>
+#include <vector>
 
+#include <libimagequant.h>
 #include <png.h>
 
 using mdlSavedll::PngChoice;
@@ -20,6 +24,46 @@ QImage cycling(int width, const QList<QRgb>& colours)
         }
     }
     return image;
+}
+
+// The reduction as it was first written: 256, 128, ... 2 colours one after the other on
+// one libimagequant picture, each written by the lossless writer; the files by count.
+std::vector<QByteArray> reducedCountByCount(const QImage& image)
+{
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBX8888);
+    const int width = rgba.width();
+    const int height = rgba.height();
+    std::vector<void*> rows;
+    for (int y = 0; y < height; ++y) {
+        rows.push_back(const_cast<uchar*>(rgba.constScanLine(y)));
+    }
+    const std::unique_ptr<liq_attr, void (*)(liq_attr*)> attr(liq_attr_create(), liq_attr_destroy);
+    const std::unique_ptr<liq_image, void (*)(liq_image*)> input(
+        liq_image_create_rgba_rows(attr.get(), rows.data(), width, height, 0), liq_image_destroy);
+    std::vector<QByteArray> files;
+    for (int colours = 256; colours >= 2; colours /= 2) {
+        liq_set_max_colors(attr.get(), colours);
+        liq_result* raw = nullptr;
+        if (liq_image_quantize(input.get(), attr.get(), &raw) != LIQ_OK) {
+            return {};
+        }
+        const std::unique_ptr<liq_result, void (*)(liq_result*)> result(raw, liq_result_destroy);
+        liq_set_dithering_level(result.get(),
+                                liq_get_quantization_error(result.get()) > 2.0 ? 1.0f : 0.0f);
+        std::vector<uchar> packed(static_cast<std::size_t>(width * height));
+        liq_write_remapped_image(result.get(), input.get(), packed.data(), packed.size());
+        const liq_palette* palette = liq_get_palette(result.get());
+        QImage reduced(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const liq_color c =
+                    palette->entries[packed[static_cast<std::size_t>(y * width + x)]];
+                reduced.setPixel(x, y, qRgb(c.r, c.g, c.b));
+            }
+        }
+        files.push_back(mdlSavedll::encodePng(reduced, PngChoice::Standard).value());
+    }
+    return files;
 }
 
 QList<QRgb> greys(int count, int step)
@@ -142,6 +186,45 @@ private slots:
             QVERIFY(distinctColours(back) <= 256);
             QCOMPARE(libpngRead(file), back);
         }
+    }
+
+    // The search skips counts; its file is never larger than the one going down the
+    // counts one by one would give, at limits on and between that search's sizes.
+    void reducedColoursAreNoLargerThanCountByCount()
+    {
+        for (const char* name : {"rose:", "logo:"}) {
+            const QImage picture = magickPicture(QString::fromLatin1(name), {240, 320});
+            const std::vector<QByteArray> ladder = reducedCountByCount(picture);
+            QCOMPARE(ladder.size(), std::size_t{8});
+            for (const std::size_t step : {std::size_t{1}, std::size_t{4}, std::size_t{7}}) {
+                for (const qint64 limit : {qint64(ladder[step].size()),
+                                           (ladder[step].size() + ladder[step - 1].size()) / 2}) {
+                    const auto before = std::find_if(
+                        ladder.begin(), ladder.end(),
+                        [limit](const QByteArray& file) { return file.size() <= limit; });
+                    const QByteArray now =
+                        mdlSavedll::encodeReducedPng(picture, PngChoice::Standard, limit).value();
+                    QVERIFY2(before != ladder.end() && now.size() <= before->size(),
+                             qPrintable(QStringLiteral("%1 limit %2: %3 bytes")
+                                            .arg(QLatin1String(name))
+                                            .arg(limit)
+                                            .arg(now.size())));
+                }
+            }
+        }
+    }
+
+    // A reduction overtaken by a newer request ends before its next try.
+    void aStoppedReductionMakesNoFurtherTry()
+    {
+        const QImage photo = magickPicture(QStringLiteral("rose:"), {240, 320});
+        int asked = 0;
+        const QByteArray file =
+            mdlSavedll::encodeReducedPng(photo, PngChoice::Fast, 1000, [&asked] {
+                return ++asked > 1;
+            }).value();
+        QCOMPARE(asked, 2);
+        QVERIFY(distinctColours(mdlSavedll::decodePng(file)) > 128);  // the 256-colour try only
     }
 
     void reducedColoursWithNothingFittingGiveTheSmallestFile()

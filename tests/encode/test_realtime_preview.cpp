@@ -1,6 +1,7 @@
 #include "encode/CompressionPage.h"
 #include "encode/frmRealtime.h"
 #include "platform/WorkFolder.h"
+#include "support/SizesShown.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -59,6 +60,7 @@ private slots:
         m_page->show();
         m_page->switchEstimatesOn();
         m_page->EstimateJpegSize();
+        QVERIFY(sizesShown(*m_page));
     }
 
     void tickingShowsTheWorkFileAtTheMainWindowCorner()
@@ -113,12 +115,14 @@ private slots:
         box()->setChecked(true);
         const QImage standard = preview()->picture();
         setQuality(QStringLiteral("1"));
+        QVERIFY(sizesShown(*m_page));
         QVERIFY(preview()->picture() != standard);
         QCOMPARE(preview()->picture(), workFile());
 
         box()->setChecked(false);
         const QImage lowest = preview()->picture();
         setQuality(QStringLiteral("10"));
+        QVERIFY(sizesShown(*m_page));
         QCOMPARE(preview()->picture(), lowest);  // a hidden preview is not refreshed
         box()->setChecked(true);
         QCOMPARE(preview()->picture(), workFile());

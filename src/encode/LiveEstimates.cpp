@@ -1,0 +1,211 @@
+#include "encode/LiveEstimates.h"
+
+#include "encode/CompressionFiles.h"
+#include "encode/SizeText.h"
+#include "encode/mdlSavedll.h"
+#include "platform/LatestWork.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <map>
+#include <utility>
+
+// One fit at a time: the search and the answers it starts from, used by the fit's jobs
+// one after the other. `probe` is the running job's encoder.
+struct LiveEstimates::FitWork
+{
+    JpegFit::Measure probe;
+    JpegFit fit{[this](int quality, bool fullChroma) { return probe(quality, fullChroma); }};
+};
+
+LiveEstimates::LiveEstimates(SizeEstimator estimator, QObject* parent)
+    : QObject(parent),
+      m_estimator(std::move(estimator)),
+      m_fit(std::make_shared<FitWork>()),
+      m_jpegWork(std::make_unique<LatestWork>()),
+      m_pngWork(std::make_unique<LatestWork>()),
+      m_fitWork(std::make_unique<LatestWork>())
+{
+}
+
+LiveEstimates::~LiveEstimates() = default;
+
+LiveEstimates::Key LiveEstimates::jpegKey(const QImage& canvas, const CompressionSettings& settings)
+{
+    return {canvas.cacheKey(), sizetext::jpegQuality(settings.jpegLevel), settings.jpegProgressive,
+            settings.jpegFullChroma, 0};
+}
+
+LiveEstimates::Key LiveEstimates::pngKey(const QImage& canvas, const CompressionSettings& settings)
+{
+    return {canvas.cacheKey(), settings.pngLevel, settings.pngReduceColours, false,
+            settings.pngReduceColours ? settings.sizeLimitBytes : 0};
+}
+
+void LiveEstimates::requestJpeg(const QImage& canvas, const CompressionSettings& settings)
+{
+    const Key key = jpegKey(canvas, settings);
+    m_jpegRequested = key;
+    // The same file again (back on the page with nothing changed), or the one the fit
+    // has just made: at once.
+    for (const std::optional<Made>* made : {&m_jpeg, &m_fitFile}) {
+        if (*made && (*made)->key == key) {
+            deliverNow(*m_jpegWork, [this, made = **made] { deliverJpeg(made, {}); });
+            return;
+        }
+    }
+    const bool preview = m_previewWanted;
+    m_jpegWork->request([this, key, canvas, settings, preview](const LatestWork::Stop& stop) {
+        if (stop.requested()) {
+            return LatestWork::Delivery();
+        }
+        Made made{key, compressionfiles::jpegFile(canvas, settings)};
+        QImage decoded;
+        if (made.file && preview && !stop.requested()) {
+            decoded = QImage::fromData(*made.file);
+        }
+        return LatestWork::Delivery(
+            [this, made = std::move(made), decoded] { deliverJpeg(made, decoded); });
+    });
+}
+
+void LiveEstimates::requestPng(const QImage& canvas, const CompressionSettings& settings)
+{
+    const Key key = pngKey(canvas, settings);
+    m_pngRequested = key;
+    if (m_png && m_png->key == key) {
+        deliverNow(*m_pngWork, [this, made = *m_png] { deliverPng(made); });
+        return;
+    }
+    m_pngWork->request([this, key, canvas, settings](const LatestWork::Stop& stop) {
+        if (stop.requested()) {
+            return LatestWork::Delivery();
+        }
+        Made made{
+            key, compressionfiles::pngFile(canvas, settings, [&stop] { return stop.requested(); })};
+        if (stop.requested()) {
+            return LatestWork::Delivery();  // a reduction cut short is not the file
+        }
+        return LatestWork::Delivery([this, made = std::move(made)] { deliverPng(made); });
+    });
+}
+
+void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& settings)
+{
+    const qint64 canvasKey = canvas.cacheKey();
+    m_fitWork->request([this, fitWork = m_fit, canvas, canvasKey,
+                        settings](const LatestWork::Stop& stop) {
+        std::map<std::pair<int, bool>, QByteArray> files;
+        fitWork->probe = [&](int quality, bool fullChroma) -> std::optional<qint64> {
+            if (stop.requested()) {
+                return std::nullopt;  // overtaken: the search ends here
+            }
+            const auto file =
+                mdlSavedll::encodeJpeg(canvas, quality, settings.jpegProgressive, fullChroma);
+            if (!file) {
+                return std::nullopt;
+            }
+            files[{quality, fullChroma}] = *file;
+            return file->size();
+        };
+        // A grey picture is written with one component: no chroma to search.
+        const std::optional<JpegFit::Result> result =
+            fitWork->fit.fit(settings.sizeLimitBytes,
+                             canvas.allGray() ? JpegFit::Picture::Grey : JpegFit::Picture::Colour);
+        fitWork->probe = nullptr;
+        if (!result || stop.requested()) {
+            return LatestWork::Delivery();
+        }
+        std::optional<Made> made;
+        if (const auto file = files.find({result->quality, result->fullChroma});
+            file != files.end()) {
+            made =
+                Made{{canvasKey, result->quality, settings.jpegProgressive, result->fullChroma, 0},
+                     file->second};
+        }
+        return LatestWork::Delivery([this, result = *result, made] {
+            m_fitFile = made;
+            emit fitted(result);
+        });
+    });
+}
+
+void LiveEstimates::cancel()
+{
+    m_jpegWork->cancel();
+    m_pngWork->cancel();
+    m_fitWork->cancel();
+    m_jpegRequested.reset();
+    m_pngRequested.reset();
+}
+
+void LiveEstimates::deliverNow(LatestWork& work, LatestWork::Delivery delivery)
+{
+    // Through the runner all the same, so that it overtakes whatever is under way.
+    work.request([delivery = std::move(delivery)](const LatestWork::Stop&) { return delivery; });
+    work.finish();
+}
+
+void LiveEstimates::cancelFit()
+{
+    m_fitWork->cancel();
+}
+
+void LiveEstimates::finish()
+{
+    m_jpegWork->finish();
+    m_pngWork->finish();
+}
+
+void LiveEstimates::deliverJpeg(Made made, const QImage& preview)
+{
+    m_jpegRequested.reset();
+    const std::optional<qint64> bytes = m_estimator.writeJpeg(made.file);
+    m_jpeg = std::move(made);
+    emit jpegEstimated(bytes, preview);
+}
+
+void LiveEstimates::deliverPng(Made made)
+{
+    m_pngRequested.reset();
+    const std::optional<qint64> bytes = m_estimator.writePng(made.file);
+    m_png = std::move(made);
+    emit pngEstimated(bytes);
+}
+
+void LiveEstimates::makeCurrent(LatestWork& work, const std::optional<Made>& made,
+                                const std::optional<Key>& requested, const Key& key,
+                                const std::function<void()>& request)
+{
+    if (made && made->key == key && !requested) {
+        return;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    if (requested != key) {
+        request();
+    }
+    work.finish();
+    QGuiApplication::restoreOverrideCursor();
+}
+
+std::optional<QByteArray> LiveEstimates::currentJpeg(const QImage& canvas,
+                                                     const CompressionSettings& settings)
+{
+    const Key key = jpegKey(canvas, settings);
+    makeCurrent(*m_jpegWork, m_jpeg, m_jpegRequested, key, [&] { requestJpeg(canvas, settings); });
+    if (m_jpeg && m_jpeg->key == key) {
+        return m_jpeg->file;
+    }
+    return compressionfiles::jpegFile(canvas, settings);
+}
+
+std::optional<QByteArray> LiveEstimates::currentPng(const QImage& canvas,
+                                                    const CompressionSettings& settings)
+{
+    const Key key = pngKey(canvas, settings);
+    makeCurrent(*m_pngWork, m_png, m_pngRequested, key, [&] { requestPng(canvas, settings); });
+    if (m_png && m_png->key == key) {
+        return m_png->file;
+    }
+    return compressionfiles::pngFile(canvas, settings);
+}
