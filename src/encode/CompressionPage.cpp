@@ -101,7 +101,7 @@ QWidget* CompressionPage::buildJpegPage()
     m_sizeJpeg =
         sizefield::make(QStringLiteral("lblSizeJ"), QStringLiteral("JPEGのファイルサイズ"), this);
 
-    m_fitButton = new QPushButton(QStringLiteral("上限内で最高画質"), page);
+    m_fitButton = new QPushButton(QStringLiteral(" 上限内で最高画質"), page);
     m_fitButton->setObjectName(QStringLiteral("cmdFit"));
     m_fitButton->setAccessibleName(QStringLiteral("上限内で最高画質にする"));
     m_fitButton->setToolTip(
