@@ -69,6 +69,21 @@ bool LoupeSession::openStream(QString& problem)
     return !m_feed || m_feed->start(problem);
 }
 
+bool LoupeSession::waitForStream()
+{
+    while (m_feed && !m_stopped && !m_feed->isReady() && m_feed->problem().isEmpty()) {
+        if (!m_feed->waitForFrame()) {
+            stop();
+        }
+    }
+    if (m_stopped || !streamProblem().isEmpty()) {
+        stop();
+        hideWindows();
+        return false;
+    }
+    return true;
+}
+
 QString LoupeSession::streamProblem() const
 {
     return m_feed ? m_feed->problem() : QString();
@@ -110,8 +125,10 @@ bool LoupeSession::runPass()
         return false;
     }
     if (m_feed) {
-        m_feed->waitForFrame();
-        if (!m_feed->problem().isEmpty()) {
+        if (!m_feed->waitForFrame()) {
+            stop();
+        }
+        if (m_stopped || !m_feed->problem().isEmpty()) {
             stop();
             hideWindows();
             return false;
@@ -137,7 +154,10 @@ void LoupeSession::waitOneFrame()
     tick.setTimerType(Qt::PreciseTimer);
     QObject::connect(&tick, &QTimer::timeout, &wait, &QEventLoop::quit);
     tick.start(static_cast<int>(m_nextFrame.remainingTime()));
-    wait.exec();
+    if (wait.exec() == -1) {
+        // The program is ending: no more events are served, so no more passes.
+        stop();
+    }
     m_nextFrame += m_frameMilliseconds;
 }
 

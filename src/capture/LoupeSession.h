@@ -33,6 +33,9 @@ public:
     // Where the screen is a video stream (Wayland): starts it; false with the
     // message for the user when it cannot be had. True at once elsewhere.
     bool openStream(QString& problem);
+    // Serves events until the stream has started (at once where there is none);
+    // false, with both windows hidden, when it did not or the session was stopped.
+    bool waitForStream();
     // The message for the user when the stream ended on its own, else empty.
     QString streamProblem() const;
 

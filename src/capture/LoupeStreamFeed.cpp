@@ -6,6 +6,7 @@
 
 #include <QEventLoop>
 #include <QObject>
+#include <QString>
 #include <QTimer>
 #include <algorithm>
 #include <utility>
@@ -15,6 +16,12 @@ namespace {
 // How long a wait lasts without frames: a stop asked for by a handler is seen
 // within it, and it costs nothing measurable while the screen is still.
 constexpr int kLongestWaitMilliseconds = 100;
+// How long a started stream may stay without any frame before the capture gives up:
+// a desktop sends its first frame at once or after the loupe's first repaint.
+constexpr int kFirstFrameMilliseconds = 5000;
+
+const QString kNoFrames =
+    QStringLiteral("画面の映像が届かないため、取り込みを止めました。もう一度お試しください。");
 
 int devicePixelsPerCell(const frmLoupe& loupe)
 {
@@ -27,6 +34,12 @@ LoupeStreamFeed::LoupeStreamFeed(StreamGrabber& grabber, frmLoupe& loupe)
     : m_grabber(grabber), m_loupe(loupe), m_tracker(loupe.loupeFrame(), devicePixelsPerCell(loupe))
 {
     QObject::connect(&m_grabber, &StreamGrabber::frameArrived, &m_receiver, [this] { onFrame(); });
+    QObject::connect(&m_grabber, &StreamGrabber::streamStarted, &m_receiver, [this] {
+        onReady();
+        if (m_waiting) {
+            m_waiting->quit();
+        }
+    });
     QObject::connect(&m_grabber, &StreamGrabber::streamEnded, &m_receiver,
                      [this](const QString& problem) { onEnded(problem); });
 }
@@ -65,16 +78,25 @@ bool LoupeStreamFeed::start(QString& problem)
     }
     m_running = true;
     m_any = false;
+    m_ready = false;
+    if (m_grabber.isStreaming()) {
+        onReady();
+    }
     return true;
 }
 
-void LoupeStreamFeed::waitForFrame()
+void LoupeStreamFeed::onReady()
 {
-    if (!m_running) {
-        return;
+    if (m_running && !m_ready) {
+        m_ready = true;
+        m_firstFrameDue.setRemainingTime(kFirstFrameMilliseconds);
     }
-    if (m_fresh) {
-        return;
+}
+
+bool LoupeStreamFeed::waitForFrame()
+{
+    if (!m_running || m_fresh) {
+        return true;
     }
     QEventLoop wait;
     QTimer longest;
@@ -82,13 +104,24 @@ void LoupeStreamFeed::waitForFrame()
     QObject::connect(&longest, &QTimer::timeout, &wait, &QEventLoop::quit);
     longest.start(kLongestWaitMilliseconds);
     QEventLoop* outer = std::exchange(m_waiting, &wait);
-    wait.exec();
+    // Once the program has been told to end, a loop returns at once without serving
+    // anything.
+    const bool served = wait.exec() != -1;
     m_waiting = outer;
-    if (m_running && !m_any) {
+    if (!served) {
+        return false;
+    }
+    if (m_ready && !m_any && m_firstFrameDue.hasExpired()) {
+        m_problem = kNoFrames;
+        stop();
+        return true;
+    }
+    if (m_ready && !m_any) {
         // A desktop that copies only what changed sends the first frame after a
         // change: the loupe repaints itself until one has come.
         m_loupe.update();
     }
+    return true;
 }
 
 QImage LoupeStreamFeed::takeHole()
@@ -104,6 +137,7 @@ void LoupeStreamFeed::stop()
 {
     if (m_running) {
         m_running = false;
+        m_ready = false;
         m_grabber.stopStream();
     }
     // A pass waiting for a frame that will not come now goes on at once.

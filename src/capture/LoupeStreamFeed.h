@@ -2,6 +2,7 @@
 
 #include "capture/LoupeMarker.h"
 
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QObject>
 #include <QString>
@@ -19,12 +20,17 @@ public:
     LoupeStreamFeed(StreamGrabber& grabber, frmLoupe& loupe);
     ~LoupeStreamFeed();
 
-    // False with the message for the user when the stream cannot be had.
+    // False with the message for the user when the stream cannot be had; otherwise
+    // it streams now or once the desktop has agreed (isReady()), or problem() tells
+    // why not.
     bool start(QString& problem);
+    bool isReady() const { return m_ready; }
 
-    // Serves events until a new frame has come, or for at most a short while (so that
-    // a stop asked for by a handler is seen); with a still screen nothing comes.
-    void waitForFrame();
+    // Serves events until a new frame has come (or the stream has started), or for at
+    // most a short while (so that a stop asked for by a handler is seen); with a still
+    // screen nothing comes. False when the program is ending: events are no longer
+    // served.
+    bool waitForFrame();
 
     // The device pixels under the hole in the newest frame, or null when there is no
     // new frame or the loupe is not in it.
@@ -36,6 +42,7 @@ public:
     const QString& problem() const { return m_problem; }
 
 private:
+    void onReady();
     void onFrame();
     void onEnded(const QString& problem);
 
@@ -45,6 +52,8 @@ private:
     bool m_fresh = false;  // a frame has come since the last takeHole()
     bool m_any = false;    // a frame has come since the start
     bool m_running = false;
+    bool m_ready = false;  // the stream has started
+    QDeadlineTimer m_firstFrameDue;
     QString m_problem;
     QEventLoop* m_waiting = nullptr;
     QObject m_receiver;  // the grabber's signals reach this feed while it lives

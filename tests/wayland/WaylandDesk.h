@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QProcess>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -127,6 +128,15 @@ inline void damageOutput()
     QProcess::execute(
         QStringLiteral("swaymsg"),
         {QStringLiteral("-q"), QStringLiteral("output HEADLESS-1 bg #203040 solid_color")});
+}
+
+// Gives the output another mode (its pixel size).
+inline bool setOutputMode(const QSize& size)
+{
+    return QProcess::execute(QStringLiteral("swaymsg"),
+                             {QStringLiteral("-q"), QStringLiteral("output HEADLESS-1 mode %1x%2")
+                                                        .arg(size.width())
+                                                        .arg(size.height())}) == 0;
 }
 
 // How often the desktop's portal has asked the user which screen to share.

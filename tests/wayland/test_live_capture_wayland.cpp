@@ -40,7 +40,7 @@ private:
         auto session = std::make_unique<LoupeSession>(
             selection, scale, *grabber, [this](const QImage& shot) { snapshots.append(shot); });
         QString problem;
-        if (!session->openStream(problem)) {
+        if (!session->openStream(problem) || !session->waitForStream()) {
             qFatal("no stream: %s", qPrintable(problem));
         }
         session->show();

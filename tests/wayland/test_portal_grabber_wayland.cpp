@@ -1,5 +1,6 @@
 #include "platform/PortalScreenGrabber.h"
 #include "platform/ScreenCastTokenStore.h"
+#include "support/StreamStart.h"
 #include "wayland/WaylandDesk.h"
 
 #include <QDBusConnection>
@@ -57,7 +58,7 @@ private slots:
         PortalScreenGrabber grabber(folder.path(), QDBusConnection::sessionBus(),
                                     PortalScreenGrabber::portalService());
         QString problem;
-        QVERIFY2(grabber.startStream(problem), qPrintable(problem));
+        QVERIFY2(testsupport::startStreaming(grabber, problem), qPrintable(problem));
         QSignalSpy frames(&grabber, &StreamGrabber::frameArrived);
         QVERIFY(waitForFrame(grabber, anyFrame));
         QCOMPARE(grabber.newestFrame().size(), QSize(1280, 1024));
@@ -73,8 +74,27 @@ private slots:
         // Stopped, the stream gives nothing; started again, it streams again.
         grabber.stopStream();
         QVERIFY(grabber.newestFrame().isNull());
-        QVERIFY2(grabber.startStream(problem), qPrintable(problem));
+        QVERIFY2(testsupport::startStreaming(grabber, problem), qPrintable(problem));
         QVERIFY(waitForFrame(grabber, anyFrame));
+    }
+
+    // A new size of the monitor makes the stream negotiate anew and free its buffers,
+    // the one holding the newest frame among them.
+    void aMonitorThatChangesSizeGoesOnStreaming()
+    {
+        QTemporaryDir folder;
+        PortalScreenGrabber grabber(folder.path(), QDBusConnection::sessionBus(),
+                                    PortalScreenGrabber::portalService());
+        QString problem;
+        QVERIFY2(testsupport::startStreaming(grabber, problem), qPrintable(problem));
+        QVERIFY(waitForFrame(grabber, showsTheBackground));
+        QVERIFY(waylanddesk::setOutputMode(QSize(800, 600)));
+        const bool small = waitForFrame(grabber, [](const QImage& frame) {
+            return frame.size() == QSize(800, 600) && frame.pixel(10, 10) == kBackground;
+        });
+        QVERIFY(waylanddesk::setOutputMode(QSize(1280, 1024)));
+        QVERIFY(small);
+        QVERIFY(waitForFrame(grabber, showsTheBackground));
     }
 
     void aPortalThatIsNotRunningGivesTheMessage()
@@ -83,7 +103,7 @@ private slots:
         PortalScreenGrabber grabber(folder.path(), QDBusConnection::sessionBus(),
                                     QStringLiteral("org.example.NoSuchPortal"));
         QString problem;
-        QVERIFY(!grabber.startStream(problem));
+        QVERIFY(!testsupport::startStreaming(grabber, problem));
         QVERIFY(problem.contains(QStringLiteral("ポータル")));
         QVERIFY(grabber.newestFrame().isNull());
         QVERIFY(!QFile::exists(ScreenCastTokenStore(folder.path()).path()));

@@ -10,6 +10,7 @@
 #include "platform/mdlIni.h"
 #include "support/CatalogueFolder.h"
 #include "support/FakeDialogs.h"
+#include "support/StreamStart.h"
 #include "wayland/PatternOnDesk.h"
 
 #include <QClipboard>
@@ -162,7 +163,7 @@ private slots:
             PortalScreenGrabber grabber(tokenFolder(), QDBusConnection::sessionBus(),
                                         PortalScreenGrabber::portalService());
             QString problem;
-            QVERIFY2(grabber.startStream(problem), qPrintable(problem));
+            QVERIFY2(testsupport::startStreaming(grabber, problem), qPrintable(problem));
         }
         const int asked = waylanddesk::timesAsked();
         PortalScreenGrabber grabber(tokenFolder(), QDBusConnection::sessionBus(),
