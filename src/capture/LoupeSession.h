@@ -67,6 +67,8 @@ public:
 
 private:
     void waitOneFrame();
+    // Whether the loupe's hole lies over the preview.
+    bool holeCoversPreview();
     // The window system's own copy into the preview; false where it cannot.
     bool copyOnServer();
     // Takes the desktop under the hole into the preview's picture; false when nothing

@@ -1,6 +1,7 @@
 #include "capture/LoupeStreamFeed.h"
 
 #include "capture/frmLoupe.h"
+#include "capture/frmPreview.h"
 #include "common/Numbers.h"
 #include "platform/StreamGrabber.h"
 
@@ -30,8 +31,11 @@ int devicePixelsPerCell(const frmLoupe& loupe)
 
 }  // namespace
 
-LoupeStreamFeed::LoupeStreamFeed(StreamGrabber& grabber, frmLoupe& loupe)
-    : m_grabber(grabber), m_loupe(loupe), m_tracker(loupe.loupeFrame(), devicePixelsPerCell(loupe))
+LoupeStreamFeed::LoupeStreamFeed(StreamGrabber& grabber, frmLoupe& loupe, const frmPreview& preview)
+    : m_grabber(grabber),
+      m_loupe(loupe),
+      m_preview(preview),
+      m_tracker(loupe.loupeFrame(), devicePixelsPerCell(loupe))
 {
     QObject::connect(&m_grabber, &StreamGrabber::frameArrived, &m_receiver, [this] { onFrame(); });
     QObject::connect(&m_grabber, &StreamGrabber::streamStarted, &m_receiver, [this] {
@@ -130,7 +134,23 @@ QImage LoupeStreamFeed::takeHole()
         return {};
     }
     m_fresh = false;
-    return m_tracker.holePixels(m_grabber.newestFrame());
+    const QImage frame = m_grabber.newestFrame();
+    QImage hole = m_tracker.holePixels(frame);
+    if (hole.isNull()) {
+        m_coversPreview = false;
+        return hole;
+    }
+    const int cell = devicePixelsPerCell(m_loupe);
+    m_previewMarker =
+        loupemarker::find(frame, cell, m_previewMarker, 64, loupemarker::Pattern::Preview);
+    if (m_previewMarker) {
+        const QRect preview(*m_previewMarker - loupemarker::placeIn(m_preview.width()) * cell,
+                            m_preview.size() * cell);
+        m_coversPreview = preview.intersects(m_tracker.lastHole());
+    } else {
+        m_coversPreview = m_preview.isVisible() && m_preview.screen() == m_loupe.screen();
+    }
+    return hole;
 }
 
 void LoupeStreamFeed::stop()

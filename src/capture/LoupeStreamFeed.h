@@ -5,11 +5,14 @@
 #include <QDeadlineTimer>
 #include <QImage>
 #include <QObject>
+#include <QPoint>
 #include <QString>
+#include <optional>
 
 class QEventLoop;
 class StreamGrabber;
 class frmLoupe;
+class frmPreview;
 
 // The live capture's side of a screen video (a Wayland desktop): starts and stops
 // the stream, waits for its frames and finds the hole's pixels in them by the
@@ -17,7 +20,7 @@ class frmLoupe;
 class LoupeStreamFeed
 {
 public:
-    LoupeStreamFeed(StreamGrabber& grabber, frmLoupe& loupe);
+    LoupeStreamFeed(StreamGrabber& grabber, frmLoupe& loupe, const frmPreview& preview);
     ~LoupeStreamFeed();
 
     // False with the message for the user when the stream cannot be had; otherwise
@@ -36,6 +39,11 @@ public:
     // new frame or the loupe is not in it.
     QImage takeHole();
 
+    // Whether the hole lay over the preview in the frame of the last takeHole(): the
+    // preview's marker shows it, or, when the marker is hidden while the preview is
+    // on the loupe's screen, the loupe lies over it.
+    bool holeCoversPreview() const { return m_coversPreview; }
+
     void stop();
 
     // Set when the stream ended on its own: the message for the user.
@@ -48,7 +56,10 @@ private:
 
     StreamGrabber& m_grabber;
     frmLoupe& m_loupe;
+    const frmPreview& m_preview;
     LoupeTracker m_tracker;
+    std::optional<QPoint> m_previewMarker;
+    bool m_coversPreview = false;
     bool m_fresh = false;  // a frame has come since the last takeHole()
     bool m_any = false;    // a frame has come since the start
     bool m_running = false;
