@@ -32,7 +32,7 @@ private:
     std::unique_ptr<waylanddesk::Keyboard> keyboard;
     std::unique_ptr<waylanddesk::Pointer> pointer;
 
-    std::unique_ptr<LoupeSession> openSession(const CaptureScale& scale)
+    std::unique_ptr<LoupeSession> openSession(const CaptureScale& scale, bool placed = true)
     {
         if (!waylanddesk::waitUntilCaptureGone()) {
             qFatal("the last live capture's windows stay");
@@ -49,7 +49,9 @@ private:
             qFatal("live capture windows not shown");
         }
         // Out of the way of the pattern; the compositor places windows, not the program.
-        waylanddesk::moveWindow(QStringLiteral("プレビュー"), QPoint(900, 620));
+        if (placed) {
+            waylanddesk::moveWindow(QStringLiteral("プレビュー"), QPoint(900, 620));
+        }
         return session;
     }
     // Moves the loupe as a drag does (the compositor moves it) so that its hole is at
@@ -125,6 +127,29 @@ private slots:
         QVERIFY(grabber->newestFrame().isNull());
         // The portal's permission is kept for the next start of the program.
         QVERIFY(!ScreenCastTokenStore(tokenFolder.path()).load().isEmpty());
+    }
+
+    // The compositor opens both windows where it likes, here the loupe over the preview:
+    // the preview asks for the loupe to be moved until the hole has left it.
+    void theFirstViewAsksToMoveTheLoupeOffThePreview()
+    {
+        auto session = openSession(CaptureScale{}, false);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            waylanddesk::windowRect(QStringLiteral("ルーペ"))
+                .intersects(waylanddesk::windowRect(QStringLiteral("プレビュー"))),
+            10000);
+        const QString notice = QStringLiteral("ルーペをプレビューの外へ動かしてください");
+        QDeadlineTimer deadline(10000);
+        while (session->preview().notice() != notice && !deadline.hasExpired()) {
+            if (grabber->newestFrame().isNull()) {
+                waylanddesk::damageOutput();
+            }
+            session->runPass();
+        }
+        QCOMPARE(session->preview().notice(), notice);
+        QVERIFY(waylanddesk::moveWindow(QStringLiteral("プレビュー"), QPoint(900, 620)));
+        QVERIFY(previewShows(*session, QPoint(50, 60)));
+        QVERIFY(session->preview().notice().isEmpty());
     }
 
     void draggingTheCaptionMovesTheLoupe()
