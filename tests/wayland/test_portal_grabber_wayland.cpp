@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr QRgb kBackground = 0xFF203040;  // the test desktop's background
+constexpr QRgb kBackground =
+    0xFF203040;  // the test desktops' background (GNOME: below its top bar)
 
 // Waits until the grabber's newest frame satisfies `wanted` (at most ten seconds). A
 // copy with damage sends frames only when the output changes, so the output is damaged
@@ -45,7 +46,7 @@ bool waitForFrame(const StreamGrabber& grabber, Wanted wanted)
 
 bool showsTheBackground(const QImage& frame)
 {
-    return frame.size() == QSize(1280, 1024) && frame.pixel(10, 10) == kBackground;
+    return frame.size() == QSize(1280, 1024) && frame.pixel(20, 1000) == kBackground;
 }
 
 bool anyFrame(const QImage& /*frame*/)
@@ -90,6 +91,9 @@ private slots:
     // the one holding the newest frame among them.
     void aMonitorThatChangesSizeGoesOnStreaming()
     {
+        if (waylanddesk::isGnome()) {
+            QSKIP("the size of sway's output is changed");
+        }
         QTemporaryDir folder;
         PortalScreenGrabber grabber(folder.path(), QDBusConnection::sessionBus(),
                                     PortalScreenGrabber::portalService());

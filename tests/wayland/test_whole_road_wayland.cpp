@@ -64,8 +64,8 @@ private:
     {
         auto connection = std::make_shared<QMetaObject::Connection>();
         const QString dialog = flow.zoomDialog()->windowTitle();
-        *connection =
-            connect(&zoom, &mdlZoom::loupeStarted, this, [&zoom, at, shown, dialog, connection] {
+        *connection = connect(
+            &zoom, &mdlZoom::loupeStarted, this, [this, &zoom, at, shown, dialog, connection] {
                 disconnect(*connection);
                 LoupeSession* session = zoom.session();
                 const LoupeFrame& frame = session->loupe().loupeFrame();
@@ -81,12 +81,12 @@ private:
                        session->runPass()) {
                 }
                 *shown = session->preview().surface();
-                waylanddesk::onWindow(QStringLiteral("ルーペ"), QStringLiteral("focus"));
+                waylanddesk::focusWindow(QStringLiteral("ルーペ"));
                 // A key typed before the seat's keyboard is bound is lost: type again
                 // while the live capture still runs.
                 bool running = true;
                 while (running && !deadline.hasExpired()) {
-                    waylanddesk::Keyboard::type(QStringLiteral("Return"));
+                    keyboard->type(QStringLiteral("Return"));
                     QDeadlineTimer answer(1000);
                     while ((running = session->runPass()) && !answer.hasExpired()) {
                     }
