@@ -127,6 +127,24 @@ inline QRect windowRect(const QString& title)
             rect.value(QStringLiteral("height")).toInt()};
 }
 
+// Where the compositor shows the window once it has placed it (the same for a few
+// checks in a row; at most ten seconds); empty when nowhere.
+inline QRect placedRect(const QString& title)
+{
+    QDeadlineTimer deadline(10000);
+    QRect last;
+    for (int stayed = 0; stayed < 3 && !deadline.hasExpired();) {
+        const QRect now = windowRect(title);
+        stayed = !now.isEmpty() && now == last ? stayed + 1 : 0;
+        last = now;
+        QDeadlineTimer settle(100);
+        while (!settle.hasExpired()) {
+            serveEvents();
+        }
+    }
+    return last;
+}
+
 // Waits until the compositor has let go of every window with the given title (a window
 // hidden by the program goes a moment later), so that a command on the title reaches
 // the next one (at most ten seconds).
