@@ -22,7 +22,7 @@
 
 namespace {
 
-const QString kMoveLoupe = QStringLiteral("ルーペをプレビューの外へ動かしてください");
+const QString kMoveLoupe = QStringLiteral("ルーペを動かしてください");
 
 // One frame of the screen's refresh rate, in whole milliseconds.
 int frameMilliseconds(const QScreen* screen)

@@ -248,7 +248,7 @@ private slots:
         auto session = openSession(CaptureScale{});
         frmPreview& preview = session->preview();
         QVERIFY(session->runPass());
-        QCOMPARE(preview.notice(), QStringLiteral("ルーペをプレビューの外へ動かしてください"));
+        QCOMPARE(preview.notice(), QStringLiteral("ルーペを動かしてください"));
         frmLoupe& loupe = session->loupe();
         loupe.move(screen.right() + 1 - loupe.width(), screen.top());
         QVERIFY(!loupe.frameGeometry().intersects(preview.frameGeometry()));

@@ -140,7 +140,7 @@ private slots:
         QVERIFY(
             waylanddesk::moveWindow(QStringLiteral("ルーペ"), preview.topLeft() - QPoint(2, 2)));
         QVERIFY(waylanddesk::focusWindow(QStringLiteral("ルーペ")));  // on top
-        const QString notice = QStringLiteral("ルーペをプレビューの外へ動かしてください");
+        const QString notice = QStringLiteral("ルーペを動かしてください");
         QDeadlineTimer deadline(10000);
         while (session->preview().notice() != notice && !deadline.hasExpired()) {
             if (grabber->newestFrame().isNull()) {
