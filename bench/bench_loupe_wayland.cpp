@@ -120,7 +120,7 @@ struct Rig
         session = std::make_unique<LoupeSession>(selection, CaptureScale{}, grabber,
                                                  [](const QImage&) {});
         QString problem;
-        ok = session->openStream(problem);
+        ok = session->openStream(problem) && session->waitForStream();
         if (!ok) {
             std::fprintf(stderr, "no stream: %s\n", qPrintable(problem));
             return;

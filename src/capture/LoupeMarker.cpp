@@ -10,9 +10,14 @@ namespace loupemarker {
 namespace {
 
 // Saturated colours in an order that ordinary pictures do not show.
-constexpr std::array<std::array<QRgb, kColumns>, kRows> kPattern = {{
+using Cells = std::array<std::array<QRgb, kColumns>, kRows>;
+constexpr Cells kLoupePattern = {{
     {0xFF00FF, 0x00FF00, 0x0000FF, 0xFFFF00, 0x000000, 0x00FFFF, 0xFF0000, 0xFFFFFF},
     {0x00FF00, 0xFF0000, 0xFFFFFF, 0x0000FF, 0xFF00FF, 0x000000, 0xFFFF00, 0x00FFFF},
+}};
+constexpr Cells kPreviewPattern = {{
+    {0x00FFFF, 0xFF0000, 0xFFFF00, 0x000000, 0x0000FF, 0xFF00FF, 0xFFFFFF, 0x00FF00},
+    {0xFFFF00, 0x0000FF, 0x000000, 0xFF00FF, 0x00FF00, 0xFFFFFF, 0x00FFFF, 0xFF0000},
 }};
 constexpr quint32 kColourBits = 0x00FFFFFF;
 
@@ -30,12 +35,12 @@ quint32 raw(QRgb colour, QImage::Format format)
 class Matcher
 {
 public:
-    Matcher(const QImage& frame, int cell) : m_frame(frame), m_cell(cell)
+    Matcher(const QImage& frame, int cell, Pattern pattern) : m_frame(frame), m_cell(cell)
     {
         for (int row = 0; row < kRows; ++row) {
             for (int column = 0; column < kColumns; ++column) {
                 m_raw[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] =
-                    raw(colourAt(column, row), frame.format());
+                    raw(colourAt(column, row, pattern), frame.format());
             }
         }
     }
@@ -90,34 +95,36 @@ private:
 
 }  // namespace
 
-QRgb colourAt(int column, int row)
+QRgb colourAt(int column, int row, Pattern pattern)
 {
-    return 0xFF000000U | kPattern[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    const Cells& cells = pattern == Pattern::Loupe ? kLoupePattern : kPreviewPattern;
+    return 0xFF000000U | cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
 }
 
-QPoint placeIn(const LoupeFrame& frame)
+QPoint placeIn(int width)
 {
-    return {std::max(1, frame.outer.width() - 2 - kColumns), 2};
+    return {std::max(1, width - 2 - kColumns), 2};
 }
 
-void draw(QPainter& painter, const LoupeFrame& frame)
+void draw(QPainter& painter, int width, Pattern pattern)
 {
-    const QPoint origin = placeIn(frame);
+    const QPoint origin = placeIn(width);
     for (int row = 0; row < kRows; ++row) {
         for (int column = 0; column < kColumns; ++column) {
             painter.fillRect(QRect(origin + QPoint(column, row), QSize(1, 1)),
-                             QColor::fromRgb(colourAt(column, row)));
+                             QColor::fromRgb(colourAt(column, row, pattern)));
         }
     }
 }
 
-std::optional<QPoint> find(const QImage& frame, int cell, std::optional<QPoint> near, int radius)
+std::optional<QPoint> find(const QImage& frame, int cell, std::optional<QPoint> near, int radius,
+                           Pattern pattern)
 {
     if (frame.isNull() || cell < 1 ||
         (frame.format() != QImage::Format_RGB32 && frame.format() != QImage::Format_RGBX8888)) {
         return std::nullopt;
     }
-    const Matcher matcher(frame, cell);
+    const Matcher matcher(frame, cell, pattern);
     if (near) {
         if (matcher.matches(near->x(), near->y())) {
             return near;
@@ -138,6 +145,14 @@ QImage LoupeTracker::holePixels(const QImage& frame)
     if (!m_last) {
         return {};
     }
+    return streamframe::copyRegion(frame, lastHole());
+}
+
+QRect LoupeTracker::lastHole() const
+{
+    if (!m_last) {
+        return {};
+    }
     const QPoint offset = (m_frame.hole.topLeft() - loupemarker::placeIn(m_frame)) * m_cell;
-    return streamframe::copyRegion(frame, QRect(*m_last + offset, m_frame.hole.size() * m_cell));
+    return {*m_last + offset, m_frame.hole.size() * m_cell};
 }

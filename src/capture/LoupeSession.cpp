@@ -22,6 +22,8 @@
 
 namespace {
 
+const QString kMoveLoupe = QStringLiteral("ルーペを動かしてください");
+
 // One frame of the screen's refresh rate, in whole milliseconds.
 int frameMilliseconds(const QScreen* screen)
 {
@@ -60,13 +62,29 @@ LoupeSession::LoupeSession(const SelectionState& selection, const CaptureScale& 
     QObject::connect(m_preview.get(), &frmPreview::enterPressed, m_preview.get(),
                      [this] { CaptureOnEnter(false); });
     if (auto* stream = dynamic_cast<StreamGrabber*>(&grabber)) {
-        m_feed = std::make_unique<LoupeStreamFeed>(*stream, *m_loupe);
+        m_feed = std::make_unique<LoupeStreamFeed>(*stream, *m_loupe, *m_preview);
+        m_preview->markCaption();
     }
 }
 
 bool LoupeSession::openStream(QString& problem)
 {
     return !m_feed || m_feed->start(problem);
+}
+
+bool LoupeSession::waitForStream()
+{
+    while (m_feed && !m_stopped && !m_feed->isReady() && m_feed->problem().isEmpty()) {
+        if (!m_feed->waitForFrame()) {
+            stop();
+        }
+    }
+    if (m_stopped || !streamProblem().isEmpty()) {
+        stop();
+        hideWindows();
+        return false;
+    }
+    return true;
 }
 
 QString LoupeSession::streamProblem() const
@@ -110,8 +128,10 @@ bool LoupeSession::runPass()
         return false;
     }
     if (m_feed) {
-        m_feed->waitForFrame();
-        if (!m_feed->problem().isEmpty()) {
+        if (!m_feed->waitForFrame()) {
+            stop();
+        }
+        if (m_stopped || !m_feed->problem().isEmpty()) {
             stop();
             hideWindows();
             return false;
@@ -137,7 +157,10 @@ void LoupeSession::waitOneFrame()
     tick.setTimerType(Qt::PreciseTimer);
     QObject::connect(&tick, &QTimer::timeout, &wait, &QEventLoop::quit);
     tick.start(static_cast<int>(m_nextFrame.remainingTime()));
-    wait.exec();
+    if (wait.exec() == -1) {
+        // The program is ending: no more events are served, so no more passes.
+        stop();
+    }
     m_nextFrame += m_frameMilliseconds;
 }
 
@@ -189,14 +212,41 @@ bool LoupeSession::takePicture(bool& changed)
     return true;
 }
 
+bool LoupeSession::holeCoversPreview()
+{
+    if (m_feed) {
+        return m_feed->holeCoversPreview();
+    }
+    // Where the program places the windows it knows where both are.
+    const QRect hole = m_loupe->loupeFrame().hole.translated(m_loupe->pos());
+    return m_preview->isVisible() && m_loupe->isVisible() &&
+           hole.intersects(m_preview->frameGeometry());
+}
+
 void LoupeSession::copyScreen(bool evenIfUnchanged)
 {
+    // The preview under the hole would show itself, a picture within a picture, until
+    // the loupe is moved away: it asks for that instead.
+    if (!m_feed && holeCoversPreview()) {
+        m_preview->setNotice(kMoveLoupe);
+        return;
+    }
     if (copyOnServer()) {
+        m_preview->setNotice({});
         return;
     }
     // A desktop that has not changed under the hole needs no new picture on the screen.
     bool changed = false;
-    if (takePicture(changed) && (changed || evenIfUnchanged)) {
+    if (!takePicture(changed)) {
+        return;
+    }
+    if (holeCoversPreview()) {
+        m_preview->setNotice(kMoveLoupe);
+        return;
+    }
+    const bool noticeGone = !m_preview->notice().isEmpty();
+    m_preview->setNotice({});
+    if (changed || evenIfUnchanged || noticeGone) {
         m_preview->showSurface(m_grabber);
     }
 }

@@ -33,6 +33,9 @@ public:
     // Where the screen is a video stream (Wayland): starts it; false with the
     // message for the user when it cannot be had. True at once elsewhere.
     bool openStream(QString& problem);
+    // Serves events until the stream has started (at once where there is none);
+    // false, with both windows hidden, when it did not or the session was stopped.
+    bool waitForStream();
     // The message for the user when the stream ended on its own, else empty.
     QString streamProblem() const;
 
@@ -64,6 +67,8 @@ public:
 
 private:
     void waitOneFrame();
+    // Whether the loupe's hole lies over the preview.
+    bool holeCoversPreview();
     // The window system's own copy into the preview; false where it cannot.
     bool copyOnServer();
     // Takes the desktop under the hole into the preview's picture; false when nothing

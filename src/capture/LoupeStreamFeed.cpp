@@ -1,11 +1,13 @@
 #include "capture/LoupeStreamFeed.h"
 
 #include "capture/frmLoupe.h"
+#include "capture/frmPreview.h"
 #include "common/Numbers.h"
 #include "platform/StreamGrabber.h"
 
 #include <QEventLoop>
 #include <QObject>
+#include <QString>
 #include <QTimer>
 #include <algorithm>
 #include <utility>
@@ -15,6 +17,12 @@ namespace {
 // How long a wait lasts without frames: a stop asked for by a handler is seen
 // within it, and it costs nothing measurable while the screen is still.
 constexpr int kLongestWaitMilliseconds = 100;
+// How long a started stream may stay without any frame before the capture gives up:
+// a desktop sends its first frame at once or after the loupe's first repaint.
+constexpr int kFirstFrameMilliseconds = 5000;
+
+const QString kNoFrames =
+    QStringLiteral("画面の映像が届かないため、取り込みを止めました。もう一度お試しください。");
 
 int devicePixelsPerCell(const frmLoupe& loupe)
 {
@@ -23,10 +31,19 @@ int devicePixelsPerCell(const frmLoupe& loupe)
 
 }  // namespace
 
-LoupeStreamFeed::LoupeStreamFeed(StreamGrabber& grabber, frmLoupe& loupe)
-    : m_grabber(grabber), m_loupe(loupe), m_tracker(loupe.loupeFrame(), devicePixelsPerCell(loupe))
+LoupeStreamFeed::LoupeStreamFeed(StreamGrabber& grabber, frmLoupe& loupe, const frmPreview& preview)
+    : m_grabber(grabber),
+      m_loupe(loupe),
+      m_preview(preview),
+      m_tracker(loupe.loupeFrame(), devicePixelsPerCell(loupe))
 {
     QObject::connect(&m_grabber, &StreamGrabber::frameArrived, &m_receiver, [this] { onFrame(); });
+    QObject::connect(&m_grabber, &StreamGrabber::streamStarted, &m_receiver, [this] {
+        onReady();
+        if (m_waiting) {
+            m_waiting->quit();
+        }
+    });
     QObject::connect(&m_grabber, &StreamGrabber::streamEnded, &m_receiver,
                      [this](const QString& problem) { onEnded(problem); });
 }
@@ -65,16 +82,25 @@ bool LoupeStreamFeed::start(QString& problem)
     }
     m_running = true;
     m_any = false;
+    m_ready = false;
+    if (m_grabber.isStreaming()) {
+        onReady();
+    }
     return true;
 }
 
-void LoupeStreamFeed::waitForFrame()
+void LoupeStreamFeed::onReady()
 {
-    if (!m_running) {
-        return;
+    if (m_running && !m_ready) {
+        m_ready = true;
+        m_firstFrameDue.setRemainingTime(kFirstFrameMilliseconds);
     }
-    if (m_fresh) {
-        return;
+}
+
+bool LoupeStreamFeed::waitForFrame()
+{
+    if (!m_running || m_fresh) {
+        return true;
     }
     QEventLoop wait;
     QTimer longest;
@@ -82,13 +108,24 @@ void LoupeStreamFeed::waitForFrame()
     QObject::connect(&longest, &QTimer::timeout, &wait, &QEventLoop::quit);
     longest.start(kLongestWaitMilliseconds);
     QEventLoop* outer = std::exchange(m_waiting, &wait);
-    wait.exec();
+    // Once the program has been told to end, a loop returns at once without serving
+    // anything.
+    const bool served = wait.exec() != -1;
     m_waiting = outer;
-    if (m_running && !m_any) {
+    if (!served) {
+        return false;
+    }
+    if (m_ready && !m_any && m_firstFrameDue.hasExpired()) {
+        m_problem = kNoFrames;
+        stop();
+        return true;
+    }
+    if (m_ready && !m_any) {
         // A desktop that copies only what changed sends the first frame after a
         // change: the loupe repaints itself until one has come.
         m_loupe.update();
     }
+    return true;
 }
 
 QImage LoupeStreamFeed::takeHole()
@@ -97,13 +134,30 @@ QImage LoupeStreamFeed::takeHole()
         return {};
     }
     m_fresh = false;
-    return m_tracker.holePixels(m_grabber.newestFrame());
+    const QImage frame = m_grabber.newestFrame();
+    QImage hole = m_tracker.holePixels(frame);
+    if (hole.isNull()) {
+        m_coversPreview = false;
+        return hole;
+    }
+    const int cell = devicePixelsPerCell(m_loupe);
+    m_previewMarker =
+        loupemarker::find(frame, cell, m_previewMarker, 64, loupemarker::Pattern::Preview);
+    if (m_previewMarker) {
+        const QRect preview(*m_previewMarker - loupemarker::placeIn(m_preview.width()) * cell,
+                            m_preview.size() * cell);
+        m_coversPreview = preview.intersects(m_tracker.lastHole());
+    } else {
+        m_coversPreview = m_preview.isVisible() && m_preview.screen() == m_loupe.screen();
+    }
+    return hole;
 }
 
 void LoupeStreamFeed::stop()
 {
     if (m_running) {
         m_running = false;
+        m_ready = false;
         m_grabber.stopStream();
     }
     // A pass waiting for a frame that will not come now goes on at once.

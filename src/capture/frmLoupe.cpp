@@ -64,7 +64,7 @@ void frmLoupe::paintEvent(QPaintEvent*)
     painter.drawText(caption.adjusted(4, 0, -4, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      windowTitle());
     if (m_kind == Kind::Marked) {
-        loupemarker::draw(painter, m_frame);
+        loupemarker::draw(painter, m_frame.outer.width());
     }
 }
 

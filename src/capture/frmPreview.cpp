@@ -1,5 +1,6 @@
 #include "capture/frmPreview.h"
 
+#include "capture/LoupeMarker.h"
 #include "capture/PreviewSnapshot.h"
 #include "capture/ScreenFit.h"
 #include "platform/ScreenGrabber.h"
@@ -36,11 +37,31 @@ frmPreview::frmPreview(const CaptureSize& size, const FrameOffsets& frame, int p
 
 void frmPreview::showSurface(ScreenGrabber& grabber)
 {
+    if (!m_notice.isEmpty()) {
+        return;
+    }
     const QWindow* window = windowHandle();
     if (window != nullptr && grabber.present(*window, m_client.topLeft(), shownPicture(grabber))) {
         return;
     }
     update(m_client);
+}
+
+void frmPreview::setNotice(const QString& text)
+{
+    if (text == m_notice) {
+        return;
+    }
+    m_notice = text;
+    setAccessibleDescription(text);
+    update(m_client);
+}
+
+void frmPreview::markCaption()
+{
+    QPainter painter(&m_frame);
+    loupemarker::draw(painter, m_frame.width(), loupemarker::Pattern::Preview);
+    update();
 }
 
 const QImage& frmPreview::shownPicture(ScreenGrabber& grabber)
@@ -71,7 +92,13 @@ void frmPreview::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawImage(0, 0, m_frame);
-    drawPicture(painter, m_client);
+    if (m_notice.isEmpty()) {
+        drawPicture(painter, m_client);
+        return;
+    }
+    painter.fillRect(m_client, QColor(0x40, 0x40, 0x40));
+    painter.setPen(Qt::white);
+    painter.drawText(m_client.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, m_notice);
 }
 
 void frmPreview::changeEvent(QEvent* event)

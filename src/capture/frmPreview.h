@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QString>
 
 class QPainter;
 class ScreenGrabber;
@@ -41,6 +42,15 @@ public:
     // through a repaint.
     void showSurface(ScreenGrabber& grabber);
 
+    // A line for the user that the client area shows instead of the picture (the
+    // picture is kept); empty: the picture again.
+    void setNotice(const QString& text);
+    const QString& notice() const { return m_notice; }
+
+    // Paints the preview's marker into the caption bar, so that the window can be
+    // found in a video of the screen.
+    void markCaption();
+
 protected:
     bool onCaption(const QPoint& pos) const override { return pos.y() < m_client.top(); }
     void paintEvent(QPaintEvent* event) override;
@@ -57,4 +67,5 @@ private:
     QRect m_client;
     QImage m_surface;
     QImage m_shown;  // the picture as shown scaled down, for the grabber to show
+    QString m_notice;
 };

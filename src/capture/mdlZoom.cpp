@@ -23,9 +23,12 @@ void mdlZoom::StartLoupe(SelectionState& selection, const CaptureScale& scale)
         return;
     }
     m_active = &session;
-    session.show();
-    emit loupeStarted();
-    RunLoupeLoop(session);
+    // Where the desktop asks the user first, the windows open once the user agreed.
+    if (session.waitForStream()) {
+        session.show();
+        emit loupeStarted();
+        RunLoupeLoop(session);
+    }
     if (const QString ended = session.streamProblem(); !ended.isEmpty()) {
         emit failed(ended);
     }

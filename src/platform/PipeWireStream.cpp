@@ -127,11 +127,14 @@ bool PipeWireStream::connectStream()
         static_cast<PipeWireStream*>(data)->onStateChanged(state);
     };
     pw.streamEvents.param_changed = [](void* data, std::uint32_t id, const spa_pod* param) {
-        if (id == SPA_PARAM_Format && param) {
+        if (id == SPA_PARAM_Format) {
             static_cast<PipeWireStream*>(data)->onFormat(param);
         }
     };
     pw.streamEvents.process = [](void* data) { static_cast<PipeWireStream*>(data)->onProcess(); };
+    pw.streamEvents.remove_buffer = [](void* data, pw_buffer* buffer) {
+        static_cast<PipeWireStream*>(data)->onBufferRemoved(buffer);
+    };
     pw.streamListener = spa_hook{};
     pw_stream_add_listener(pw.stream, &pw.streamListener, &pw.streamEvents, this);
 
@@ -215,10 +218,26 @@ void PipeWireStream::serve()
     }
 }
 
+void PipeWireStream::onBufferRemoved(pw_buffer* buffer)
+{
+    // The stream frees its buffers when it negotiates anew (another size of the
+    // monitor) or ends: the newest frame goes with its buffer.
+    if (buffer == m_held) {
+        m_held = nullptr;
+    }
+}
+
 void PipeWireStream::onFormat(const void* param)
 {
+    // The held frame has the old size and layout, and its buffer is about to go.
+    if (m_held) {
+        pw_stream_queue_buffer(m_pw->stream, m_held);
+        m_held = nullptr;
+    }
+    m_format = QImage::Format_Invalid;
     spa_video_info_raw info{};
-    if (spa_format_video_raw_parse(static_cast<const spa_pod*>(param), &info) < 0) {
+    if (param == nullptr ||
+        spa_format_video_raw_parse(static_cast<const spa_pod*>(param), &info) < 0) {
         return;
     }
     m_format = streamframe::imageFormat(info.format);

@@ -51,6 +51,7 @@ private:
     void onProcess();
     void onStateChanged(int state);
     void onFormat(const void* param);
+    void onBufferRemoved(pw_buffer* buffer);
 
     std::unique_ptr<Pw> m_pw;
     std::unique_ptr<QSocketNotifier> m_notifier;

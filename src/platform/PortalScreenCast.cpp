@@ -9,9 +9,8 @@
 #include <QDBusReply>
 #include <QDBusServiceWatcher>
 #include <QDBusUnixFileDescriptor>
-#include <QEventLoop>
+#include <QMetaObject>
 #include <QRandomGenerator>
-#include <QTimer>
 
 namespace {
 
@@ -26,8 +25,9 @@ constexpr uint kPersistUntilRevoked = 2;
 constexpr int kStepTimeout = 30 * 1000;
 constexpr int kUserTimeout = 10 * 60 * 1000;
 
-// The first stream's PipeWire node of a Start answer; 0 when there is none.
-std::uint32_t firstNode(const QVariant& streams)
+// The PipeWire node of a Start answer; 0 when there is none. A portal may answer with
+// more than one stream: the last is the one asked for.
+std::uint32_t lastNode(const QVariant& streams)
 {
     if (!streams.canConvert<QDBusArgument>()) {
         return 0;
@@ -35,7 +35,7 @@ std::uint32_t firstNode(const QVariant& streams)
     const QDBusArgument argument = streams.value<QDBusArgument>();
     std::uint32_t node = 0;
     argument.beginArray();
-    while (!argument.atEnd() && node == 0) {
+    while (!argument.atEnd()) {
         uint id = 0;
         QVariantMap properties;
         argument.beginStructure();
@@ -64,8 +64,22 @@ PortalScreenCast::PortalScreenCast(QDBusConnection bus, QString service, QObject
       // second cast on the same connection (a new grabber) must not reuse a name
       // whose session the portal may not have let go of yet.
       m_tokenPrefix(QStringLiteral("sorakado_%1_")
-                        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')))
+                        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))),
+      m_gone(std::make_unique<QDBusServiceWatcher>(m_service, m_bus,
+                                                   QDBusServiceWatcher::WatchForUnregistration))
 {
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        if (isStarting()) {
+            finish(Outcome::Failed);
+        }
+    });
+    // A portal that goes away answers nothing more.
+    connect(m_gone.get(), &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+        if (isStarting()) {
+            finish(Outcome::Failed);
+        }
+    });
 }
 
 PortalScreenCast::~PortalScreenCast()
@@ -79,135 +93,161 @@ QString PortalScreenCast::senderPart() const
     return name.remove(0, 1).replace(QLatin1Char('.'), QLatin1Char('_'));
 }
 
-PortalScreenCast::Answer PortalScreenCast::request(const QString& method, QList<QVariant> arguments,
-                                                   QVariantMap options, int timeoutMilliseconds)
+void PortalScreenCast::start(const QString& restoreToken)
 {
-    Answer answer;
-    if (!m_bus.isConnected()) {
-        answer.outcome = Outcome::NoPortal;
-        return answer;
+    if (isStarting()) {
+        return;
     }
+    if (isRunning() || !m_bus.isConnected()) {
+        // Told from the event loop, as every other answer is.
+        const Outcome outcome = isRunning() ? Outcome::Ready : Outcome::NoPortal;
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { emit started(outcome); }, Qt::QueuedConnection);
+        return;
+    }
+    close();
+    m_restoreToken = restoreToken;
+    m_token.clear();
+    ask(Step::CreateSession, QStringLiteral("CreateSession"), {},
+        {{QStringLiteral("session_handle_token"), m_tokenPrefix + QString::number(++m_counter)}});
+}
+
+QVariantMap PortalScreenCast::sourceOptions(bool plainly) const
+{
+    QVariantMap sources{{QStringLiteral("types"), kMonitor}, {QStringLiteral("multiple"), false}};
+    if (plainly) {
+        // An older portal knows neither the hidden cursor nor keeping the choice.
+        return sources;
+    }
+    sources.insert(QStringLiteral("cursor_mode"), kCursorHidden);
+    sources.insert(QStringLiteral("persist_mode"), kPersistUntilRevoked);
+    if (!m_restoreToken.isEmpty()) {
+        sources.insert(QStringLiteral("restore_token"), m_restoreToken);
+    }
+    return sources;
+}
+
+void PortalScreenCast::ask(Step step, const QString& method, QList<QVariant> arguments,
+                           QVariantMap options)
+{
+    m_step = step;
     const QString token = m_tokenPrefix + QString::number(++m_counter);
     options.insert(QStringLiteral("handle_token"), token);
-    const QString handle =
-        kPath + QStringLiteral("/request/") + senderPart() + QLatin1Char('/') + token;
+    m_request = kPath + QStringLiteral("/request/") + senderPart() + QLatin1Char('/') + token;
     // Listening before asking: the answer may come before the call returns.
-    m_answered = false;
-    m_bus.connect(m_service, handle, kRequest, QStringLiteral("Response"), this,
+    m_bus.connect(m_service, m_request, kRequest, QStringLiteral("Response"), this,
                   SLOT(onResponse(uint, QVariantMap)));
-
     QDBusMessage call = QDBusMessage::createMethodCall(m_service, kPath, kScreenCast, method);
     arguments.append(options);
     call.setArguments(arguments);
-    QEventLoop wait;
-    QDBusPendingCallWatcher watcher(m_bus.asyncCall(call, kStepTimeout));
-    QDBusServiceWatcher gone(m_service, m_bus, QDBusServiceWatcher::WatchForUnregistration);
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    connect(&watcher, &QDBusPendingCallWatcher::finished, &wait, &QEventLoop::quit);
-    connect(&gone, &QDBusServiceWatcher::serviceUnregistered, &wait, [&wait, &timeout] {
-        timeout.stop();
-        wait.quit();
-    });
-    connect(&timeout, &QTimer::timeout, &wait, &QEventLoop::quit);
-    connect(this, &PortalScreenCast::answered, &wait, &QEventLoop::quit);
-    timeout.start(timeoutMilliseconds);
-    // First the call's reply (the request's handle), then the request's answer.
-    while (!watcher.isFinished() && timeout.isActive()) {
-        wait.exec();
+    m_call = std::make_unique<QDBusPendingCallWatcher>(m_bus.asyncCall(call, kStepTimeout));
+    connect(m_call.get(), &QDBusPendingCallWatcher::finished, this,
+            &PortalScreenCast::onCallFinished);
+    m_deadline.start(step == Step::Start ? kUserTimeout : kStepTimeout);
+}
+
+void PortalScreenCast::selectSourcesPlainly()
+{
+    endStep(false);
+    ask(Step::SelectSourcesPlainly, QStringLiteral("SelectSources"),
+        {QVariant::fromValue(QDBusObjectPath(m_session))}, sourceOptions(true));
+}
+
+void PortalScreenCast::onCallFinished()
+{
+    if (!m_call || !m_call->isError()) {
+        return;  // the request's answer follows
     }
-    const bool callFailed = !watcher.isFinished() || watcher.isError();
-    while (!callFailed && !m_answered && timeout.isActive()) {
-        wait.exec();
+    const bool missing = isMissingService(m_call->error());
+    if (m_step == Step::SelectSources && !missing) {
+        selectSourcesPlainly();
+        return;
     }
-    m_bus.disconnect(m_service, handle, kRequest, QStringLiteral("Response"), this,
-                     SLOT(onResponse(uint, QVariantMap)));
-    if (callFailed) {
-        const bool missing = watcher.isFinished() && isMissingService(watcher.error());
-        answer.outcome = missing ? Outcome::NoPortal : Outcome::Failed;
-        return answer;
-    }
-    if (!m_answered) {
-        return answer;
-    }
-    // 0: done; 1: the user said no; 2: ended some other way.
-    answer.outcome = m_code == 0   ? Outcome::Ready
-                     : m_code == 1 ? Outcome::Refused
-                                   : Outcome::Failed;
-    answer.results = m_results;
-    return answer;
+    finish(missing ? Outcome::NoPortal : Outcome::Failed);
 }
 
 void PortalScreenCast::onResponse(uint code, const QVariantMap& results)
 {
-    m_answered = true;
-    m_code = code;
-    m_results = results;
-    emit answered();
+    // Handled from the event loop, where the step may stop listening to the request.
+    QMetaObject::invokeMethod(
+        this, [this, request = m_request, code, results] { onAnswer(request, code, results); },
+        Qt::QueuedConnection);
 }
 
-PortalScreenCast::Outcome PortalScreenCast::start(const QString& restoreToken)
+void PortalScreenCast::onAnswer(const QString& request, uint code, const QVariantMap& results)
 {
-    if (isRunning()) {
-        return Outcome::Ready;
+    // 0: done; 1: the user said no; 2: ended some other way.
+    if (m_step == Step::None || request != m_request) {
+        return;
     }
-    if (m_busy) {
-        return Outcome::Failed;
+    if (code == 0) {
+        next(results);
+    } else if (code == 1) {
+        finish(Outcome::Refused);
+    } else if (m_step == Step::SelectSources) {
+        selectSourcesPlainly();
+    } else {
+        finish(Outcome::Failed);
     }
-    m_busy = true;
-    const Outcome outcome = startSession(restoreToken);
-    m_busy = false;
+}
+
+void PortalScreenCast::next(const QVariantMap& results)
+{
+    const Step done = m_step;
+    endStep(false);
+    switch (done) {
+        case Step::CreateSession:
+            m_session = results.value(QStringLiteral("session_handle")).toString();
+            if (m_session.isEmpty()) {
+                finish(Outcome::Failed);
+                return;
+            }
+            m_bus.connect(m_service, m_session, kSession, QStringLiteral("Closed"), this,
+                          SLOT(onSessionClosed()));
+            ask(Step::SelectSources, QStringLiteral("SelectSources"),
+                {QVariant::fromValue(QDBusObjectPath(m_session))}, sourceOptions(false));
+            return;
+        case Step::SelectSources:
+        case Step::SelectSourcesPlainly:
+            ask(Step::Start, QStringLiteral("Start"),
+                {QVariant::fromValue(QDBusObjectPath(m_session)), QString()}, {});
+            return;
+        case Step::Start:
+            m_node = lastNode(results.value(QStringLiteral("streams")));
+            m_token = results.value(QStringLiteral("restore_token")).toString();
+            finish(m_node != 0 ? Outcome::Ready : Outcome::Failed);
+            return;
+        case Step::None:
+            return;
+    }
+}
+
+void PortalScreenCast::finish(Outcome outcome)
+{
+    endStep(false);
     if (outcome != Outcome::Ready) {
         close();
     }
-    return outcome;
+    emit started(outcome);
 }
 
-PortalScreenCast::Outcome PortalScreenCast::startSession(const QString& restoreToken)
+void PortalScreenCast::endStep(bool tellPortal)
 {
-    const Answer created = request(
-        QStringLiteral("CreateSession"), {},
-        {{QStringLiteral("session_handle_token"), m_tokenPrefix + QString::number(++m_counter)}},
-        kStepTimeout);
-    if (created.outcome != Outcome::Ready) {
-        return created.outcome;
+    if (m_step == Step::None) {
+        return;
     }
-    m_session = created.results.value(QStringLiteral("session_handle")).toString();
-    if (m_session.isEmpty()) {
-        return Outcome::Failed;
+    m_step = Step::None;
+    m_deadline.stop();
+    m_call.reset();
+    m_bus.disconnect(m_service, m_request, kRequest, QStringLiteral("Response"), this,
+                     SLOT(onResponse(uint, QVariantMap)));
+    if (tellPortal && m_bus.isConnected()) {
+        // The portal takes the request's dialog away, if it shows one.
+        m_bus.call(
+            QDBusMessage::createMethodCall(m_service, m_request, kRequest, QStringLiteral("Close")),
+            QDBus::NoBlock);
     }
-    m_bus.connect(m_service, m_session, kSession, QStringLiteral("Closed"), this,
-                  SLOT(onSessionClosed()));
-    const QDBusObjectPath session(m_session);
-
-    QVariantMap sources{{QStringLiteral("types"), kMonitor},
-                        {QStringLiteral("multiple"), false},
-                        {QStringLiteral("cursor_mode"), kCursorHidden},
-                        {QStringLiteral("persist_mode"), kPersistUntilRevoked}};
-    if (!restoreToken.isEmpty()) {
-        sources.insert(QStringLiteral("restore_token"), restoreToken);
-    }
-    Answer selected = request(QStringLiteral("SelectSources"), {QVariant::fromValue(session)},
-                              sources, kStepTimeout);
-    if (selected.outcome == Outcome::Failed) {
-        // An older portal knows neither the hidden cursor nor keeping the choice.
-        sources.remove(QStringLiteral("cursor_mode"));
-        sources.remove(QStringLiteral("persist_mode"));
-        sources.remove(QStringLiteral("restore_token"));
-        selected = request(QStringLiteral("SelectSources"), {QVariant::fromValue(session)}, sources,
-                           kStepTimeout);
-    }
-    if (selected.outcome != Outcome::Ready) {
-        return selected.outcome;
-    }
-    const Answer started = request(QStringLiteral("Start"),
-                                   {QVariant::fromValue(session), QString()}, {}, kUserTimeout);
-    if (started.outcome != Outcome::Ready) {
-        return started.outcome;
-    }
-    m_node = firstNode(started.results.value(QStringLiteral("streams")));
-    m_token = started.results.value(QStringLiteral("restore_token")).toString();
-    return m_node != 0 ? Outcome::Ready : Outcome::Failed;
+    m_request.clear();
 }
 
 int PortalScreenCast::openPipeWireRemote()
@@ -228,6 +268,7 @@ int PortalScreenCast::openPipeWireRemote()
 
 void PortalScreenCast::close()
 {
+    endStep(true);
     if (m_session.isEmpty()) {
         return;
     }

@@ -3,12 +3,18 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QVariantMap>
 #include <cstdint>
+#include <memory>
+
+class QDBusPendingCallWatcher;
+class QDBusServiceWatcher;
 
 // The desktop portal's screen cast of one monitor (org.freedesktop.portal.ScreenCast),
-// spoken through QtDBus. The portal's requests answer by signal; each step here
-// waits for its answer while the program's events go on.
+// spoken through QtDBus. The steps run one after another from the program's event
+// loop, each on the portal's answer: nothing here waits, so ending the program or
+// the capture ends a pending step at once.
 class PortalScreenCast : public QObject
 {
     Q_OBJECT
@@ -21,10 +27,12 @@ public:
     ~PortalScreenCast() override;
 
     // Opens a session and starts the cast, passing `restoreToken` so that the user is
-    // not asked again. Keeps a running session.
-    Outcome start(const QString& restoreToken);
+    // not asked again; started() tells how it went. A running session is kept (and
+    // told at once); a start under way goes on.
+    void start(const QString& restoreToken);
 
-    bool isRunning() const { return !m_session.isEmpty() && m_node != 0; }
+    bool isStarting() const { return m_step != Step::None; }
+    bool isRunning() const { return !m_session.isEmpty() && m_node != 0 && !isStarting(); }
     std::uint32_t node() const { return m_node; }
     // The token the portal gave at the last start (empty when it gave none).
     const QString& restoreToken() const { return m_token; }
@@ -33,29 +41,32 @@ public:
     // caller owns the descriptor.
     int openPipeWireRemote();
 
-    // Ends the session.
+    // Ends the session, and the step under way (the portal takes its dialog away);
+    // started() is not told.
     void close();
 
 signals:
-    // The portal or the desktop ended the session.
+    void started(PortalScreenCast::Outcome outcome);
+    // The portal or the desktop ended the running session.
     void closed();
-    // The request being waited for has answered.
-    void answered();
 
 private slots:
     void onResponse(uint code, const QVariantMap& results);
     void onSessionClosed();
 
 private:
-    struct Answer
-    {
-        Outcome outcome = Outcome::Failed;
-        QVariantMap results;
-    };
-    Answer request(const QString& method, QList<QVariant> arguments, QVariantMap options,
-                   int timeoutMilliseconds);
+    enum class Step { None, CreateSession, SelectSources, SelectSourcesPlainly, Start };
+
+    void ask(Step step, const QString& method, QList<QVariant> arguments, QVariantMap options);
+    void onCallFinished();
+    void selectSourcesPlainly();
+    void onAnswer(const QString& request, uint code, const QVariantMap& results);
+    void next(const QVariantMap& results);
+    void finish(Outcome outcome);
+    // Stops listening for the step's answer; the portal is told to drop it when asked.
+    void endStep(bool tellPortal);
     QString senderPart() const;
-    Outcome startSession(const QString& restoreToken);
+    QVariantMap sourceOptions(bool plainly) const;
     // No longer listens for the session's end and holds neither it nor its stream.
     void forgetSession();
 
@@ -63,12 +74,14 @@ private:
     QString m_service;
     QString m_session;
     QString m_token;
+    QString m_restoreToken;  // the one passed to the start under way
     std::uint32_t m_node = 0;
     QString m_tokenPrefix;
     unsigned m_counter = 0;
-    // The answer being waited for.
-    bool m_busy = false;
-    bool m_answered = false;
-    uint m_code = 0;
-    QVariantMap m_results;
+    // The step under way: its call, the request it opened, its deadline.
+    Step m_step = Step::None;
+    QString m_request;
+    std::unique_ptr<QDBusPendingCallWatcher> m_call;
+    std::unique_ptr<QDBusServiceWatcher> m_gone;
+    QTimer m_deadline;
 };

@@ -48,6 +48,9 @@ PortalScreenGrabber::PortalScreenGrabber(const QString& tokenFolder, QDBusConnec
     connect(m_stream.get(), &PipeWireStream::frameArrived, this, &StreamGrabber::frameArrived);
     connect(m_stream.get(), &PipeWireStream::ended, this, &PortalScreenGrabber::onStreamEnded);
     connect(m_portal.get(), &PortalScreenCast::closed, this, &PortalScreenGrabber::onStreamEnded);
+    connect(
+        m_portal.get(), &PortalScreenCast::started, this,
+        [this](PortalScreenCast::Outcome outcome) { onPortalStarted(static_cast<int>(outcome)); });
 }
 
 PortalScreenGrabber::~PortalScreenGrabber()
@@ -61,7 +64,7 @@ QString PortalScreenGrabber::portalService()
     return QStringLiteral("org.freedesktop.portal.Desktop");
 }
 
-bool PortalScreenGrabber::startStream(QString& problem)
+bool PortalScreenGrabber::startStream(QString& /*problem*/)
 {
     // A live capture that ends leaves the stream's node but keeps the session; the
     // next one joins the node again without asking the user.
@@ -69,27 +72,49 @@ bool PortalScreenGrabber::startStream(QString& problem)
         return true;
     }
     m_stream->close();
-    const bool reused = m_portal->isRunning();
-    const PortalScreenCast::Outcome outcome = m_portal->start(m_tokens.load());
-    if (outcome != PortalScreenCast::Outcome::Ready) {
-        problem = problemText(outcome);
-        return false;
+    m_reused = m_portal->isRunning();
+    m_starting = true;
+    m_portal->start(m_tokens.load());
+    return true;
+}
+
+bool PortalScreenGrabber::isStreaming() const
+{
+    return !m_starting && m_stream->isOpen();
+}
+
+void PortalScreenGrabber::onPortalStarted(int started)
+{
+    if (!m_starting) {
+        return;
     }
-    if (!reused) {
+    m_starting = false;
+    const auto outcome = static_cast<PortalScreenCast::Outcome>(started);
+    if (outcome != PortalScreenCast::Outcome::Ready) {
+        emit streamEnded(problemText(outcome));
+        return;
+    }
+    if (!m_reused) {
         // A token is good for one start; the portal hands out the next one.
         m_tokens.save(m_portal->restoreToken());
     }
     const int fd = m_portal->openPipeWireRemote();
     if (fd < 0 || !m_stream->open(fd, m_portal->node())) {
-        problem = kNoPipeWire;
         m_portal->close();
-        return false;
+        emit streamEnded(kNoPipeWire);
+        return;
     }
-    return true;
+    emit streamStarted();
 }
 
 void PortalScreenGrabber::stopStream()
 {
+    if (m_starting) {
+        // The portal drops the request, and its dialog with it.
+        m_starting = false;
+        m_portal->close();
+        return;
+    }
     m_stream->setActive(false);
 }
 

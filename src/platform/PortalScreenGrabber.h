@@ -25,15 +25,19 @@ public:
     ~PortalScreenGrabber() override;
 
     bool startStream(QString& problem) override;
+    bool isStreaming() const override;
     void stopStream() override;
     QImage newestFrame() const override;
 
     static QString portalService();
 
 private:
+    void onPortalStarted(int outcome);
     void onStreamEnded();
 
     ScreenCastTokenStore m_tokens;
     std::unique_ptr<PortalScreenCast> m_portal;
     std::unique_ptr<PipeWireStream> m_stream;
+    bool m_starting = false;
+    bool m_reused = false;  // the start under way keeps a running session
 };

@@ -2,6 +2,9 @@
 
 #include "platform/WholeFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 
@@ -33,8 +36,19 @@ ScreenCastTokenStore::ScreenCastTokenStore(const QString& folder)
 
 QString ScreenCastTokenStore::load() const
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Opened without waiting, then read only when it is a plain file: a FIFO or a
+    // device at the path would otherwise hold the program at the next capture.
+    const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return {};
+    }
+    struct stat status
+    {
+    };
+    QFile file;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return {};
     }
     const QByteArray text = file.read(kLongestToken + 1).trimmed();

@@ -16,11 +16,14 @@ class StreamGrabber : public QObject, public ScreenGrabber
 public:
     using QObject::QObject;
 
-    // Starts the stream (asking the user when the desktop wants to); false with
-    // `problem` set to the message for the user when it cannot be had.
+    // Starts the stream: false with `problem` set to the message for the user when it
+    // cannot be had. Otherwise it streams at once, or once the desktop has agreed
+    // (it may ask the user): streamStarted() or streamEnded() tells.
     virtual bool startStream(QString& problem) = 0;
+    virtual bool isStreaming() const = 0;
 
-    // Ends the flow of frames at once; the session is kept for the next start.
+    // Ends the flow of frames at once, and a start under way; a session is kept for
+    // the next start.
     virtual void stopStream() = 0;
 
     // The newest frame of the monitor in device pixels, over the stream's memory:
@@ -32,7 +35,9 @@ public:
     bool grab(const QRect& deviceArea, QImage& into) override;
 
 signals:
+    void streamStarted();
     void frameArrived();
-    // The stream stopped on its own; `problem` is the message for the user.
+    // The stream did not start, or stopped on its own; `problem` is the message for
+    // the user.
     void streamEnded(const QString& problem);
 };

@@ -1,12 +1,18 @@
 #include "capture/frmZoom.h"
 #include "capture/mdlZoom.h"
 #include "common/SelectionState.h"
+#include "platform/PortalScreenGrabber.h"
 #include "platform/StreamGrabber.h"
 #include "support/FakeDialogs.h"
+#include "support/PrivateBus.h"
 
 #include <QApplication>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -24,8 +30,51 @@ public:
         problem = startProblem;
         return startProblem.isEmpty();
     }
+    bool isStreaming() const override { return startProblem.isEmpty(); }
     void stopStream() override { ++stops; }
     QImage newestFrame() const override { return {}; }
+};
+
+// The portal's request object: counts the requests the program drops.
+class PortalRequests : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
+
+public:
+    int dropped = 0;
+
+public slots:
+    void Close() { ++dropped; }
+};
+
+// A screen-cast portal that takes every request and never answers one, as while its
+// dialog waits for the user.
+class SilentPortal : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.ScreenCast")
+
+public:
+    int asked = 0;
+    PortalRequests requests;
+
+public slots:
+    QDBusObjectPath CreateSession(const QVariantMap& options)
+    {
+        ++asked;
+        const QString sender =
+            message().service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
+        const QString path =
+            QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
+                .arg(sender, options.value(QStringLiteral("handle_token")).toString());
+        connection().registerObject(path, &requests, QDBusConnection::ExportAllSlots);
+        emit askedNow();
+        return QDBusObjectPath(path);
+    }
+
+signals:
+    void askedNow();
 };
 
 bool anyLiveCaptureWindowShown()
@@ -100,6 +149,56 @@ private slots:
         QVERIFY(zoom.isVisible());
         QCOMPARE(taken.count(), 0);
         QVERIFY(!anyLiveCaptureWindowShown());
+    }
+
+    void aStreamWithoutFramesIsToldAndTheDialogStaysUsable()
+    {
+        mdlZoom live(stream);
+        QSignalSpy started(&live, &mdlZoom::loupeStarted);
+        QSignalSpy taken(&live, &LiveCapture::captureTaken);
+        frmZoom zoom(selection, dialogs, live);
+        zoom.show();
+        confirm(zoom);
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(dialogs.messages,
+                 QStringList{QStringLiteral("画面の映像が届かないため、取り込みを止めました。"
+                                            "もう一度お試しください。")});
+        QCOMPARE(stream.stops, 1);
+        QCOMPARE(taken.count(), 0);
+        QVERIFY(!anyLiveCaptureWindowShown());
+        QVERIFY(zoom.isVisible());
+        QVERIFY(zoom.findChild<QPushButton*>(QStringLiteral("cmdOk"))->isEnabled());
+    }
+
+    // The program ends while the desktop still asks the user (its dialog is open): the
+    // live capture ends at once, and the portal is told to drop the request.
+    void endingTheProgramWhileThePortalAsksEndsTheCapture()
+    {
+        testsupport::PrivateBus bus;
+        QVERIFY(bus.isUp());
+        QDBusConnection portalSide = bus.connect(QStringLiteral("portal"));
+        SilentPortal portal;
+        QVERIFY(portalSide.registerService(QStringLiteral("org.example.SilentPortal")));
+        QVERIFY(portalSide.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"),
+                                          &portal, QDBusConnection::ExportAllSlots));
+        QTemporaryDir tokenFolder;
+        PortalScreenGrabber grabber(tokenFolder.path(), bus.connect(QStringLiteral("program")),
+                                    QStringLiteral("org.example.SilentPortal"));
+        mdlZoom live(grabber);
+        QSignalSpy started(&live, &mdlZoom::loupeStarted);
+        frmZoom zoom(selection, dialogs, live);
+        zoom.show();
+        connect(&portal, &SilentPortal::askedNow, qApp, &QCoreApplication::quit,
+                Qt::QueuedConnection);
+        QTimer::singleShot(0, &zoom, [this, &zoom] { confirm(zoom); });
+        // Returns once every loop the live capture runs has ended.
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(portal.asked, 1);
+        QTRY_COMPARE(portal.requests.dropped, 1);
+        QCOMPARE(started.count(), 0);
+        QVERIFY(!anyLiveCaptureWindowShown());
+        QVERIFY(dialogs.messages.isEmpty());
+        portalSide.unregisterObject(QStringLiteral("/org/freedesktop/portal/desktop"));
     }
 };
 

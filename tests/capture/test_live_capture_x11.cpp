@@ -235,65 +235,25 @@ private slots:
         QCOMPARE(snapshots.first().copy(crop), shown);
     }
 
-    // At 480 x 854 the preview lies partly under the hole: it shows itself, as the
-    // screen showed it just before each pass.
-    void aPreviewUnderTheHoleShowsTheScreenBeforeThePass()
+    // At 480 x 854 the preview opens partly under the hole: instead of showing itself it
+    // asks for the loupe to be moved, until the hole has left it.
+    void aHoleOverThePreviewAsksToMoveTheLoupe()
     {
-        if (!unscaled()) {
-            QSKIP("the window system copies one to one on an unscaled screen only");
-        }
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         if (screen.width() < 1024 || screen.height() < 1000) {
             QSKIP("needs a screen of at least 1024 x 1000");
         }
         showPattern(screen);
         selection.capture = CaptureSize{false, 854, 480};
-        CountingGrabber counting(grabber);
-        auto session = openSession(CaptureScale{}, &counting);
+        auto session = openSession(CaptureScale{});
         frmPreview& preview = session->preview();
-        const QRect client =
-            preview.clientRect().translated(grabber.deviceTopLeft(*preview.windowHandle()));
-        for (const QPoint step : {QPoint(), QPoint(-40, 10), QPoint(3, -7)}) {
-            session->loupe().move(session->loupe().pos() + step);
-            for (int pass = 0; pass < 3; ++pass) {
-                QVERIFY(session->runPass());
-            }
-            const QRect frame(grabber.deviceTopLeft(*session->loupe().windowHandle()),
-                              session->loupe().size());
-            const QRect source = session->sourceDeviceRect();
-            QVERIFY(source.intersects(client));
-            const QImage before = serverPixels(rootWindow(), source);
-            session->copyScreen();
-            const QImage after = serverPixels(rootWindow(), client);
-            QCOMPARE(after.size(), before.size());
-            int compared = 0;
-            for (int y = 0; y < after.height(); ++y) {
-                for (int x = 0; x < after.width(); ++x) {
-                    // Where the loupe's frame covers the preview, the loupe is seen.
-                    const QPoint onScreen = client.topLeft() + QPoint(x, y);
-                    if (frame.contains(onScreen) && !source.contains(onScreen)) {
-                        continue;
-                    }
-                    ++compared;
-                    if (after.pixel(x, y) != before.pixel(x, y)) {
-                        QFAIL(qPrintable(QStringLiteral("pixel %1, %2 differs").arg(x).arg(y)));
-                    }
-                }
-            }
-            QVERIFY(compared > after.width() * after.height() / 2);
-        }
-        QCOMPARE(counting.grabs, 0);
-        // A picture that cannot be taken is not replaced by the preview's old one.
-        counting.failGrabs = true;
-        QTest::keyClick(&session->preview(), Qt::Key_Return);
-        QVERIFY(snapshots.isEmpty());
-        QVERIFY(!session->isStopped());
-        counting.failGrabs = false;
-        const QImage onScreen = serverPixels(rootWindow(), session->sourceDeviceRect());
-        QTest::keyClick(&session->preview(), Qt::Key_Return);
-        QCOMPARE(snapshots.size(), 1);
-        const QRect crop = CropRect::forCapture(selection.capture, selection.frame).pixels();
-        QCOMPARE(snapshots.first().copy(crop), onScreen);
+        QVERIFY(session->runPass());
+        QCOMPARE(preview.notice(), QStringLiteral("ルーペを動かしてください"));
+        frmLoupe& loupe = session->loupe();
+        loupe.move(screen.right() + 1 - loupe.width(), screen.top());
+        QVERIFY(!loupe.frameGeometry().intersects(preview.frameGeometry()));
+        QVERIFY(session->runPass());
+        QVERIFY(preview.notice().isEmpty());
     }
 
     void aChangeInTheScaleDialogEndsTheLiveCapture()

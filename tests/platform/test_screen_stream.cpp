@@ -4,6 +4,7 @@
 #include "support/FileSizeLimit.h"
 
 #include <spa/param/video/raw.h>
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -44,6 +45,17 @@ private slots:
         QVERIFY(store.load().isEmpty());
         QVERIFY(store.save(QString()));
         QVERIFY(!QFile::exists(store.path()));
+    }
+
+    void aTokenPathThatIsNoPlainFileIsIgnoredWithoutWaiting()
+    {
+        QTemporaryDir folder;
+        const ScreenCastTokenStore store(folder.path());
+        // Reading a FIFO nobody writes to would wait for ever.
+        QCOMPARE(mkfifo(QFile::encodeName(store.path()).constData(), 0600), 0);
+        QVERIFY(store.load().isEmpty());
+        QVERIFY(store.save(QStringLiteral("after-fifo")));
+        QCOMPARE(store.load(), QStringLiteral("after-fifo"));
     }
 
     void aTokenThatDoesNotFitOnTheDiskKeepsTheOldOne()

@@ -1,8 +1,16 @@
 #!/bin/sh
-# Runs one test program inside the Wayland test desktop named by SORAKADO_WAYLAND_DESKTOP
-# (started with desktop.sh); skipped (77) when none is running.
-DIR=${SORAKADO_WAYLAND_DESKTOP:-}
+# Runs one test program inside a Wayland test desktop: `sway` (tests/wayland/desktop.sh,
+# named by SORAKADO_WAYLAND_DESKTOP) or `gnome` (tests/gnome/desktop.sh, named by
+# SORAKADO_GNOME_DESKTOP); skipped (77) when that one is not running.
+KIND=${1:?usage: run-test.sh sway|gnome PROGRAM...}
+shift
+HERE=$(dirname "$0")
+case "$KIND" in
+  sway) DIR=${SORAKADO_WAYLAND_DESKTOP:-}; SCRIPT=$HERE/desktop.sh ;;
+  gnome) DIR=${SORAKADO_GNOME_DESKTOP:-}; SCRIPT=$HERE/../gnome/desktop.sh ;;
+  *) echo "unknown desktop $KIND"; exit 2 ;;
+esac
 if [ -z "$DIR" ] || [ ! -e "$DIR/log/ready" ]; then
-  echo "no Wayland test desktop (SORAKADO_WAYLAND_DESKTOP)"; exit 77
+  echo "no $KIND test desktop"; exit 77
 fi
-exec "$(dirname "$0")/desktop.sh" run "$DIR" "$@"
+exec "$SCRIPT" run "$DIR" "$@"

@@ -32,7 +32,7 @@ private:
     std::unique_ptr<waylanddesk::Keyboard> keyboard;
     std::unique_ptr<waylanddesk::Pointer> pointer;
 
-    std::unique_ptr<LoupeSession> openSession(const CaptureScale& scale)
+    std::unique_ptr<LoupeSession> openSession(const CaptureScale& scale, bool placed = true)
     {
         if (!waylanddesk::waitUntilCaptureGone()) {
             qFatal("the last live capture's windows stay");
@@ -40,7 +40,7 @@ private:
         auto session = std::make_unique<LoupeSession>(
             selection, scale, *grabber, [this](const QImage& shot) { snapshots.append(shot); });
         QString problem;
-        if (!session->openStream(problem)) {
+        if (!session->openStream(problem) || !session->waitForStream()) {
             qFatal("no stream: %s", qPrintable(problem));
         }
         session->show();
@@ -49,7 +49,9 @@ private:
             qFatal("live capture windows not shown");
         }
         // Out of the way of the pattern; the compositor places windows, not the program.
-        waylanddesk::moveWindow(QStringLiteral("プレビュー"), QPoint(900, 620));
+        if (placed) {
+            waylanddesk::moveWindow(QStringLiteral("プレビュー"), QPoint(900, 620));
+        }
         return session;
     }
     // Moves the loupe as a drag does (the compositor moves it) so that its hole is at
@@ -127,6 +129,31 @@ private slots:
         QVERIFY(!ScreenCastTokenStore(tokenFolder.path()).load().isEmpty());
     }
 
+    // Where the compositor opens the loupe over the preview (sway: both at one spot), the
+    // preview asks for the loupe to be moved until the hole has left it.
+    void theFirstViewAsksToMoveTheLoupeOffThePreview()
+    {
+        auto session = openSession(CaptureScale{}, false);
+        // GNOME opens them side by side: the loupe is put where sway opens it.
+        const QRect preview = waylanddesk::placedRect(QStringLiteral("プレビュー"));
+        QVERIFY(!preview.isEmpty());
+        QVERIFY(
+            waylanddesk::moveWindow(QStringLiteral("ルーペ"), preview.topLeft() - QPoint(2, 2)));
+        QVERIFY(waylanddesk::focusWindow(QStringLiteral("ルーペ")));  // on top
+        const QString notice = QStringLiteral("ルーペを動かしてください");
+        QDeadlineTimer deadline(10000);
+        while (session->preview().notice() != notice && !deadline.hasExpired()) {
+            if (grabber->newestFrame().isNull()) {
+                waylanddesk::damageOutput();
+            }
+            session->runPass();
+        }
+        QCOMPARE(session->preview().notice(), notice);
+        QVERIFY(waylanddesk::moveWindow(QStringLiteral("プレビュー"), QPoint(900, 620)));
+        QVERIFY(previewShows(*session, QPoint(50, 60)));
+        QVERIFY(session->preview().notice().isEmpty());
+    }
+
     void draggingTheCaptionMovesTheLoupe()
     {
         auto session = openSession(CaptureScale{});
@@ -173,12 +200,12 @@ private slots:
         auto session = openSession(CaptureScale{});
         QVERIFY(previewShows(*session, QPoint(60, 70)));
         const QImage shown = session->preview().surface();
-        QVERIFY(waylanddesk::onWindow(QStringLiteral("ルーペ"), QStringLiteral("focus")));
+        QVERIFY(waylanddesk::focusWindow(QStringLiteral("ルーペ")));
         // Until the program has bound the seat's keyboard a key is lost: type again
         // while no snapshot has come.
         QDeadlineTimer deadline(10000);
         while (snapshots.isEmpty() && !deadline.hasExpired()) {
-            QVERIFY(waylanddesk::Keyboard::type(QStringLiteral("Return")));
+            QVERIFY(keyboard->type(QStringLiteral("Return")));
             QDeadlineTimer answer(1000);
             while (snapshots.isEmpty() && !answer.hasExpired() && session->runPass()) {
             }

@@ -10,6 +10,7 @@
 #include "platform/mdlIni.h"
 #include "support/CatalogueFolder.h"
 #include "support/FakeDialogs.h"
+#include "support/StreamStart.h"
 #include "wayland/PatternOnDesk.h"
 
 #include <QClipboard>
@@ -58,42 +59,45 @@ private:
 
     // Confirms the scale dialog; once the loupe is up the compositor puts its hole
     // over `at` of the pattern, passes run until the preview shows the pattern there,
-    // and Enter is typed into the loupe. The preview as it was shown lands in `shown`.
-    void captureOver(ProgramFlow& flow, mdlZoom& zoom, const QPoint& at, QImage* shown)
+    // and Enter is typed into the window titled `enterIn`. The preview as it was shown
+    // lands in `shown`.
+    void captureOver(ProgramFlow& flow, mdlZoom& zoom, const QPoint& at, QImage* shown,
+                     const QString& enterIn = QStringLiteral("ルーペ"))
     {
         auto connection = std::make_shared<QMetaObject::Connection>();
         const QString dialog = flow.zoomDialog()->windowTitle();
         *connection =
-            connect(&zoom, &mdlZoom::loupeStarted, this, [&zoom, at, shown, dialog, connection] {
-                disconnect(*connection);
-                LoupeSession* session = zoom.session();
-                const LoupeFrame& frame = session->loupe().loupeFrame();
-                // Everything else away from the pattern.
-                waylanddesk::moveWindow(dialog, QPoint(850, 20));
-                waylanddesk::moveWindow(QStringLiteral("プレビュー"), QPoint(900, 620));
-                waylanddesk::moveWindow(QStringLiteral("ルーペ"),
-                                        kPatternAt + at - frame.hole.topLeft());
-                const QImage expected = expectedPreview(QRect(at, frame.hole.size()),
-                                                        session->preview().surface().size());
-                QDeadlineTimer deadline(20000);
-                while (session->preview().surface() != expected && !deadline.hasExpired() &&
-                       session->runPass()) {
-                }
-                *shown = session->preview().surface();
-                waylanddesk::onWindow(QStringLiteral("ルーペ"), QStringLiteral("focus"));
-                // A key typed before the seat's keyboard is bound is lost: type again
-                // while the live capture still runs.
-                bool running = true;
-                while (running && !deadline.hasExpired()) {
-                    waylanddesk::Keyboard::type(QStringLiteral("Return"));
-                    QDeadlineTimer answer(1000);
-                    while ((running = session->runPass()) && !answer.hasExpired()) {
-                    }
-                }
-                if (running) {
-                    session->stop();  // Enter never arrived: end the loop, fail below
-                }
-            });
+            connect(&zoom, &mdlZoom::loupeStarted, this,
+                    [this, &zoom, at, shown, dialog, connection, enterIn] {
+                        disconnect(*connection);
+                        LoupeSession* session = zoom.session();
+                        const LoupeFrame& frame = session->loupe().loupeFrame();
+                        // Everything else away from the pattern.
+                        waylanddesk::moveWindow(dialog, QPoint(850, 20));
+                        waylanddesk::moveWindow(QStringLiteral("プレビュー"), QPoint(900, 620));
+                        waylanddesk::moveWindow(QStringLiteral("ルーペ"),
+                                                kPatternAt + at - frame.hole.topLeft());
+                        const QImage expected = expectedPreview(
+                            QRect(at, frame.hole.size()), session->preview().surface().size());
+                        QDeadlineTimer deadline(20000);
+                        while (session->preview().surface() != expected && !deadline.hasExpired() &&
+                               session->runPass()) {
+                        }
+                        *shown = session->preview().surface();
+                        waylanddesk::focusWindow(enterIn);
+                        // A key typed before the seat's keyboard is bound is lost: type again
+                        // while the live capture still runs.
+                        bool running = true;
+                        while (running && !deadline.hasExpired()) {
+                            keyboard->type(QStringLiteral("Return"));
+                            QDeadlineTimer answer(1000);
+                            while ((running = session->runPass()) && !answer.hasExpired()) {
+                            }
+                        }
+                        if (running) {
+                            session->stop();  // Enter never arrived: end the loop, fail below
+                        }
+                    });
         QVERIFY(waylanddesk::waitUntilCaptureGone());
         QTest::mouseClick(flow.zoomDialog()->findChild<QPushButton*>(QStringLiteral("cmdOk")),
                           Qt::LeftButton);
@@ -145,7 +149,7 @@ private slots:
         // Capture again: the same session, nobody is asked.
         main->findChild<QPushButton*>(QStringLiteral("Command3"))->click();
         QTRY_VERIFY(!flow->mainWindow());
-        captureOver(*flow, zoom, QPoint(300, 400), &shown);
+        captureOver(*flow, zoom, QPoint(300, 400), &shown, QStringLiteral("プレビュー"));
         QVERIFY(flow->mainWindow());
         QCOMPARE(flow->mainWindow()->images().canvas(),
                  expectedPreview(QRect(QPoint(300, 400), QSize(240, 320)), QSize(240, 320)));
@@ -162,7 +166,7 @@ private slots:
             PortalScreenGrabber grabber(tokenFolder(), QDBusConnection::sessionBus(),
                                         PortalScreenGrabber::portalService());
             QString problem;
-            QVERIFY2(grabber.startStream(problem), qPrintable(problem));
+            QVERIFY2(testsupport::startStreaming(grabber, problem), qPrintable(problem));
         }
         const int asked = waylanddesk::timesAsked();
         PortalScreenGrabber grabber(tokenFolder(), QDBusConnection::sessionBus(),
