@@ -4,16 +4,19 @@
 #include <QImage>
 #include <optional>
 
-// A JPEG encode on the libjpeg API of libjpeg-turbo: optimised Huffman tables,
-// baseline or progressive, the JFIF header and the tables (each kind in one segment),
-// no comment, no restart markers. A picture whose pixels are all grey is written as one
-// grey component (smaller, same look); others as YCbCr, 4:2:0 unless asked otherwise.
+// A JPEG encode: the DCT and the quantisation here (each block's levels chosen by
+// rate and distortion), the file written by libjpeg-turbo from the levels: baseline
+// or progressive, 8-bit quantisation tables, optimised Huffman tables, the JFIF header and the
+// tables (each kind in one segment), no comment, no restart markers. A picture whose pixels are all
+// grey is written as one grey component (smaller, same look); others as YCbCr, 4:2:0 unless asked
+// otherwise.
 namespace jpegwriter {
 
 struct Options
 {
     bool progressive = false;
     bool fullChroma = false;  // 4:4:4: colour at every pixel, for high qualities
+    bool trellis = true;      // levels by rate and distortion; false: rounded
 };
 
 // The JPEG file of `image` (read as 24-bit RGB) at `quality`, clamped to 1..100.
