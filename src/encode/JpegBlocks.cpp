@@ -1,5 +1,7 @@
 #include "encode/JpegBlocks.h"
 
+#include "encode/Deringing.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -60,12 +62,20 @@ Plane plane(int width, int height, int mcuBlocksX, int mcuBlocksY, int mcusX, in
     return plane;
 }
 
-void forwardDct(const Basis& basis, const Plane& plane, int bx, int by, Block& out)
+void forwardDct(const Basis& basis, const Plane& plane, int bx, int by, bool dering, Block& out)
 {
-    float rows[8][8];  // the rows transformed: rows[y][u]
+    float samples[64];
     for (int y = 0; y < 8; ++y) {
         const float* line =
             &plane.samples[static_cast<std::size_t>((by * 8 + y) * plane.paddedWidth + bx * 8)];
+        std::copy_n(line, 8, samples + y * 8);
+    }
+    if (dering) {
+        deringing::block(samples);
+    }
+    float rows[8][8];  // the rows transformed: rows[y][u]
+    for (int y = 0; y < 8; ++y) {
+        const float* line = samples + y * 8;
         for (int u = 0; u < 8; ++u) {
             float sum = 0;
             for (int x = 0; x < 8; ++x) {
@@ -85,7 +95,9 @@ void forwardDct(const Basis& basis, const Plane& plane, int bx, int by, Block& o
     }
 }
 
-Component component(const Basis& basis, const Plane& plane, int hSampling, int vSampling)
+// `dering`: for luma, whose samples at the ends of the range are exact pixels.
+Component component(const Basis& basis, const Plane& plane, int hSampling, int vSampling,
+                    bool dering)
 {
     Component component;
     component.hSampling = hSampling;
@@ -98,7 +110,7 @@ Component component(const Basis& basis, const Plane& plane, int hSampling, int v
     for (int by = 0; by < component.blockRows; ++by) {
         for (int bx = 0; bx < component.blocksPerRow; ++bx) {
             forwardDct(
-                basis, plane, bx, by,
+                basis, plane, bx, by, dering,
                 component.blocks[static_cast<std::size_t>(by * component.blocksPerRow + bx)]);
         }
     }
@@ -126,7 +138,7 @@ Picture transform(const QImage& image, bool fullChroma)
             }
         }
         grey.padEdges();
-        picture.components.push_back(component(basis, grey, 1, 1));
+        picture.components.push_back(component(basis, grey, 1, 1, true));
         return picture;
     }
     const int lumaBlocks = fullChroma ? 1 : 2;  // per MCU, each way
@@ -180,9 +192,9 @@ Picture transform(const QImage& image, bool fullChroma)
             }
         }
     }
-    picture.components.push_back(component(basis, luma, lumaBlocks, lumaBlocks));
-    picture.components.push_back(component(basis, cb, 1, 1));
-    picture.components.push_back(component(basis, cr, 1, 1));
+    picture.components.push_back(component(basis, luma, lumaBlocks, lumaBlocks, true));
+    picture.components.push_back(component(basis, cb, 1, 1, false));
+    picture.components.push_back(component(basis, cr, 1, 1, false));
     return picture;
 }
 

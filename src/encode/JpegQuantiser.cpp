@@ -81,10 +81,14 @@ Tables tablesFor(int quality)
 
 double lambdaFor(int quality)
 {
-    // Measured on screens, drawings and photos at the phone's sizes: one price for every
-    // quality, since the steps already scale the distortion.
-    (void)quality;
-    return 0.053;
+    // Measured on screens, drawings and photos at the phone's sizes: from quality 10 up
+    // one price (the steps already scale the distortion); below it the price rises to
+    // quality 1, whose file is the smallest the encoder makes.
+    constexpr double kPrice = 0.03;
+    constexpr double kSmallestPrice = 0.085;
+    constexpr int kRisingBelow = 10;
+    const int below = std::clamp(kRisingBelow - quality, 0, kRisingBelow - 1);
+    return kPrice + (kSmallestPrice - kPrice) * below / (kRisingBelow - 1);
 }
 
 Quantised quantise(const jpegblocks::Picture& picture, int quality, double lambda)

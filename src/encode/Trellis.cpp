@@ -16,7 +16,7 @@ constexpr std::uint8_t kEndOfBlock = 0x00;
 constexpr std::uint8_t kSixteenZeros = 0xf0;
 constexpr int kStatesBack = 16;
 // The mean squared AC coefficient at which a block's price of a bit is doubled.
-constexpr double kEnergyScale = 1450;
+constexpr double kEnergyScale = 2000;
 
 // Code sizes of the unlimited optimal code over the symbols with a count, plus one
 // reserved symbol (index 256) of count 1 that keeps every real code from being all

@@ -1,3 +1,4 @@
+#include "encode/Deringing.h"
 #include "encode/JpegWriter.h"
 #include "encode/Ssim.h"
 #include "encode/Trellis.h"
@@ -164,6 +165,44 @@ private slots:
         QCOMPARE(levels[63], std::int16_t(0));
         trellis::quantise(coefficients, steps, ac, 0.0, levels);
         QCOMPARE(levels[63], std::int16_t(1));
+    }
+
+    // White after an edge rising from dark text: the white samples rise above the range (a decoder
+    // clamps them back to white), the others stay, and the block has less high-frequency energy.
+    void whiteBesideDarkOvershootsSmoothly()
+    {
+        float samples[64];
+        for (int i = 0; i < 64; ++i) {
+            samples[i] = i % 8 < 3 ? -100.0f + 80.0f * static_cast<float>(i % 8) : 127.0f;
+        }
+        const auto highEnergy = [](const float* block) {
+            double energy = 0;
+            for (int v = 0; v < 8; ++v) {
+                for (int u = 4; u < 8; ++u) {
+                    double sum = 0;
+                    for (int y = 0; y < 8; ++y) {
+                        for (int x = 0; x < 8; ++x) {
+                            sum += block[y * 8 + x] * std::cos((2 * x + 1) * u * M_PI / 16) *
+                                   std::cos((2 * y + 1) * v * M_PI / 16);
+                        }
+                    }
+                    energy += sum * sum;
+                }
+            }
+            return energy;
+        };
+        float before[64];
+        std::copy(samples, samples + 64, before);
+        deringing::block(samples);
+        for (int i = 0; i < 64; ++i) {
+            QVERIFY(before[i] < 127.0f ? samples[i] == before[i] : samples[i] >= 127.0f);
+        }
+        QVERIFY(*std::max_element(samples, samples + 64) > 127.0f);
+        QVERIFY(highEnergy(samples) < highEnergy(before) * 0.9);
+        float white[64];
+        std::fill(white, white + 64, 127.0f);
+        deringing::block(white);
+        QVERIFY(std::all_of(white, white + 64, [](float v) { return v == 127.0f; }));
     }
 
     // Whole files: baseline frames with 8-bit tables at every quality, smaller than
