@@ -1,6 +1,7 @@
 // The picture at the phone's limit: for each picture and limit of 10, 20, 40 and 80 KB,
 // the bytes and luma SSIM of
-//   ours    the fitted file (JpegFit over mdlSavedll::encodeJpeg),
+//   ours    the fitted file (JpegFit over one jpegwriter::PictureEncoder; the time
+//           of the fit is that of a cold search on a picture not yet transformed),
 //   plain   the best baseline file of plain libjpeg-turbo within the limit (its own
 //           tables and rounding, optimised Huffman tables, 4:2:0),
 //   moz     the best baseline file of mozjpeg within the limit, when it is installed:
@@ -15,6 +16,7 @@
 #include "EncodePictures.h"
 #include "QualityPictures.h"
 #include "encode/JpegFit.h"
+#include "encode/JpegWriter.h"
 #include "encode/Ssim.h"
 #include "encode/mdlSavedll.h"
 
@@ -144,8 +146,9 @@ struct Fitted
 
 Fitted ours(const QImage& picture, qint64 limit)
 {
-    JpegFit fit([&picture](int quality, bool full) -> std::optional<qint64> {
-        const auto file = mdlSavedll::encodeJpeg(picture, quality, false, full);
+    jpegwriter::PictureEncoder encoder;
+    JpegFit fit([&picture, &encoder](int quality, bool full) -> std::optional<qint64> {
+        const auto file = encoder.encode(picture, quality, {false, full, true});
         return file ? std::optional<qint64>(file->size()) : std::nullopt;
     });
     const auto start = std::chrono::steady_clock::now();

@@ -8,14 +8,39 @@ namespace {
 constexpr float kTop = 127.0f;
 constexpr float kBottom = -128.0f;
 constexpr float kOvershoot = 48.0f;  // how far beyond the range a sample may go
-constexpr int kSweeps = 12;
+constexpr int kSweeps = 8;
 
-// The sample at (x, y) with the block mirrored beyond its edges.
-float at(const float* samples, int x, int y)
+// The block with two samples more on every side, mirrored from its edges.
+struct Padded
 {
-    const auto mirror = [](int i) { return i < 0 ? -1 - i : (i > 7 ? 15 - i : i); };
-    return samples[mirror(y) * 8 + mirror(x)];
-}
+    float at[12][12]{};
+
+    explicit Padded(const float* samples)
+    {
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                at[y + 2][x + 2] = samples[y * 8 + x];
+            }
+        }
+        mirror();
+    }
+
+    void mirror()
+    {
+        for (int y = 2; y < 10; ++y) {
+            at[y][1] = at[y][2];
+            at[y][0] = at[y][3];
+            at[y][10] = at[y][9];
+            at[y][11] = at[y][8];
+        }
+        for (int x = 0; x < 12; ++x) {
+            at[1][x] = at[2][x];
+            at[0][x] = at[3][x];
+            at[10][x] = at[9][x];
+            at[11][x] = at[8][x];
+        }
+    }
+};
 
 }  // namespace
 
@@ -31,25 +56,34 @@ void block(float* samples)
     if (free == 0 || free == 64) {
         return;
     }
-    // Gauss–Seidel sweeps of the biharmonic stencil over the free samples, each kept
-    // on its side of the range and within the overshoot.
+    // Sweeps of the biharmonic stencil over the free samples, each kept on its side of
+    // the range and within the overshoot; the mirror is renewed after each sweep.
+    Padded padded(samples);
     for (int sweep = 0; sweep < kSweeps; ++sweep) {
-        for (int y = 0; y < 8; ++y) {
-            for (int x = 0; x < 8; ++x) {
-                const int i = y * 8 + x;
-                if (freedom[i] == 0) {
+        for (int y = 2; y < 10; ++y) {
+            const float* above2 = padded.at[y - 2];
+            const float* above = padded.at[y - 1];
+            float* row = padded.at[y];
+            const float* below = padded.at[y + 1];
+            const float* below2 = padded.at[y + 2];
+            for (int x = 2; x < 10; ++x) {
+                const int side = freedom[(y - 2) * 8 + x - 2];
+                if (side == 0) {
                     continue;
                 }
-                const float near = at(samples, x - 1, y) + at(samples, x + 1, y) +
-                                   at(samples, x, y - 1) + at(samples, x, y + 1);
-                const float diagonal = at(samples, x - 1, y - 1) + at(samples, x + 1, y - 1) +
-                                       at(samples, x - 1, y + 1) + at(samples, x + 1, y + 1);
-                const float far = at(samples, x - 2, y) + at(samples, x + 2, y) +
-                                  at(samples, x, y - 2) + at(samples, x, y + 2);
+                const float near = row[x - 1] + row[x + 1] + above[x] + below[x];
+                const float diagonal = above[x - 1] + above[x + 1] + below[x - 1] + below[x + 1];
+                const float far = row[x - 2] + row[x + 2] + above2[x] + below2[x];
                 const float smooth = (8.0f * near - 2.0f * diagonal - far) / 20.0f;
-                samples[i] = freedom[i] > 0 ? std::clamp(smooth, kTop, kTop + kOvershoot)
-                                            : std::clamp(smooth, kBottom - kOvershoot, kBottom);
+                row[x] = side > 0 ? std::clamp(smooth, kTop, kTop + kOvershoot)
+                                  : std::clamp(smooth, kBottom - kOvershoot, kBottom);
             }
+        }
+        padded.mirror();
+    }
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            samples[y * 8 + x] = padded.at[y + 2][x + 2];
         }
     }
 }

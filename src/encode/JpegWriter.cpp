@@ -17,7 +17,7 @@ namespace {
 
 // One encode's libjpeg state. It lives on the heap so that what libjpeg changes
 // through pointers is still valid after an error has jumped back.
-struct Encoder
+struct Libjpeg
 {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr errors{};
@@ -27,7 +27,7 @@ struct Encoder
     unsigned char* output = nullptr;  // where libjpeg put the file (normally `buffer`)
     unsigned long outputSize = 0;
 
-    ~Encoder()
+    ~Libjpeg()
     {
         if (output != buffer) {
             std::free(output);
@@ -39,7 +39,7 @@ struct Encoder
 // libjpeg's default error_exit ends the process; this one returns to the encode.
 [[noreturn]] void jumpBack(j_common_ptr cinfo)
 {
-    auto* encoder = static_cast<Encoder*>(cinfo->client_data);
+    auto* encoder = static_cast<Libjpeg*>(cinfo->client_data);
     std::longjmp(encoder->failed, 1);
 }
 
@@ -61,7 +61,7 @@ unsigned long worstCaseSize(int width, int height)
 // is reused after an optimised or progressive encode can keep that encode's tables.
 // The levels go in as they are; libjpeg builds the optimal Huffman tables for them.
 // Nothing with a destructor may live in this frame: an error leaves it through longjmp.
-bool compress(Encoder& encoder, const jpegblocks::Picture& picture,
+bool compress(Libjpeg& encoder, const jpegblocks::Picture& picture,
               const jpegquantiser::Quantised& quantised, const Options& options)
 {
     jpeg_compress_struct& cinfo = encoder.cinfo;
@@ -146,25 +146,17 @@ QImage encoderInput(const QImage& image)
     return grey;
 }
 
-}  // namespace
-
-std::optional<QByteArray> encode(const QImage& image, int quality, const Options& options)
+// The file of a transformed picture.
+std::optional<QByteArray> write(const jpegblocks::Picture& picture, int quality,
+                                const Options& options)
 {
-    if (image.isNull()) {
-        return std::nullopt;
-    }
-    const QImage source = encoderInput(image);
-    if (source.isNull()) {
-        return std::nullopt;
-    }
-    auto encoder = std::make_unique<Encoder>();
-    encoder->bufferSize = worstCaseSize(source.width(), source.height());
+    auto encoder = std::make_unique<Libjpeg>();
+    encoder->bufferSize = worstCaseSize(picture.width, picture.height);
     encoder->buffer = static_cast<unsigned char*>(std::malloc(encoder->bufferSize));
     if (encoder->buffer == nullptr) {
         return std::nullopt;
     }
     const int clamped = std::clamp(quality, 1, 100);
-    const jpegblocks::Picture picture = jpegblocks::transform(source, options.fullChroma);
     const jpegquantiser::Quantised quantised = jpegquantiser::quantise(
         picture, clamped, options.trellis ? jpegquantiser::lambdaFor(clamped) : 0.0);
     if (!compress(*encoder, picture, quantised, options)) {
@@ -174,5 +166,38 @@ std::optional<QByteArray> encode(const QImage& image, int quality, const Options
         QByteArrayView(reinterpret_cast<const char*>(encoder->output),
                        static_cast<qsizetype>(encoder->outputSize)));
 }
+
+}  // namespace
+
+std::optional<QByteArray> encode(const QImage& image, int quality, const Options& options)
+{
+    return PictureEncoder().encode(image, quality, options);
+}
+
+std::optional<QByteArray> PictureEncoder::encode(const QImage& image, int quality,
+                                                 const Options& options)
+{
+    if (image.isNull()) {
+        return std::nullopt;
+    }
+    if (image.cacheKey() != m_key || image.size() != m_size) {
+        m_blocks.clear();
+        m_source = encoderInput(image);
+        m_key = image.cacheKey();
+        m_size = image.size();
+    }
+    if (m_source.isNull()) {
+        return std::nullopt;
+    }
+    auto& blocks = m_blocks[options.fullChroma];
+    if (!blocks) {
+        blocks = std::make_unique<jpegblocks::Picture>(
+            jpegblocks::transform(m_source, options.fullChroma));
+    }
+    return write(*blocks, quality, options);
+}
+
+PictureEncoder::PictureEncoder() = default;
+PictureEncoder::~PictureEncoder() = default;
 
 }  // namespace jpegwriter

@@ -2,7 +2,13 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <map>
+#include <memory>
 #include <optional>
+
+namespace jpegblocks {
+struct Picture;
+}
 
 // A JPEG encode: the DCT and the quantisation here (each block's levels chosen by
 // rate and distortion), the file written by libjpeg-turbo from the levels: baseline
@@ -22,5 +28,24 @@ struct Options
 // The JPEG file of `image` (read as 24-bit RGB) at `quality`, clamped to 1..100.
 // Every call builds and destroys its own compress object. Nothing on failure.
 std::optional<QByteArray> encode(const QImage& image, int quality, const Options& options);
+
+// Encodes like `encode`, keeping the transform of the last picture, so that a search
+// over qualities (the fit) transforms its picture once. A picture counts as the last
+// one while its cache key and size are the same (any change to a QImage changes its
+// key). One instance serves one thread.
+class PictureEncoder
+{
+public:
+    PictureEncoder();
+    ~PictureEncoder();
+
+    std::optional<QByteArray> encode(const QImage& image, int quality, const Options& options);
+
+private:
+    qint64 m_key = 0;
+    QSize m_size;
+    QImage m_source;  // the samples as the transform reads them
+    std::map<bool, std::unique_ptr<jpegblocks::Picture>> m_blocks;  // by full chroma
+};
 
 }  // namespace jpegwriter

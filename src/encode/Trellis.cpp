@@ -183,7 +183,11 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
             continue;
         }
         cost[k] = std::numeric_limits<double>::infinity();
-        for (long long candidate = rounded; candidate >= std::max(1LL, rounded - 1); --candidate) {
+        // One less in magnitude can only pay where it needs fewer bits: below a power
+        // of two. Elsewhere it costs the same bits for more error.
+        const bool powerOfTwo = rounded >= 2 && (rounded & (rounded - 1)) == 0;
+        const long long lowest = powerOfTwo ? rounded - 1 : rounded;
+        for (long long candidate = rounded; candidate >= lowest; --candidate) {
             const int size = sizeCategory(static_cast<int>(candidate));
             const double error = magnitude[k] - static_cast<double>(candidate);
             // The nearest states only: a longer way back (through sixteen non-zero

@@ -228,6 +228,23 @@ private slots:
             QVERIFY2(quality == 1 || loss < 0.01, qPrintable(QString::number(loss)));
         }
     }
+
+    // An encoder that keeps the last transform gives a fresh encode's bytes, also after
+    // the picture was changed in place and for either chroma choice.
+    void keptTransformsFollowThePicture()
+    {
+        QImage picture = magickPicture(QStringLiteral("logo:"), QSize(120, 90));
+        QVERIFY(!picture.isNull());
+        jpegwriter::PictureEncoder encoder;
+        for (int round = 0; round < 2; ++round) {
+            for (const bool full : {false, true}) {
+                const jpegwriter::Options options{false, full, true};
+                QCOMPARE(encoder.encode(picture, 60, options).value(),
+                         jpegwriter::encode(picture, 60, options).value());
+            }
+            picture.setPixel(5, 5, qRgb(255, 0, 0));
+        }
+    }
 };
 
 QTEST_MAIN(TestTrellis)
