@@ -1,6 +1,7 @@
 #include "encode/CompressionPage.h"
 
 #include "common/ColourRef.h"
+#include "encode/FormatAdvice.h"
 #include "encode/SizeText.h"
 #include "encode/frmRealtime.h"
 #include "encode/mdlSavedll.h"
@@ -111,7 +112,11 @@ QWidget* CompressionPage::buildJpegPage()
     quality->addStretch();
     layout->addLayout(quality);
     layout->addWidget(m_slider);
-    layout->addLayout(sizeLine(m_sizeJpeg, page));
+    QHBoxLayout* sizeRow = sizeLine(m_sizeJpeg, page);
+    m_advice = new QLabel(page);
+    m_advice->setObjectName(QStringLiteral("lblAdvice"));
+    sizeRow->insertWidget(3, m_advice);
+    layout->addLayout(sizeRow);
     QPushButton* save = makePictureButton(QStringLiteral("cmdJpeg"), QStringLiteral(" JPEGで保存"),
                                           QStringLiteral("save"), page);
     layout->addWidget(save, 0, Qt::AlignRight);
@@ -271,10 +276,24 @@ void CompressionPage::fitToLimit()
     if (sameText && m_settings.jpegEstimateOn) {
         EstimateJpegSize();  // the text did not change, the chroma may have
     }
+    if (m_takesPng) {
+        const QImage& canvas = m_canvas();
+        const auto jpeg = mdlSavedll::encodeJpeg(canvas, result->quality,
+                                                 m_settings.jpegProgressive, result->fullChroma);
+        const auto png = mdlSavedll::encodeReducedPng(
+            canvas, static_cast<mdlSavedll::PngChoice>(m_settings.pngLevel),
+            m_settings.sizeLimitBytes);
+        m_advice->setText(jpeg && png ? formatadvice::adviceLine(canvas, *jpeg, *png,
+                                                                 m_settings.sizeLimitBytes, true)
+                                      : QString());
+    }
 }
 
 void CompressionPage::EstimateJpegSize()
 {
+    if (!m_applyingFit) {
+        m_advice->clear();  // the advice holds for the fitted settings and picture only
+    }
     const std::optional<qint64> bytes = m_estimator.EstimateJpegSize(m_canvas(), m_settings);
     showSize(m_sizeJpeg, bytes);
     if (bytes) {

@@ -34,6 +34,9 @@ public:
     // and in bytes (what fitting and colour reduction aim at).
     void setSizeLimit(const QString& limitKB, qint64 limitBytes);
 
+    // Whether the model's carrier reads PNG files (then a fit may advise the PNG).
+    void setCarrierTakesPng(bool takesPng) { m_takesPng = takesPng; }
+
     // From now on quality and PNG changes re-estimate (set once a capture is on the canvas).
     void switchEstimatesOn();
 
@@ -73,6 +76,8 @@ private:
     QString m_limitKB;
     JpegFit m_fit;
     bool m_applyingFit = false;
+    bool m_takesPng = false;
+    QLabel* m_advice = nullptr;  // after a fit: whether the reduced-colour PNG looks better
 
     QTabWidget* m_pages = nullptr;
     QComboBox* m_presets = nullptr;
