@@ -140,6 +140,7 @@ std::optional<Sweep> mozSweep(const QImage& picture)
 
 struct Fitted
 {
+    QByteArray file;
     Outcome outcome;
     double ms = 0;
 };
@@ -160,6 +161,7 @@ Fitted ours(const QImage& picture, qint64 limit)
     if (result && result->quality > 0) {
         const QByteArray file =
             mdlSavedll::encodeJpeg(picture, result->quality, false, result->fullChroma).value();
+        fitted.file = file;
         fitted.outcome = {file.size(), ssim::luma(picture, QImage::fromData(file, "JPEG"))};
     }
     return fitted;
@@ -186,8 +188,10 @@ int main(int argc, char** argv)
     std::vector<double> smallestRatio;
     std::printf("%-28s %5s  %6s %6s  %6s %6s  %6s %6s\n", "picture", "limit", "ours", "ssim",
                 "plain", "ssim", "moz", "ssim");
-    // An optional argument keeps only the pictures whose name contains it.
+    // An optional argument keeps only the pictures whose name contains it; a second one
+    // is a folder to write the fitted files into, to look at.
     const std::string only = argc > 1 ? argv[1] : "";
+    const QString dump = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     for (const qualitypictures::Picture& picture : qualitypictures::all()) {
         if (picture.name.find(only) == std::string::npos) {
             continue;
@@ -205,6 +209,14 @@ int main(int argc, char** argv)
             const Fitted fitted = ours(picture.image, limit);
             if (picture.image.width() == 480) {
                 coldMs.push_back(fitted.ms);
+            }
+            if (!dump.isEmpty() && !fitted.file.isEmpty()) {
+                QString name = QString::fromStdString(picture.name)
+                                   .replace(QLatin1Char('/'), QLatin1Char('-'));
+                QFile out(QDir(dump).filePath(QStringLiteral("%1-%2.jpg").arg(name).arg(kb)));
+                if (out.open(QIODevice::WriteOnly)) {
+                    out.write(fitted.file);
+                }
             }
             const Outcome base = plain.best(picture.image, limit);
             const Outcome other = moz ? moz->best(picture.image, limit) : Outcome{};
