@@ -14,7 +14,7 @@ constexpr int kMaxAcLevel = 1023;  // size category 10, the most 8-bit samples n
 constexpr int kMaxDcLevel = 2047;
 constexpr std::uint8_t kEndOfBlock = 0x00;
 constexpr std::uint8_t kSixteenZeros = 0xf0;
-constexpr int kStatesBack = 16;
+constexpr int kStatesBack = 8;
 // The mean squared AC coefficient at which a block's price of a bit is doubled.
 constexpr double kEnergyScale = 2000;
 
@@ -153,32 +153,40 @@ double blockLambda(const float* coefficients, double lambda)
 void quantise(const float* coefficients, const std::uint16_t* steps, const Lengths& ac,
               double lambda, std::int16_t* levels)
 {
-    const auto dc = numbers::roundHalfEven(coefficients[0] / steps[0]);
-    levels[0] = static_cast<std::int16_t>(std::clamp<long long>(dc, -kMaxDcLevel, kMaxDcLevel));
+    // The coefficients in units of their steps, in natural order.
+    float scaled[64];
+    for (int i = 0; i < 64; ++i) {
+        scaled[i] = coefficients[i] / static_cast<float>(steps[i]);
+    }
+    levels[0] = static_cast<std::int16_t>(
+        std::clamp(numbers::roundSmallHalfEven(scaled[0]), -kMaxDcLevel, kMaxDcLevel));
+    if (lambda <= 0) {
+        for (int i = 1; i < 64; ++i) {
+            levels[i] = static_cast<std::int16_t>(
+                std::clamp(numbers::roundSmallHalfEven(scaled[i]), -kMaxAcLevel, kMaxAcLevel));
+        }
+        return;
+    }
     // Along the zigzag order: the scaled magnitude, the cost of all zeros up to each
     // position, and for each position that may end on a non-zero level the cheapest
     // way to get there with the level chosen and the previous non-zero position.
     double magnitude[64]{};
     double zeroCost[64]{};  // squared error of zeros at positions 1..k
     double cost[64]{};
+    double base[64]{};  // cost less the zeros' error up to the position, for the next steps
     int level[64]{};
     int from[64]{};
     int states[64];
     int stateCount = 1;
     states[0] = 0;
-    if (lambda <= 0) {
-        for (int i = 1; i < 64; ++i) {
-            const auto rounded = numbers::roundHalfEven(coefficients[i] / steps[i]);
-            levels[i] = static_cast<std::int16_t>(
-                std::clamp<long long>(rounded, -kMaxAcLevel, kMaxAcLevel));
-        }
-        return;
-    }
     for (int k = 1; k < 64; ++k) {
-        const int natural = kNaturalOfZigzag[static_cast<std::size_t>(k)];
-        magnitude[k] = std::fabs(coefficients[natural]) / steps[natural];
+        const float value = std::fabs(scaled[kNaturalOfZigzag[static_cast<std::size_t>(k)]]);
+        magnitude[k] = value;
         zeroCost[k] = zeroCost[k - 1] + magnitude[k] * magnitude[k];
-        const auto rounded = std::min<long long>(numbers::roundHalfEven(magnitude[k]), kMaxAcLevel);
+        if (value < 0.5f) {
+            continue;  // rounds to zero
+        }
+        const long long rounded = std::min(numbers::roundSmallHalfEven(value), kMaxAcLevel);
         if (rounded == 0) {
             continue;
         }
@@ -190,15 +198,16 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
         for (long long candidate = rounded; candidate >= lowest; --candidate) {
             const int size = sizeCategory(static_cast<int>(candidate));
             const double error = magnitude[k] - static_cast<double>(candidate);
-            // The nearest states only: a longer way back (through sixteen non-zero
+            // The nearest states only: a longer way back (through eight non-zero
             // levels) is never the cheaper one in practice, and it bounds the work.
+            const double fixed = zeroCost[k - 1] + error * error;
+            const double sizeBits = lambda * size;
             for (int s = std::max(0, stateCount - kStatesBack); s < stateCount; ++s) {
                 const int j = states[s];
                 const int run = k - j - 1;
                 const int bits = (run >> 4) * ac[kSixteenZeros] +
-                                 ac[static_cast<std::size_t>(((run & 15) << 4) | size)] + size;
-                const double total =
-                    cost[j] + (zeroCost[k - 1] - zeroCost[j]) + error * error + lambda * bits;
+                                 ac[static_cast<std::size_t>(((run & 15) << 4) | size)];
+                const double total = base[j] + fixed + sizeBits + lambda * bits;
                 if (total < cost[k]) {
                     cost[k] = total;
                     level[k] = static_cast<int>(candidate);
@@ -206,6 +215,7 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
                 }
             }
         }
+        base[k] = cost[k] - zeroCost[k];
         states[stateCount++] = k;
     }
     int last = 0;
