@@ -54,8 +54,8 @@ CompressionPage::CompressionPage(SizeEstimator estimator, CanvasSource canvas, Q
       m_estimator(std::move(estimator)),
       m_canvas(std::move(canvas)),
       m_fit([this](int quality, bool fullChroma) -> std::optional<qint64> {
-          const auto file =
-              mdlSavedll::encodeJpeg(m_canvas(), quality, m_settings.jpegProgressive, fullChroma);
+          const auto file = m_fitEncoder.encode(m_canvas(), quality,
+                                                {m_settings.jpegProgressive, fullChroma, true});
           return file ? std::optional<qint64>(file->size()) : std::nullopt;
       })
 {

@@ -2,6 +2,7 @@
 
 #include "encode/CompressionSettings.h"
 #include "encode/JpegFit.h"
+#include "encode/JpegWriter.h"
 #include "encode/SizeEstimator.h"
 
 #include <QPointer>
@@ -74,6 +75,8 @@ private:
     CanvasSource m_canvas;
     CompressionSettings m_settings;
     QString m_limitKB;
+    // The fit's encodes: the canvas is transformed once per search, not once per probe.
+    jpegwriter::PictureEncoder m_fitEncoder;
     JpegFit m_fit;
     bool m_applyingFit = false;
     bool m_takesPng = false;
