@@ -12,10 +12,10 @@ struct Picture;
 
 // A JPEG encode: the DCT and the quantisation here (each block's levels chosen by
 // rate and distortion), the file written by libjpeg-turbo from the levels: baseline
-// or progressive, 8-bit quantisation tables, optimised Huffman tables, the JFIF header and the
-// tables (each kind in one segment), no comment, no restart markers. A picture whose pixels are all
-// grey is written as one grey component (smaller, same look); others as YCbCr, 4:2:0 unless asked
-// otherwise.
+// or progressive, 8-bit quantisation tables, optimised Huffman tables, the JFIF
+// header and the tables (each kind in one segment), no comment, no restart markers.
+// A picture whose pixels are all grey is written as one grey component (smaller,
+// same look); others as YCbCr, 4:2:0 unless asked otherwise.
 namespace jpegwriter {
 
 struct Options
