@@ -11,6 +11,7 @@
 #include "BenchFigures.h"
 #include "EncodePictures.h"
 #include "encode/JpegFit.h"
+#include "encode/JpegWriter.h"
 #include "encode/mdlSavedll.h"
 
 #include <QApplication>
@@ -129,10 +130,12 @@ int main(int argc, char** argv)
             const auto limit = static_cast<qint64>(
                 smallest * 0.98 * std::pow(largest / (smallest * 0.98), i / (kLimits - 1.0)));
             const QImage* measured = &current;
-            JpegFit fit([&measured](int quality, bool fullChroma) -> std::optional<qint64> {
-                const auto file = mdlSavedll::encodeJpeg(*measured, quality, false, fullChroma);
-                return file ? std::optional<qint64>(file->size()) : std::nullopt;
-            });
+            jpegwriter::PictureEncoder encoder;  // one per search, as the page keeps one
+            JpegFit fit(
+                [&measured, &encoder](int quality, bool fullChroma) -> std::optional<qint64> {
+                    const auto file = encoder.encode(*measured, quality, {false, fullChroma, true});
+                    return file ? std::optional<qint64>(file->size()) : std::nullopt;
+                });
             fitOnce(fit, current, limit, subsampled, full, cold);
             measured = &edited;
             fitOnce(fit, edited, limit, editedSubsampled, editedFull, warm);

@@ -10,6 +10,7 @@
 #include "edit/LightingPage.h"
 #include "edit/TextPage.h"
 #include "encode/CompressionPage.h"
+#include "encode/FormatAdvice.h"
 #include "encode/Saving.h"
 #include "encode/SizeText.h"
 #include "history/HistoryGeometry.h"
@@ -154,6 +155,7 @@ QWidget* frmMain::buildSavePage()
     m_compression = new CompressionPage(
         SizeEstimator(m_workFolder), [this]() -> const QImage& { return m_images.canvas(); }, page);
     m_compression->setSizeLimit(m_phone.sizeLimitKB, m_phone.fileSize);
+    m_compression->setCarrierTakesPng(formatadvice::carrierTakesPng(m_phone.carrier));
     layout->addWidget(m_compression, 1);
     layout->addWidget(helpLabel(
         QStringLiteral("lblHelp0"),

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <cmath>
 #include <optional>
 
 // Numeric text and rounding, the one place where the program turns text and
@@ -23,6 +24,14 @@ std::optional<int> wholeNumber(QStringView text);
 // Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
 // Values beyond the range of long long are clamped to it.
 long long roundHalfEven(double value);
+
+// roundHalfEven for a value known to lie well inside int (a scaled sample or DCT
+// coefficient), without its checks: for inner loops over pixels.
+inline int roundSmallHalfEven(float value)
+{
+    // The default floating-point environment rounds to nearest, ties to even.
+    return static_cast<int>(std::lrintf(value));
+}
 
 // The largest integer not above the value (a position inside a pixel belongs to
 // that pixel); values beyond int are clamped.

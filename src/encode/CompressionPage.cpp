@@ -114,7 +114,11 @@ QWidget* CompressionPage::buildJpegPage()
     quality->addStretch();
     layout->addLayout(quality);
     layout->addWidget(m_slider);
-    layout->addLayout(sizeLine(m_sizeJpeg, page));
+    QHBoxLayout* sizeRow = sizeLine(m_sizeJpeg, page);
+    m_advice = new QLabel(page);
+    m_advice->setObjectName(QStringLiteral("lblAdvice"));
+    sizeRow->insertWidget(3, m_advice);
+    layout->addLayout(sizeRow);
     QPushButton* save = makePictureButton(QStringLiteral("cmdJpeg"), QStringLiteral(" JPEGで保存"),
                                           QStringLiteral("save"), page);
     layout->addWidget(save, 0, Qt::AlignRight);
@@ -239,14 +243,15 @@ void CompressionPage::fitToLimit()
     if (m_canvas().isNull() || m_settings.sizeLimitBytes <= 0) {
         return;
     }
-    m_estimates->requestFit(m_canvas(), m_settings);
+    m_estimates->requestFit(m_canvas(), m_settings, m_takesPng);
     setPending(m_sizeJpeg);
 }
 
-void CompressionPage::applyFit(const JpegFit::Result& fitted)
+void CompressionPage::applyFit(const JpegFit::Result& fitted, const QString& advice)
 {
     sizefield::settle(m_sizeJpeg, m_limitKB);  // until the estimate of the answer
     if (fitted.quality == 0) {
+        m_advice->clear();
         emit informationRequested(
             QStringLiteral("画質を最低にしてもJPEGファイルが上限(%1 KByte)を超えます。\n"
                            "DoCoMo以外の機種では、「PNG保存オプション」の「減色する(256色以下)」"
@@ -263,10 +268,14 @@ void CompressionPage::applyFit(const JpegFit::Result& fitted)
     if (sameText && m_settings.jpegEstimateOn) {
         EstimateJpegSize();  // the text did not change, the chroma may have
     }
+    m_advice->setText(advice);
 }
 
 void CompressionPage::EstimateJpegSize()
 {
+    if (!m_applyingFit) {
+        m_advice->clear();  // the advice holds for the fitted quality only
+    }
     m_estimates->setPreviewWanted(m_realtime && m_realtime->isVisible());
     setPending(m_sizeJpeg);
     m_estimates->requestJpeg(m_canvas(), m_settings);

@@ -40,6 +40,10 @@ public:
     // and in bytes (what fitting and colour reduction aim at).
     void setSizeLimit(const QString& limitKB, qint64 limitBytes);
 
+    // Whether the chosen carrier takes PNG files: then a fit also says when the
+    // reduced-colour PNG within the limit would look better.
+    void setCarrierTakesPng(bool takesPng) { m_takesPng = takesPng; }
+
     // From now on quality and PNG changes re-estimate (set once a capture is on the canvas).
     void switchEstimatesOn();
 
@@ -84,7 +88,7 @@ private:
     void onPngChosen(int index);
     void onReduceSwitched(bool on);
     void fitToLimit();
-    void applyFit(const JpegFit::Result& result);
+    void applyFit(const JpegFit::Result& result, const QString& advice);
     void onJpegEstimated(const std::optional<qint64>& bytes, const QImage& preview);
     void setPending(QLabel* field);
     void showSize(QLabel* field, const std::optional<qint64>& bytes);
@@ -96,6 +100,7 @@ private:
     CompressionSettings m_settings;
     QString m_limitKB;
     bool m_applyingFit = false;
+    bool m_takesPng = false;
     // The estimates dropped while the window was hidden, to be made again when it returns.
     bool m_resumeJpeg = false;
     bool m_resumePng = false;
@@ -107,6 +112,7 @@ private:
     QLineEdit* m_quality = nullptr;
     QSlider* m_slider = nullptr;
     QLabel* m_sizeJpeg = nullptr;
+    QLabel* m_advice = nullptr;  // after a fit: whether the reduced-colour PNG looks better
     QPushButton* m_fitButton = nullptr;
     QComboBox* m_png = nullptr;
     QCheckBox* m_reduce = nullptr;

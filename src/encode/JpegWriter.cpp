@@ -1,5 +1,7 @@
 #include "encode/JpegWriter.h"
 
+#include "encode/JpegBlocks.h"
+#include "encode/JpegQuantiser.h"
 #include "encode/JpegSegments.h"
 
 #include <algorithm>
@@ -13,17 +15,9 @@
 namespace jpegwriter {
 namespace {
 
-// libjpeg reads the scanlines of a Format_RGB32 image as they are in memory:
-// 0xffRRGGBB words, that is B, G, R, X bytes on little-endian machines.
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-constexpr J_COLOR_SPACE kRgb32Layout = JCS_EXT_BGRX;
-#else
-constexpr J_COLOR_SPACE kRgb32Layout = JCS_EXT_XRGB;
-#endif
-
 // One encode's libjpeg state. It lives on the heap so that what libjpeg changes
 // through pointers is still valid after an error has jumped back.
-struct Encoder
+struct Libjpeg
 {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr errors{};
@@ -33,7 +27,7 @@ struct Encoder
     unsigned char* output = nullptr;  // where libjpeg put the file (normally `buffer`)
     unsigned long outputSize = 0;
 
-    ~Encoder()
+    ~Libjpeg()
     {
         if (output != buffer) {
             std::free(output);
@@ -45,7 +39,7 @@ struct Encoder
 // libjpeg's default error_exit ends the process; this one returns to the encode.
 [[noreturn]] void jumpBack(j_common_ptr cinfo)
 {
-    auto* encoder = static_cast<Encoder*>(cinfo->client_data);
+    auto* encoder = static_cast<Libjpeg*>(cinfo->client_data);
     std::longjmp(encoder->failed, 1);
 }
 
@@ -65,10 +59,11 @@ unsigned long worstCaseSize(int width, int height)
 
 // The libjpeg calls, on a compress object created for this encode alone: one that
 // is reused after an optimised or progressive encode can keep that encode's tables.
+// The levels go in as they are; libjpeg builds the optimal Huffman tables for them.
 // Nothing with a destructor may live in this frame: an error leaves it through longjmp.
-bool compress(Encoder& encoder, const QImage& source, int quality, const Options& options)
+bool compress(Libjpeg& encoder, const jpegblocks::Picture& picture,
+              const jpegquantiser::Quantised& quantised, const Options& options)
 {
-    const bool grey = source.format() == QImage::Format_Grayscale8;
     jpeg_compress_struct& cinfo = encoder.cinfo;
     cinfo.err = jpeg_std_error(&encoder.errors);
     encoder.errors.error_exit = jumpBack;
@@ -83,25 +78,48 @@ bool compress(Encoder& encoder, const QImage& source, int quality, const Options
     encoder.outputSize = encoder.bufferSize;
     jpeg_mem_dest(&cinfo, &encoder.output, &encoder.outputSize);
 
-    cinfo.image_width = static_cast<JDIMENSION>(source.width());
-    cinfo.image_height = static_cast<JDIMENSION>(source.height());
-    cinfo.input_components = grey ? 1 : 4;
-    cinfo.in_color_space = grey ? JCS_GRAYSCALE : kRgb32Layout;
-    jpeg_set_defaults(&cinfo);  // one component for grey input, else YCbCr 4:2:0
-    jpeg_set_quality(&cinfo, quality, TRUE);
+    cinfo.image_width = static_cast<JDIMENSION>(picture.width);
+    cinfo.image_height = static_cast<JDIMENSION>(picture.height);
+    cinfo.input_components = picture.grey ? 1 : 3;
+    cinfo.in_color_space = picture.grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&cinfo);  // one component for grey, else YCbCr
+    unsigned int luma[DCTSIZE2];
+    unsigned int chroma[DCTSIZE2];
+    for (int i = 0; i < DCTSIZE2; ++i) {
+        luma[i] = quantised.tables.luma[static_cast<std::size_t>(i)];
+        chroma[i] = quantised.tables.chroma[static_cast<std::size_t>(i)];
+    }
+    jpeg_add_quant_table(&cinfo, 0, luma, 100, TRUE);
+    jpeg_add_quant_table(&cinfo, 1, chroma, 100, TRUE);
     cinfo.optimize_coding = TRUE;
-    if (!grey && options.fullChroma) {
-        cinfo.comp_info[0].h_samp_factor = 1;
-        cinfo.comp_info[0].v_samp_factor = 1;
+    jvirt_barray_ptr arrays[3]{};
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        const jpegblocks::Component& component = picture.components[static_cast<std::size_t>(c)];
+        cinfo.comp_info[c].h_samp_factor = component.hSampling;
+        cinfo.comp_info[c].v_samp_factor = component.vSampling;
+        arrays[c] =
+            cinfo.mem->request_virt_barray(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                           TRUE, static_cast<JDIMENSION>(component.blocksPerRow),
+                                           static_cast<JDIMENSION>(component.blockRows),
+                                           static_cast<JDIMENSION>(component.vSampling));
     }
     if (options.progressive) {
         jpeg_simple_progression(&cinfo);
     }
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row =
-            const_cast<JSAMPROW>(source.constScanLine(static_cast<int>(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
+    jpeg_write_coefficients(&cinfo, arrays);
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        const jpegblocks::Component& component = picture.components[static_cast<std::size_t>(c)];
+        const auto& levels = quantised.components[static_cast<std::size_t>(c)];
+        for (int row = 0; row < component.blockRows; ++row) {
+            JBLOCKARRAY blocks =
+                cinfo.mem->access_virt_barray(reinterpret_cast<j_common_ptr>(&cinfo), arrays[c],
+                                              static_cast<JDIMENSION>(row), 1, TRUE);
+            for (int column = 0; column < component.blocksPerRow; ++column) {
+                const auto& block =
+                    levels[static_cast<std::size_t>(row * component.blocksPerRow + column)];
+                std::copy(block.begin(), block.end(), blocks[0][column]);
+            }
+        }
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
@@ -128,29 +146,58 @@ QImage encoderInput(const QImage& image)
     return grey;
 }
 
-}  // namespace
-
-std::optional<QByteArray> encode(const QImage& image, int quality, const Options& options)
+// The file of a transformed picture.
+std::optional<QByteArray> write(const jpegblocks::Picture& picture, int quality,
+                                const Options& options)
 {
-    if (image.isNull()) {
-        return std::nullopt;
-    }
-    const QImage source = encoderInput(image);
-    if (source.isNull()) {
-        return std::nullopt;
-    }
-    auto encoder = std::make_unique<Encoder>();
-    encoder->bufferSize = worstCaseSize(source.width(), source.height());
+    auto encoder = std::make_unique<Libjpeg>();
+    encoder->bufferSize = worstCaseSize(picture.width, picture.height);
     encoder->buffer = static_cast<unsigned char*>(std::malloc(encoder->bufferSize));
     if (encoder->buffer == nullptr) {
         return std::nullopt;
     }
-    if (!compress(*encoder, source, std::clamp(quality, 1, 100), options)) {
+    const int clamped = std::clamp(quality, 1, 100);
+    const jpegquantiser::Quantised quantised = jpegquantiser::quantise(
+        picture, clamped, options.trellis ? jpegquantiser::lambdaFor(clamped) : 0.0);
+    if (!compress(*encoder, picture, quantised, options)) {
         return std::nullopt;
     }
     return jpegsegments::withTablesJoined(
         QByteArrayView(reinterpret_cast<const char*>(encoder->output),
                        static_cast<qsizetype>(encoder->outputSize)));
 }
+
+}  // namespace
+
+std::optional<QByteArray> encode(const QImage& image, int quality, const Options& options)
+{
+    return PictureEncoder().encode(image, quality, options);
+}
+
+std::optional<QByteArray> PictureEncoder::encode(const QImage& image, int quality,
+                                                 const Options& options)
+{
+    if (image.isNull()) {
+        return std::nullopt;
+    }
+    if (image.cacheKey() != m_key || image.size() != m_size) {
+        m_blocks.clear();
+        m_source = encoderInput(image);
+        m_key = image.cacheKey();
+        m_size = image.size();
+    }
+    if (m_source.isNull()) {
+        return std::nullopt;
+    }
+    auto& blocks = m_blocks[options.fullChroma];
+    if (!blocks) {
+        blocks = std::make_unique<jpegblocks::Picture>(
+            jpegblocks::transform(m_source, options.fullChroma));
+    }
+    return write(*blocks, quality, options);
+}
+
+PictureEncoder::PictureEncoder() = default;
+PictureEncoder::~PictureEncoder() = default;
 
 }  // namespace jpegwriter

@@ -2,22 +2,50 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <map>
+#include <memory>
 #include <optional>
 
-// A JPEG encode on the libjpeg API of libjpeg-turbo: optimised Huffman tables,
-// baseline or progressive, the JFIF header and the tables (each kind in one segment),
-// no comment, no restart markers. A picture whose pixels are all grey is written as one
-// grey component (smaller, same look); others as YCbCr, 4:2:0 unless asked otherwise.
+namespace jpegblocks {
+struct Picture;
+}
+
+// A JPEG encode: the DCT and the quantisation here (each block's levels chosen by
+// rate and distortion), the file written by libjpeg-turbo from the levels: baseline
+// or progressive, 8-bit quantisation tables, optimised Huffman tables, the JFIF
+// header and the tables (each kind in one segment), no comment, no restart markers.
+// A picture whose pixels are all grey is written as one grey component (smaller,
+// same look); others as YCbCr, 4:2:0 unless asked otherwise.
 namespace jpegwriter {
 
 struct Options
 {
     bool progressive = false;
     bool fullChroma = false;  // 4:4:4: colour at every pixel, for high qualities
+    bool trellis = true;      // levels by rate and distortion; false: rounded
 };
 
 // The JPEG file of `image` (read as 24-bit RGB) at `quality`, clamped to 1..100.
 // Every call builds and destroys its own compress object. Nothing on failure.
 std::optional<QByteArray> encode(const QImage& image, int quality, const Options& options);
+
+// Encodes like `encode`, keeping the transform of the last picture, so that a search
+// over qualities (the fit) transforms its picture once. A picture counts as the last
+// one while its cache key and size are the same (any change to a QImage changes its
+// key). One instance serves one thread.
+class PictureEncoder
+{
+public:
+    PictureEncoder();
+    ~PictureEncoder();
+
+    std::optional<QByteArray> encode(const QImage& image, int quality, const Options& options);
+
+private:
+    qint64 m_key = 0;
+    QSize m_size;
+    QImage m_source;  // the samples as the transform reads them
+    std::map<bool, std::unique_ptr<jpegblocks::Picture>> m_blocks;  // by full chroma
+};
 
 }  // namespace jpegwriter

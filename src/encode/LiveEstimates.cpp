@@ -1,6 +1,8 @@
 #include "encode/LiveEstimates.h"
 
 #include "encode/CompressionFiles.h"
+#include "encode/FormatAdvice.h"
+#include "encode/JpegWriter.h"
 #include "encode/SizeText.h"
 #include "encode/mdlSavedll.h"
 #include "platform/LatestWork.h"
@@ -90,18 +92,20 @@ void LiveEstimates::requestPng(const QImage& canvas, const CompressionSettings& 
     });
 }
 
-void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& settings)
+void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& settings,
+                               bool adviseOnPng)
 {
     const qint64 canvasKey = canvas.cacheKey();
-    m_fitWork->request([this, fitWork = m_fit, canvas, canvasKey,
-                        settings](const LatestWork::Stop& stop) {
+    m_fitWork->request([this, fitWork = m_fit, canvas, canvasKey, settings,
+                        adviseOnPng](const LatestWork::Stop& stop) {
         std::map<std::pair<int, bool>, QByteArray> files;
+        jpegwriter::PictureEncoder encoder;  // the canvas transformed once for the search
         fitWork->probe = [&](int quality, bool fullChroma) -> std::optional<qint64> {
             if (stop.requested()) {
                 return std::nullopt;  // overtaken: the search ends here
             }
             const auto file =
-                mdlSavedll::encodeJpeg(canvas, quality, settings.jpegProgressive, fullChroma);
+                encoder.encode(canvas, quality, {settings.jpegProgressive, fullChroma, true});
             if (!file) {
                 return std::nullopt;
             }
@@ -117,17 +121,37 @@ void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& 
             return LatestWork::Delivery();
         }
         std::optional<Made> made;
+        QString advice;
         if (const auto file = files.find({result->quality, result->fullChroma});
             file != files.end()) {
             made =
                 Made{{canvasKey, result->quality, settings.jpegProgressive, result->fullChroma, 0},
                      file->second};
+            if (adviseOnPng) {
+                advice = pngAdvice(canvas, settings, file->second, stop);
+            }
         }
-        return LatestWork::Delivery([this, result = *result, made] {
+        if (stop.requested()) {
+            return LatestWork::Delivery();
+        }
+        return LatestWork::Delivery([this, result = *result, made, advice] {
             m_fitFile = made;
-            emit fitted(result);
+            emit fitted(result, advice);
         });
     });
+}
+
+// Whether the reduced-colour PNG within the limit looks better than the fitted JPEG.
+QString LiveEstimates::pngAdvice(const QImage& canvas, const CompressionSettings& settings,
+                                 const QByteArray& jpeg, const LatestWork::Stop& stop)
+{
+    const auto png =
+        mdlSavedll::encodeReducedPng(canvas, static_cast<mdlSavedll::PngChoice>(settings.pngLevel),
+                                     settings.sizeLimitBytes, [&stop] { return stop.requested(); });
+    if (!png || stop.requested()) {
+        return {};
+    }
+    return formatadvice::adviceLine(canvas, jpeg, *png, settings.sizeLimitBytes, true);
 }
 
 void LiveEstimates::cancel()

@@ -31,7 +31,9 @@ public:
 
     void requestJpeg(const QImage& canvas, const CompressionSettings& settings);
     void requestPng(const QImage& canvas, const CompressionSettings& settings);
-    void requestFit(const QImage& canvas, const CompressionSettings& settings);
+    // With `adviseOnPng`, the fit also says whether the reduced-colour PNG within the
+    // limit would look better than the fitted JPEG (the carrier takes PNG).
+    void requestFit(const QImage& canvas, const CompressionSettings& settings, bool adviseOnPng);
     // Drops every request; nothing arrives from them.
     void cancel();
     void cancelFit();
@@ -51,8 +53,8 @@ signals:
     void jpegEstimated(std::optional<qint64> bytes, const QImage& preview);
     void pngEstimated(std::optional<qint64> bytes);
     // The fit's answer; its file has been kept, so the estimate of that quality is
-    // shown at once.
-    void fitted(const JpegFit::Result& result);
+    // shown at once. `advice`: the line to show beside the size, or empty.
+    void fitted(const JpegFit::Result& result, const QString& advice);
 
 private:
     struct Key
@@ -72,6 +74,8 @@ private:
     struct FitWork;
 
     static Key jpegKey(const QImage& canvas, const CompressionSettings& settings);
+    static QString pngAdvice(const QImage& canvas, const CompressionSettings& settings,
+                             const QByteArray& jpeg, const LatestWork::Stop& stop);
     static Key pngKey(const QImage& canvas, const CompressionSettings& settings);
     void deliverJpeg(Made made, const QImage& preview);
     void deliverPng(Made made);

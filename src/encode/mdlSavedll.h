@@ -10,7 +10,8 @@
 // take any QImage (it is read as 24-bit RGB) and return the file's bytes.
 namespace mdlSavedll {
 
-// JPEG at `quality` 1..100 (values outside are clamped), optimised Huffman tables,
+// JPEG at `quality` 1..100 (values outside are clamped), levels chosen by rate and
+// distortion, 8-bit quantisation tables, optimised Huffman tables,
 // progressive when asked, 4:4:4 chroma when `fullChroma` (else 4:2:0); an all-grey
 // picture as one grey component. A fresh compress object for every call. Nothing
 // on failure.

@@ -1,0 +1,201 @@
+#include "encode/JpegBlocks.h"
+
+#include "encode/Deringing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace jpegblocks {
+namespace {
+
+// The orthonormal 8-point DCT-II: basis[u][x] = c(u) / 2 · cos((2x + 1) u π / 16).
+struct Basis
+{
+    float at[8][8]{};
+
+    Basis()
+    {
+        for (int u = 0; u < 8; ++u) {
+            const double scale = u == 0 ? std::sqrt(0.125) : 0.5;
+            for (int x = 0; x < 8; ++x) {
+                at[u][x] =
+                    static_cast<float>(scale * std::cos((2 * x + 1) * u * std::numbers::pi / 16));
+            }
+        }
+    }
+};
+
+// The samples of one component, level-shifted (sample - 128), over whole MCUs.
+struct Plane
+{
+    int width = 0;  // of the samples that come from the picture
+    int height = 0;
+    int paddedWidth = 0;
+    int paddedHeight = 0;
+    std::vector<float> samples;
+
+    float& at(int x, int y) { return samples[static_cast<std::size_t>(y * paddedWidth + x)]; }
+
+    // The picture's last column and row repeated into the padding.
+    void padEdges()
+    {
+        for (int y = 0; y < height; ++y) {
+            for (int x = width; x < paddedWidth; ++x) {
+                at(x, y) = at(width - 1, y);
+            }
+        }
+        for (int y = height; y < paddedHeight; ++y) {
+            std::copy_n(&at(0, height - 1), paddedWidth, &at(0, y));
+        }
+    }
+};
+
+Plane plane(int width, int height, int mcuBlocksX, int mcuBlocksY, int mcusX, int mcusY)
+{
+    Plane plane;
+    plane.width = width;
+    plane.height = height;
+    plane.paddedWidth = mcusX * mcuBlocksX * 8;
+    plane.paddedHeight = mcusY * mcuBlocksY * 8;
+    plane.samples.assign(static_cast<std::size_t>(plane.paddedWidth * plane.paddedHeight), 0.0f);
+    return plane;
+}
+
+void forwardDct(const Basis& basis, const Plane& plane, int bx, int by, bool dering, Block& out)
+{
+    float samples[64];
+    for (int y = 0; y < 8; ++y) {
+        const float* line =
+            &plane.samples[static_cast<std::size_t>((by * 8 + y) * plane.paddedWidth + bx * 8)];
+        std::copy_n(line, 8, samples + y * 8);
+    }
+    if (dering) {
+        deringing::block(samples);
+    }
+    float rows[8][8];  // the rows transformed: rows[y][u]
+    for (int y = 0; y < 8; ++y) {
+        const float* line = samples + y * 8;
+        for (int u = 0; u < 8; ++u) {
+            float sum = 0;
+            for (int x = 0; x < 8; ++x) {
+                sum += basis.at[u][x] * line[x];
+            }
+            rows[y][u] = sum;
+        }
+    }
+    for (int v = 0; v < 8; ++v) {
+        for (int u = 0; u < 8; ++u) {
+            float sum = 0;
+            for (int y = 0; y < 8; ++y) {
+                sum += basis.at[v][y] * rows[y][u];
+            }
+            out[static_cast<std::size_t>(v * 8 + u)] = sum;
+        }
+    }
+}
+
+// `dering`: for luma, whose samples at the ends of the range are exact pixels.
+Component component(const Basis& basis, const Plane& plane, int hSampling, int vSampling,
+                    bool dering)
+{
+    Component component;
+    component.hSampling = hSampling;
+    component.vSampling = vSampling;
+    component.widthInBlocks = (plane.width + 7) / 8;
+    component.heightInBlocks = (plane.height + 7) / 8;
+    component.blocksPerRow = plane.paddedWidth / 8;
+    component.blockRows = plane.paddedHeight / 8;
+    component.blocks.resize(static_cast<std::size_t>(component.blocksPerRow * component.blockRows));
+    for (int by = 0; by < component.blockRows; ++by) {
+        for (int bx = 0; bx < component.blocksPerRow; ++bx) {
+            forwardDct(
+                basis, plane, bx, by, dering,
+                component.blocks[static_cast<std::size_t>(by * component.blocksPerRow + bx)]);
+        }
+    }
+    return component;
+}
+
+}  // namespace
+
+Picture transform(const QImage& image, bool fullChroma)
+{
+    static_assert(sizeof(QRgb) == 4);
+    Picture picture;
+    picture.width = image.width();
+    picture.height = image.height();
+    picture.grey = image.format() == QImage::Format_Grayscale8;
+    const Basis basis;
+    const int width = picture.width;
+    const int height = picture.height;
+    if (picture.grey) {
+        Plane grey = plane(width, height, 1, 1, (width + 7) / 8, (height + 7) / 8);
+        for (int y = 0; y < height; ++y) {
+            const uchar* line = image.constScanLine(y);
+            for (int x = 0; x < width; ++x) {
+                grey.at(x, y) = static_cast<float>(line[x]) - 128.0f;
+            }
+        }
+        grey.padEdges();
+        picture.components.push_back(component(basis, grey, 1, 1, true));
+        return picture;
+    }
+    const int lumaBlocks = fullChroma ? 1 : 2;  // per MCU, each way
+    const int mcusX = (width + lumaBlocks * 8 - 1) / (lumaBlocks * 8);
+    const int mcusY = (height + lumaBlocks * 8 - 1) / (lumaBlocks * 8);
+    Plane luma = plane(width, height, lumaBlocks, lumaBlocks, mcusX, mcusY);
+    Plane cb = plane(width, height, 1, 1, mcusX, mcusY);
+    Plane cr = cb;
+    // JFIF's YCbCr; chroma is summed here and averaged below when it is subsampled.
+    std::vector<float> cbFull(static_cast<std::size_t>(luma.paddedWidth * luma.paddedHeight));
+    std::vector<float> crFull(cbFull.size());
+    for (int y = 0; y < height; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const float r = static_cast<float>(qRed(line[x]));
+            const float g = static_cast<float>(qGreen(line[x]));
+            const float b = static_cast<float>(qBlue(line[x]));
+            luma.at(x, y) = 0.299f * r + 0.587f * g + 0.114f * b - 128.0f;
+            const auto at = static_cast<std::size_t>(y * luma.paddedWidth + x);
+            cbFull[at] = -0.168736f * r - 0.331264f * g + 0.5f * b;
+            crFull[at] = 0.5f * r - 0.418688f * g - 0.081312f * b;
+        }
+    }
+    luma.padEdges();
+    Plane cbSource = luma;  // the same geometry, for edge padding
+    Plane crSource = luma;
+    cbSource.samples = std::move(cbFull);
+    crSource.samples = std::move(crFull);
+    cbSource.padEdges();
+    crSource.padEdges();
+    if (fullChroma) {
+        cb = std::move(cbSource);
+        cr = std::move(crSource);
+    } else {
+        cb.width = (width + 1) / 2;
+        cb.height = (height + 1) / 2;
+        cr.width = cb.width;
+        cr.height = cb.height;
+        for (int y = 0; y < cb.paddedHeight; ++y) {
+            for (int x = 0; x < cb.paddedWidth; ++x) {
+                float sumB = 0;
+                float sumR = 0;
+                for (int dy = 0; dy < 2; ++dy) {
+                    for (int dx = 0; dx < 2; ++dx) {
+                        sumB += cbSource.at(2 * x + dx, 2 * y + dy);
+                        sumR += crSource.at(2 * x + dx, 2 * y + dy);
+                    }
+                }
+                cb.at(x, y) = sumB * 0.25f;
+                cr.at(x, y) = sumR * 0.25f;
+            }
+        }
+    }
+    picture.components.push_back(component(basis, luma, lumaBlocks, lumaBlocks, true));
+    picture.components.push_back(component(basis, cb, 1, 1, false));
+    picture.components.push_back(component(basis, cr, 1, 1, false));
+    return picture;
+}
+
+}  // namespace jpegblocks

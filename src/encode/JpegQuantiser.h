@@ -1,0 +1,39 @@
+#pragma once
+
+#include "encode/JpegBlocks.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// The quantised levels of a picture's DCT blocks at a JPEG quality: the tables of
+// the quality (8-bit entries), and for every block the levels that trade distortion
+// against the bits of the Huffman codes the file will have, planned with the codes of
+// the previous pass.
+namespace jpegquantiser {
+
+using Table = std::array<std::uint16_t, 64>;  // natural order, 1..255
+using Levels = std::array<std::int16_t, 64>;  // natural order
+
+struct Tables
+{
+    Table luma{};
+    Table chroma{};
+};
+
+// The quantisation tables of `quality` 1..100.
+Tables tablesFor(int quality);
+
+// The price of a bit in squared quantisation steps at `quality` 1..100.
+double lambdaFor(int quality);
+
+struct Quantised
+{
+    Tables tables;
+    std::vector<std::vector<Levels>> components;  // laid out as the picture's blocks
+};
+
+// The levels of every block of `picture` at `quality`; `lambda` 0 rounds.
+Quantised quantise(const jpegblocks::Picture& picture, int quality, double lambda);
+
+}  // namespace jpegquantiser

@@ -1,0 +1,263 @@
+#include "encode/Trellis.h"
+
+#include "common/Numbers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace trellis {
+namespace {
+
+constexpr int kMaxCodeLength = 16;
+constexpr int kMaxAcLevel = 1023;  // size category 10, the most 8-bit samples need
+constexpr int kMaxDcLevel = 2047;
+constexpr std::uint8_t kEndOfBlock = 0x00;
+constexpr std::uint8_t kSixteenZeros = 0xf0;
+constexpr int kStatesBack = 8;
+// The mean squared AC coefficient at which a block's price of a bit is doubled.
+constexpr double kEnergyScale = 2000;
+
+// Code sizes of the unlimited optimal code over the symbols with a count, plus one
+// reserved symbol (index 256) of count 1 that keeps every real code from being all
+// ones; the two least frequent trees are merged until one is left.
+struct Sizes
+{
+    int of[257]{};
+};
+
+Sizes unlimitedSizes(const Counts& counts)
+{
+    std::int64_t weight[257]{};
+    std::copy(counts.begin(), counts.end(), weight);
+    weight[256] = 1;
+    Sizes sizes;
+    int* size = sizes.of;
+    int next[257];  // the chain of symbols in each tree
+    std::fill(next, next + 257, -1);
+    for (;;) {
+        int first = -1;
+        int second = -1;
+        for (int i = 0; i <= 256; ++i) {
+            if (weight[i] <= 0) {
+                continue;
+            }
+            if (first < 0 || weight[i] <= weight[first]) {
+                second = first;
+                first = i;
+            } else if (second < 0 || weight[i] <= weight[second]) {
+                second = i;
+            }
+        }
+        if (second < 0) {
+            return sizes;
+        }
+        weight[first] += weight[second];
+        weight[second] = 0;
+        for (int i = first;; i = next[i]) {
+            ++size[i];
+            if (next[i] < 0) {
+                next[i] = second;
+                break;
+            }
+        }
+        for (int i = second; i >= 0; i = next[i]) {
+            ++size[i];
+        }
+    }
+}
+
+}  // namespace
+
+Lengths huffmanLengths(const Counts& counts)
+{
+    const Sizes sizes = unlimitedSizes(counts);
+    const int* size = sizes.of;
+    int codesOfLength[258]{};
+    for (int i = 0; i <= 256; ++i) {
+        if (size[i] > 0) {
+            ++codesOfLength[size[i]];
+        }
+    }
+    // Over-long codes move up in pairs: two of length i become one of i - 1 and
+    // one under a code of length j < i - 1 that becomes two of j + 1.
+    for (int i = 257; i > kMaxCodeLength; --i) {
+        while (codesOfLength[i] > 0) {
+            int j = i - 2;
+            while (codesOfLength[j] == 0) {
+                --j;
+            }
+            codesOfLength[i] -= 2;
+            ++codesOfLength[i - 1];
+            codesOfLength[j + 1] += 2;
+            --codesOfLength[j];
+        }
+    }
+    // The reserved symbol gives up one of the longest codes.
+    int longest = kMaxCodeLength;
+    while (longest > 0 && codesOfLength[longest] == 0) {
+        --longest;
+    }
+    --codesOfLength[longest];
+    // The real symbols take the lengths in order of their unlimited sizes.
+    Lengths lengths{};
+    int length = 1;
+    for (int wanted = 1; wanted <= 256; ++wanted) {
+        for (int i = 0; i < 256; ++i) {
+            if (size[i] != wanted) {
+                continue;
+            }
+            while (codesOfLength[length] == 0) {
+                ++length;
+            }
+            --codesOfLength[length];
+            lengths[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(length);
+        }
+    }
+    return lengths;
+}
+
+Lengths planningLengths(const Counts& counts)
+{
+    Lengths lengths = huffmanLengths(counts);
+    const std::uint8_t longest = *std::max_element(lengths.begin(), lengths.end());
+    const auto unseen = static_cast<std::uint8_t>(std::min(longest + 1, kMaxCodeLength + 1));
+    for (std::uint8_t& length : lengths) {
+        if (length == 0) {
+            length = unseen;
+        }
+    }
+    return lengths;
+}
+
+int sizeCategory(int level)
+{
+    unsigned magnitude = static_cast<unsigned>(level < 0 ? -level : level);
+    int bits = 0;
+    while (magnitude != 0) {
+        ++bits;
+        magnitude >>= 1;
+    }
+    return bits;
+}
+
+double blockLambda(const float* coefficients, double lambda)
+{
+    double energy = 0;
+    for (int i = 1; i < 64; ++i) {
+        energy += static_cast<double>(coefficients[i]) * coefficients[i];
+    }
+    return lambda * (1.0 + energy / 63.0 / kEnergyScale);
+}
+
+void quantise(const float* coefficients, const std::uint16_t* steps, const Lengths& ac,
+              double lambda, std::int16_t* levels)
+{
+    // The coefficients in units of their steps, in natural order.
+    float scaled[64];
+    for (int i = 0; i < 64; ++i) {
+        scaled[i] = coefficients[i] / static_cast<float>(steps[i]);
+    }
+    levels[0] = static_cast<std::int16_t>(
+        std::clamp(numbers::roundSmallHalfEven(scaled[0]), -kMaxDcLevel, kMaxDcLevel));
+    if (lambda <= 0) {
+        for (int i = 1; i < 64; ++i) {
+            levels[i] = static_cast<std::int16_t>(
+                std::clamp(numbers::roundSmallHalfEven(scaled[i]), -kMaxAcLevel, kMaxAcLevel));
+        }
+        return;
+    }
+    // Along the zigzag order: the scaled magnitude, the cost of all zeros up to each
+    // position, and for each position that may end on a non-zero level the cheapest
+    // way to get there with the level chosen and the previous non-zero position.
+    double magnitude[64]{};
+    double zeroCost[64]{};  // squared error of zeros at positions 1..k
+    double cost[64]{};
+    double base[64]{};  // cost less the zeros' error up to the position, for the next steps
+    int level[64]{};
+    int from[64]{};
+    int states[64];
+    int stateCount = 1;
+    states[0] = 0;
+    for (int k = 1; k < 64; ++k) {
+        const float value = std::fabs(scaled[kNaturalOfZigzag[static_cast<std::size_t>(k)]]);
+        magnitude[k] = value;
+        zeroCost[k] = zeroCost[k - 1] + magnitude[k] * magnitude[k];
+        if (value < 0.5f) {
+            continue;  // rounds to zero
+        }
+        const long long rounded = std::min(numbers::roundSmallHalfEven(value), kMaxAcLevel);
+        if (rounded == 0) {
+            continue;
+        }
+        cost[k] = std::numeric_limits<double>::infinity();
+        // One less in magnitude can only pay where it needs fewer bits: below a power
+        // of two. Elsewhere it costs the same bits for more error.
+        const bool powerOfTwo = rounded >= 2 && (rounded & (rounded - 1)) == 0;
+        const long long lowest = powerOfTwo ? rounded - 1 : rounded;
+        for (long long candidate = rounded; candidate >= lowest; --candidate) {
+            const int size = sizeCategory(static_cast<int>(candidate));
+            const double error = magnitude[k] - static_cast<double>(candidate);
+            // The nearest states only: a longer way back (through eight non-zero
+            // levels) is never the cheaper one in practice, and it bounds the work.
+            const double fixed = zeroCost[k - 1] + error * error;
+            const double sizeBits = lambda * size;
+            for (int s = std::max(0, stateCount - kStatesBack); s < stateCount; ++s) {
+                const int j = states[s];
+                const int run = k - j - 1;
+                const int bits = (run >> 4) * ac[kSixteenZeros] +
+                                 ac[static_cast<std::size_t>(((run & 15) << 4) | size)];
+                const double total = base[j] + fixed + sizeBits + lambda * bits;
+                if (total < cost[k]) {
+                    cost[k] = total;
+                    level[k] = static_cast<int>(candidate);
+                    from[k] = j;
+                }
+            }
+        }
+        base[k] = cost[k] - zeroCost[k];
+        states[stateCount++] = k;
+    }
+    int last = 0;
+    double best = std::numeric_limits<double>::infinity();
+    for (int s = 0; s < stateCount; ++s) {
+        const int j = states[s];
+        const double total =
+            cost[j] + (zeroCost[63] - zeroCost[j]) + (j < 63 ? lambda * ac[kEndOfBlock] : 0.0);
+        if (total < best) {
+            best = total;
+            last = j;
+        }
+    }
+    for (int k = 1; k < 64; ++k) {
+        levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]] = 0;
+    }
+    for (int k = last; k > 0; k = from[k]) {
+        const int natural = kNaturalOfZigzag[static_cast<std::size_t>(k)];
+        levels[natural] =
+            static_cast<std::int16_t>(coefficients[natural] < 0 ? -level[k] : level[k]);
+    }
+}
+
+void countAc(const std::int16_t* levels, Counts& counts)
+{
+    int run = 0;
+    for (int k = 1; k < 64; ++k) {
+        const int level = levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]];
+        if (level == 0) {
+            ++run;
+            continue;
+        }
+        while (run > 15) {
+            ++counts[kSixteenZeros];
+            run -= 16;
+        }
+        ++counts[static_cast<std::size_t>((run << 4) | sizeCategory(level))];
+        run = 0;
+    }
+    if (run > 0) {
+        ++counts[kEndOfBlock];
+    }
+}
+
+}  // namespace trellis
