@@ -17,6 +17,7 @@
 #  - the output chooser would need a human: DIR/chooser.sh picks HEADLESS-1 and adds a
 #    line to DIR/log/chooser.log (named by CHOOSER_LOG inside the desktop), so that a
 #    test can tell whether the user would have been asked
+#  - the document portal would leave a FUSE mount in DIR/run/doc -> not started
 # What it does not hide (tests must live with it):
 #  - a new cast gets its first frame only once the output changes (copy with damage)
 #  - the seat has a pointer only while a virtual one exists: virtual_pointer.c (built
@@ -38,7 +39,12 @@ libexec() { dpkg -L "$1" | grep -m1 "/libexec/$1\$"; }
 
 case "$CMD" in
 start)
-  mkdir -p "$D/run" "$D/home" "$D/log" "$D/cfg/sway" "$D/cfg/xdg-desktop-portal-wlr"
+  mkdir -p "$D/run" "$D/home/.local/share/dbus-1/services" "$D/log" "$D/cfg/sway" \
+    "$D/cfg/xdg-desktop-portal-wlr"
+  # The document portal, started by the desktop portal where FUSE is installed, would
+  # leave a FUSE mount in DIR/run/doc: the session bus starts nothing in its place.
+  printf '[D-BUS Service]\nName=org.freedesktop.portal.Documents\nExec=/bin/false\n' \
+    > "$D/home/.local/share/dbus-1/services/org.freedesktop.portal.Documents.service"
   as_user test -x "$D" || { echo "uid $TU cannot enter $D"; exit 1; }
   cat > "$D/cfg/sway/config" <<'CONF'
 output HEADLESS-1 mode 1280x1024 position 0 0 bg #203040 solid_color
@@ -95,7 +101,8 @@ SESSION
   rm -f "$D/log/ready"
   if [ "$(id -u)" -eq 0 ]; then chown -R $TU:$TU "$D/run" "$D/home" "$D/log"; fi
   chmod 700 "$D/run"
-  as_user dbus-run-session -- sh "$D/session.sh" > "$D/log/session.log" 2>&1 &
+  as_user env HOME="$D/home" XDG_DATA_HOME="$D/home/.local/share" \
+    dbus-run-session -- sh "$D/session.sh" > "$D/log/session.log" 2>&1 &
   echo $! > "$D/log/session.pid"
   i=0; until [ -e "$D/log/ready" ] || [ $i -ge 600 ]; do sleep 0.05; i=$((i+1)); done
   [ -e "$D/log/ready" ] || { echo "desktop did not start"; cat "$D/log/"*.log; exit 1; }
@@ -111,6 +118,10 @@ stop)
     rm -f "$D/log/$p.pid"
   done
   rm -f "$D/log/ready"
+  # A mount a document portal left all the same would keep DIR from being removed.
+  if mountpoint -q "$D/run/doc" 2>/dev/null; then
+    fusermount3 -u -z "$D/run/doc" 2>/dev/null || umount -l "$D/run/doc" 2>/dev/null || true
+  fi
   ;;
 *) echo "unknown command $CMD"; exit 2 ;;
 esac
