@@ -25,6 +25,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -65,6 +66,27 @@ bool docked(const QWidget& main, const QWidget& history)
            frameOf(&history).topLeft() == frameOf(&main).topRight() + QPoint(1, 0);
 }
 
+// The program's flow over a catalogue of au models, with the stored model `model` and the
+// skip flag set, so that the scale dialog follows at once where the choice is usable.
+struct StoredChoiceFlow
+{
+    StoredChoiceFlow(const QByteArray& catalogue, int model)
+    {
+        folder.write(QStringLiteral("dll/au.csv"), catalogue);
+        settings.WriteIni(u"Size", u"Maker", u"1");
+        settings.WriteIni(u"Size", u"Model", QString::number(model));
+        settings.WriteIni(u"Size", u"Skip", u"1");
+        flow = std::make_unique<ProgramFlow>(settings, dialogs, live, folder.path(), work);
+    }
+
+    CatalogueFolder folder;
+    SettingsFile settings{folder.settingsPath()};
+    QtDialogs dialogs;
+    RecordingLiveCapture live;
+    WorkFolder work{{folder.path() + QStringLiteral("temp/")}};
+    std::unique_ptr<ProgramFlow> flow;
+};
+
 }  // namespace
 
 class TestPlacementX11 : public QObject
@@ -86,40 +108,40 @@ private:
                QTest::qWaitFor([&] { return QFile::exists(ready); }, 10000);
     }
 
+    // The next message box runs its own loop: it is looked at from there, once `first`
+    // has run, then closed. `centred` says whether it came framed and centred over `owner`.
+    void watchNextMessage(const QWidget* owner, bool& centred,
+                          const std::function<bool(QWidget*)>& first = {})
+    {
+        QTimer::singleShot(0, this, [this, owner, &centred, first] {
+            QWidget* box = nullptr;
+            if (!QTest::qWaitFor([&] { return (box = QApplication::activeModalWidget()); }) ||
+                (first && !first(box))) {
+                return;
+            }
+            centred = QTest::qWaitFor([&] {
+                return framed(box) && framed(owner) && sameCentre(frameOf(box), frameOf(owner));
+            });
+            if (!centred) {
+                qWarning() << "box" << frameOf(box) << "owner" << frameOf(owner);
+            }
+            qobject_cast<QDialog*>(box)->accept();
+        });
+    }
+
     // A stored model the catalogue lacks: the message comes with the dialog shown. The
     // window manager starts after both are shown when `late`.
     void checkStartMessageCentred(bool late)
     {
-        CatalogueFolder folder;
-        folder.write(QStringLiteral("dll/au.csv"), "QVGA 240x320,320,240,102400\r\n");
-        SettingsFile settings(folder.settingsPath());
-        settings.WriteIni(u"Size", u"Maker", u"1");
-        settings.WriteIni(u"Size", u"Model", u"5");
-        settings.WriteIni(u"Size", u"Skip", u"1");
-        QtDialogs dialogs;
-        RecordingLiveCapture live;
-        WorkFolder work({folder.path() + QStringLiteral("temp/")});
-        ProgramFlow flow(settings, dialogs, live, folder.path(), work);
-        frmSize& size = flow.sizeDialog();
-
+        StoredChoiceFlow started("QVGA 240x320,320,240,102400\r\n", 5);
+        frmSize& size = started.flow->sizeDialog();
         bool boxCentred = false;
-        QTimer::singleShot(0, this, [&] {
-            QWidget* box = nullptr;
-            if (!QTest::qWaitFor([&] { return (box = QApplication::activeModalWidget()); }) ||
-                (late && !(QTest::qWaitForWindowExposed(box) && startWindowManager()))) {
-                return;
-            }
-            boxCentred = QTest::qWaitFor([&] {
-                return framed(box) && framed(&size) && sameCentre(frameOf(box), frameOf(&size)) &&
-                       sameCentre(frameOf(&size), available(&size));
-            });
-            if (!boxCentred) {
-                qWarning() << "box" << frameOf(box) << "dialog" << frameOf(&size);
-            }
-            qobject_cast<QDialog*>(box)->accept();
+        watchNextMessage(&size, boxCentred, [&](QWidget* box) {
+            return !late || (QTest::qWaitForWindowExposed(box) && startWindowManager());
         });
-        flow.start();
+        started.flow->start();
         QVERIFY(boxCentred);
+        QVERIFY(QTest::qWaitFor([&] { return sameCentre(frameOf(&size), available(&size)); }));
     }
 
     void checkHistoryDocked(bool late)
@@ -166,38 +188,18 @@ private slots:
     void theScaleDialogsMessagesAreCentredOverIt()
     {
         QVERIFY(startWindowManager());
-        CatalogueFolder folder;
-        folder.write(QStringLiteral("dll/au.csv"), "Tall,4000,240,102400\r\n");
-        SettingsFile settings(folder.settingsPath());
-        settings.WriteIni(u"Size", u"Maker", u"1");
-        settings.WriteIni(u"Size", u"Model", u"0");
-        settings.WriteIni(u"Size", u"Skip", u"1");
-        QtDialogs dialogs;
-        RecordingLiveCapture live;
-        WorkFolder work({folder.path() + QStringLiteral("temp/")});
-        ProgramFlow flow(settings, dialogs, live, folder.path(), work);
-        flow.start();
-        frmZoom* zoom = flow.zoomDialog();
+        StoredChoiceFlow started("Tall,4000,240,102400\r\n", 0);
+        started.flow->start();
+        frmZoom* zoom = started.flow->zoomDialog();
         QVERIFY(zoom);
         QVERIFY(QTest::qWaitFor([&] { return framed(zoom); }));
         for (int i = 0; i < 5; ++i) {
             bool boxCentred = false;
-            QTimer::singleShot(0, this, [&] {
-                QWidget* box = nullptr;
-                if (!QTest::qWaitFor([&] { return (box = QApplication::activeModalWidget()); })) {
-                    return;
-                }
-                boxCentred = QTest::qWaitFor(
-                    [&] { return framed(box) && sameCentre(frameOf(box), frameOf(zoom)); });
-                if (!boxCentred) {
-                    qWarning() << "box" << frameOf(box) << "dialog" << frameOf(zoom);
-                }
-                qobject_cast<QDialog*>(box)->accept();
-            });
+            watchNextMessage(zoom, boxCentred);
             QTest::mouseClick(zoom->findChild<QPushButton*>(QStringLiteral("cmdOk")),
                               Qt::LeftButton);
             QVERIFY(boxCentred);
-            QVERIFY(live.requests().isEmpty());
+            QVERIFY(started.live.requests().isEmpty());
         }
     }
 
@@ -214,52 +216,18 @@ private slots:
     void dialogsAndMessagesAreCentredWithTheirFrames()
     {
         QVERIFY(startWindowManager());
-        CatalogueFolder folder;
         // A bad line at start: the message comes with the dialog shown.
-        folder.write(QStringLiteral("dll/au.csv"),
-                     "QVGA 240x320,320,240,102400\r\nbroken,0,0,0\r\n");
-        SettingsFile settings(folder.settingsPath());
-        settings.WriteIni(u"Size", u"Maker", u"1");
-        settings.WriteIni(u"Size", u"Model", u"0");
-        settings.WriteIni(u"Size", u"Skip", u"1");
-        QtDialogs dialogs;
-        RecordingLiveCapture live;
-        WorkFolder work({folder.path() + QStringLiteral("temp/")});
-        ProgramFlow flow(settings, dialogs, live, folder.path(), work);
-        frmSize& size = flow.sizeDialog();
-
-        // The message box runs its own loop: it is looked at, then closed, from there.
-        bool boxSeen = false;
+        StoredChoiceFlow started("QVGA 240x320,320,240,102400\r\nbroken,0,0,0\r\n", 0);
+        frmSize& size = started.flow->sizeDialog();
         bool boxCentred = false;
-        QTimer::singleShot(0, this, [&] {
-            QWidget* box = QApplication::activeModalWidget();
-            if (!QTest::qWaitFor([&] { return (box = QApplication::activeModalWidget()); })) {
-                return;
-            }
-            boxSeen = true;
-            boxCentred = QTest::qWaitFor([&] {
-                return framed(box) && framed(&size) && sameCentre(frameOf(box), frameOf(&size));
-            });
-            if (!boxCentred) {
-                qWarning() << "box" << frameOf(box) << "dialog" << frameOf(&size);
-            }
-            qobject_cast<QDialog*>(box)->accept();
-        });
-        flow.start();
-        QVERIFY(boxSeen);
+        watchNextMessage(&size, boxCentred);
+        started.flow->start();
         QVERIFY(boxCentred);
-
         QVERIFY(QTest::qWaitFor(
             [&] { return framed(&size) && sameCentre(frameOf(&size), available(&size)); }));
-        QVERIFY2(sameCentre(frameOf(&size), available(&size)),
-                 qPrintable(QStringLiteral("dialog frame %1,%2 %3x%4")
-                                .arg(frameOf(&size).x())
-                                .arg(frameOf(&size).y())
-                                .arg(frameOf(&size).width())
-                                .arg(frameOf(&size).height())));
 
         QTest::mouseClick(size.findChild<QPushButton*>(QStringLiteral("cmdNext")), Qt::LeftButton);
-        frmZoom* zoom = flow.zoomDialog();
+        frmZoom* zoom = started.flow->zoomDialog();
         QVERIFY(zoom);
         QVERIFY(QTest::qWaitFor(
             [&] { return framed(zoom) && sameCentre(frameOf(zoom), available(zoom)); }));
