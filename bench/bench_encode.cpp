@@ -16,6 +16,7 @@
 // reported.
 #include "BenchFigures.h"
 #include "EncodePictures.h"
+#include "PlainJpeg.h"
 #include "encode/mdlSavedll.h"
 
 #include <benchmark/benchmark.h>
@@ -37,7 +38,6 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
 #include <png.h>
 
 namespace {
@@ -53,34 +53,10 @@ constexpr double kSmallPngSeconds = 1.0;
 
 // ---- Baselines ------------------------------------------------------------------------
 
-// A plain baseline JPEG: fresh compress object, standard Huffman tables (optimised
-// ones when asked), the same scanlines as ours. Returns the file's size.
+// Our file's reference: libjpeg-turbo's own baseline file. Returns its size.
 size_t plainJpeg(const QImage& rgb32, int quality, bool optimise = false)
 {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
-    unsigned char* output = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &output, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(rgb32.width());
-    cinfo.image_height = static_cast<JDIMENSION>(rgb32.height());
-    cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_EXT_BGRX;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    cinfo.optimize_coding = optimise ? TRUE : FALSE;
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row =
-            const_cast<JSAMPROW>(rgb32.constScanLine(static_cast<int>(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::free(output);
-    return size;
+    return static_cast<size_t>(benchjpeg::plainJpeg(rgb32, quality, optimise).size());
 }
 
 void appendTo(png_structp png, png_bytep data, png_size_t length)

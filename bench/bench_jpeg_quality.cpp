@@ -14,6 +14,7 @@
 // within 60 ms cold. Nothing is asserted; the figures are printed.
 #include "BenchFigures.h"
 #include "EncodePictures.h"
+#include "PlainJpeg.h"
 #include "QualityPictures.h"
 #include "encode/JpegFit.h"
 #include "encode/JpegWriter.h"
@@ -33,8 +34,6 @@
 #include <map>
 #include <optional>
 #include <vector>
-
-#include <jpeglib.h>
 
 namespace {
 
@@ -63,43 +62,11 @@ struct Sweep
     }
 };
 
-// libjpeg-turbo's own baseline file: its tables at the quality, 4:2:0, optimised
-// Huffman tables.
-QByteArray plainFile(const QImage& picture, int quality)
-{
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
-    unsigned char* output = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &output, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(rgb.width());
-    cinfo.image_height = static_cast<JDIMENSION>(rgb.height());
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    cinfo.optimize_coding = TRUE;
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row =
-            const_cast<JSAMPROW>(rgb.constScanLine(static_cast<int>(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    QByteArray file(reinterpret_cast<const char*>(output), static_cast<qsizetype>(size));
-    std::free(output);
-    return file;
-}
-
 Sweep plainSweep(const QImage& picture)
 {
     Sweep sweep;
     for (int q = 1; q <= 100; ++q) {
-        sweep.files[static_cast<std::size_t>(q)] = plainFile(picture, q);
+        sweep.files[static_cast<std::size_t>(q)] = benchjpeg::plainJpeg(picture, q, true);
     }
     return sweep;
 }

@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "app/HistoryDock.h"
 #include "app/ModelPanel.h"
 #include "app/WebLinks.h"
 #include "app/frmAbout.h"
@@ -13,11 +14,9 @@
 #include "encode/FormatAdvice.h"
 #include "encode/Saving.h"
 #include "encode/SizeText.h"
-#include "history/HistoryGeometry.h"
 #include "history/frmPicFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/PictureButton.h"
-#include "platform/WindowPlacement.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -25,11 +24,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QWindow>
 
 namespace {
 
@@ -59,7 +56,7 @@ frmMain::frmMain(const PhoneModel& phone, Dialogs& dialogs, WorkFolder& workFold
     m_history = new frmPicFiles(this);
     m_history->setCanvasSizeSource([this] { return m_canvas->size(); });
     connect(m_history, &frmPicFiles::closedByUser, this, [this] { setHistoryShown(false); });
-    m_history->installEventFilter(this);
+    m_dock = new HistoryDock(*this, *m_history);
 }
 
 frmMain::~frmMain() = default;
@@ -236,44 +233,9 @@ void frmMain::wireMenus()
 void frmMain::open()
 {
     adjustSize();
-    placeWithHistory();
+    m_dock->placePair();
     show();
     setHistoryShown(true);
-}
-
-void frmMain::placeWithHistory()
-{
-    const QScreen* screen = this->screen();
-    if (!screen) {
-        return;
-    }
-    // A new window is centred on the screen; then the pair is pulled inside it.
-    const QRect available = screen->availableGeometry();
-    const QRect ownFrame = placement::frameGeometry(this);
-    m_placedFrames = {ownFrame.size(), placement::frameGeometry(m_history).size()};
-    const QRect frame = testAttribute(Qt::WA_Moved)
-                            ? ownFrame
-                            : historygeometry::centredIn(m_placedFrames.first, available);
-    placement::moveFrameTo(
-        this, historygeometry::mainWindowPlace(frame, m_placedFrames.second, available));
-}
-
-void frmMain::keepHistoryDocked(bool always)
-{
-    if (!m_history || !m_history->isVisible()) {
-        return;
-    }
-    // The window manager's frames are known only once the windows are shown; the
-    // pair is placed again when they change, never while the user moves a window.
-    const bool framesChanged =
-        m_placedFrames != std::pair{placement::frameGeometry(this).size(),
-                                    placement::frameGeometry(m_history).size()};
-    if (framesChanged) {
-        placeWithHistory();
-    }
-    if (framesChanged || always) {
-        m_history->snapToWindow(*this);
-    }
 }
 
 void frmMain::deliverCapture(const QImage& picture)
@@ -375,44 +337,6 @@ void frmMain::savePng()
 void frmMain::saveBmp()
 {
     saving::SaveBmp(this, m_dialogs, m_images.canvas());
-}
-
-void frmMain::moveEvent(QMoveEvent* event)
-{
-    QMainWindow::moveEvent(event);
-    // The history stays docked at the right edge wherever the window manager puts us
-    // (at the left edge, or inside the screen, where the right edge has no room).
-    keepHistoryDocked(true);
-}
-
-void frmMain::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    watchExposure(windowHandle());
-}
-
-// A window's frame becomes known when the window manager maps the framed window, which
-// need not move it: its exposure is what tells.
-void frmMain::watchExposure(QWindow* handle)
-{
-    if (handle) {
-        handle->installEventFilter(this);
-    }
-}
-
-bool frmMain::eventFilter(QObject* watched, QEvent* event)
-{
-    const bool historyHandle = m_history && watched == m_history->windowHandle();
-    if (watched == m_history && event->type() == QEvent::Show) {
-        watchExposure(m_history->windowHandle());
-    }
-    // The history itself may be moved away by the user: moves re-dock it only when a
-    // frame has changed, and so does a window's exposure.
-    if ((watched == m_history && event->type() == QEvent::Move) ||
-        (event->type() == QEvent::Expose && (historyHandle || watched == windowHandle()))) {
-        keepHistoryDocked(false);
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

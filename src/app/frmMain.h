@@ -8,11 +8,10 @@
 #include "edit/ToolContext.h"
 
 #include <QMainWindow>
-#include <QSize>
 #include <memory>
-#include <utility>
 
 class BorderFillPage;
+class HistoryDock;
 class FreehandPage;
 class LightingPage;
 class TextPage;
@@ -22,7 +21,6 @@ class EditCanvas;
 class QLabel;
 class QPushButton;
 class QScrollArea;
-class QWindow;
 class QTabWidget;
 class WorkFolder;
 class frmAbout;
@@ -64,9 +62,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -75,11 +70,6 @@ private:
     QWidget* buildCanvasColumn();
     QLayout* buildBottomRow();
     void wireMenus();
-    void placeWithHistory();
-    // Docks the history (always, or only when a window frame has changed), placing
-    // the pair again when a frame has changed.
-    void keepHistoryDocked(bool always);
-    void watchExposure(QWindow* handle);
     void setHistoryShown(bool shown);
     void setAlwaysOnTop(bool on);
     void showAbout();
@@ -108,6 +98,5 @@ private:
     QPushButton* m_closeHistory = nullptr;
     frmPicFiles* m_history = nullptr;
     frmAbout* m_about = nullptr;
-    // The frame sizes of this window and the history at the last placement.
-    std::pair<QSize, QSize> m_placedFrames;
+    HistoryDock* m_dock = nullptr;
 };
