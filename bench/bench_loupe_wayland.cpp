@@ -177,9 +177,9 @@ void passOverCopy(benchmark::State& state, PortalScreenGrabber& grabber, QSize w
     frmLoupe& loupe = rig.session->loupe();
     frmPreview& preview = rig.session->preview();
     const QRect hole(kLoupeAt + loupe.loupeFrame().hole.topLeft(), loupe.loupeFrame().hole.size());
-    LoupeTracker tracker(loupe.loupeFrame(), 1);
+    LoupeTracker tracker(loupe.loupeFrame());
     NearestStretch stretch;
-    benchmark::DoNotOptimize(tracker.holePixels(frame));
+    benchmark::DoNotOptimize(tracker.holePixels(frame, 1));
 
     constexpr int kBlock = 16;
     std::vector<double> copies, passes, finds, stretches;
@@ -197,16 +197,16 @@ void passOverCopy(benchmark::State& state, PortalScreenGrabber& grabber, QSize w
             benchmark::DoNotOptimize(copy);
         }));
         passes.push_back(timeBlock([&] {
-            const QImage pixels = tracker.holePixels(frame);
+            const QImage pixels = tracker.holePixels(frame, 1);
             stretch.stretch(pixels, preview.surface());
             preview.repaint();
         }));
         finds.push_back(timeBlock([&] {
-            QImage pixels = tracker.holePixels(frame);
+            QImage pixels = tracker.holePixels(frame, 1);
             benchmark::DoNotOptimize(pixels);
         }));
         stretches.push_back(timeBlock([&] {
-            const QImage pixels = tracker.holePixels(frame);
+            const QImage pixels = tracker.holePixels(frame, 1);
             stretch.stretch(pixels, preview.surface());
         }));
     }

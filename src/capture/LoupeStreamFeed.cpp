@@ -2,14 +2,14 @@
 
 #include "capture/frmLoupe.h"
 #include "capture/frmPreview.h"
-#include "common/Numbers.h"
+#include "common/DevicePixels.h"
 #include "platform/StreamGrabber.h"
 
 #include <QEventLoop>
 #include <QObject>
+#include <QScreen>
 #include <QString>
 #include <QTimer>
-#include <algorithm>
 #include <utility>
 
 namespace {
@@ -24,18 +24,18 @@ constexpr int kFirstFrameMilliseconds = 5000;
 const QString kNoFrames =
     QStringLiteral("画面の映像が届かないため、取り込みを止めました。もう一度お試しください。");
 
-int devicePixelsPerCell(const frmLoupe& loupe)
+// Device pixels to a logical pixel in a frame of the loupe's screen.
+double frameRatio(const QImage& frame, const frmLoupe& loupe)
 {
-    return std::max(1, static_cast<int>(numbers::roundHalfEven(loupe.devicePixelRatioF())));
+    const QScreen* screen = loupe.screen();
+    return devicepixels::outputRatio(frame.width(), screen ? screen->geometry().width() : 0,
+                                     loupe.devicePixelRatioF());
 }
 
 }  // namespace
 
 LoupeStreamFeed::LoupeStreamFeed(StreamGrabber& grabber, frmLoupe& loupe, const frmPreview& preview)
-    : m_grabber(grabber),
-      m_loupe(loupe),
-      m_preview(preview),
-      m_tracker(loupe.loupeFrame(), devicePixelsPerCell(loupe))
+    : m_grabber(grabber), m_loupe(loupe), m_preview(preview), m_tracker(loupe.loupeFrame())
 {
     QObject::connect(&m_grabber, &StreamGrabber::frameArrived, &m_receiver, [this] { onFrame(); });
     QObject::connect(&m_grabber, &StreamGrabber::streamStarted, &m_receiver, [this] {
@@ -135,17 +135,18 @@ QImage LoupeStreamFeed::takeHole()
     }
     m_fresh = false;
     const QImage frame = m_grabber.newestFrame();
-    QImage hole = m_tracker.holePixels(frame);
+    const double ratio = frameRatio(frame, m_loupe);
+    QImage hole = m_tracker.holePixels(frame, ratio);
     if (hole.isNull()) {
         m_coversPreview = false;
         return hole;
     }
-    const int cell = devicePixelsPerCell(m_loupe);
     m_previewMarker =
-        loupemarker::find(frame, cell, m_previewMarker, 64, loupemarker::Pattern::Preview);
+        loupemarker::find(frame, ratio, m_previewMarker, 64, loupemarker::Pattern::Preview);
     if (m_previewMarker) {
-        const QRect preview(*m_previewMarker - loupemarker::placeIn(m_preview.width()) * cell,
-                            m_preview.size() * cell);
+        const QRect preview = devicepixels::edgesToDevice(
+            QRect(*m_previewMarker - loupemarker::placeIn(m_preview.width()), m_preview.size()),
+            ratio);
         m_coversPreview = preview.intersects(m_tracker.lastHole());
     } else {
         m_coversPreview = m_preview.isVisible() && m_preview.screen() == m_loupe.screen();

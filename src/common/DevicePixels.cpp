@@ -1,5 +1,7 @@
 #include "common/DevicePixels.h"
 
+#include "common/Numbers.h"
+
 #include <cmath>
 #include <limits>
 
@@ -26,6 +28,15 @@ QRect edgesToDevice(const QRect& logical, double ratio)
     const int right = toDevice(logical.x() + logical.width(), ratio);
     const int bottom = toDevice(logical.y() + logical.height(), ratio);
     return {left, top, right - left, bottom - top};
+}
+
+double outputRatio(int device, int logical, double fallback)
+{
+    constexpr double kSteps = 120;
+    if (device <= 0 || logical <= 0) {
+        return fallback;
+    }
+    return static_cast<double>(numbers::roundHalfEven(device * kSteps / logical)) / kSteps;
 }
 
 }  // namespace devicepixels

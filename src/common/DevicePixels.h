@@ -17,4 +17,9 @@ QPoint toDevice(const QPoint& logical, double ratio);
 // The rectangle whose left, top, right and bottom edges are each mapped on their own.
 QRect edgesToDevice(const QRect& logical, double ratio);
 
+// The scale of an output whose whole picture is `device` pixels wide and `logical`
+// logical pixels wide: Wayland desktops scale in steps of 1/120, and a logical width
+// is the device width divided and rounded. `fallback` when either width is unknown.
+double outputRatio(int device, int logical, double fallback);
+
 }  // namespace devicepixels

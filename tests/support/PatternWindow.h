@@ -37,21 +37,33 @@ protected:
     }
 };
 
-// The pattern window's device pixels in `device` (relative to the window's top-left
-// device pixel) stretched to `target`, each target pixel taking the source pixel
-// under its centre.
-inline QImage expectedPreview(const QRect& device, const QSize& target)
+// The pixels of `area` (colourAt(x, y) of each) stretched to `target`, each target
+// pixel taking the pixel under its centre.
+template <typename ColourAt>
+QImage stretchedPixels(const QRect& area, const QSize& target, ColourAt colourAt)
 {
     QImage expected(target, QImage::Format_RGB32);
     for (int y = 0; y < target.height(); ++y) {
-        const int sy = static_cast<int>((2LL * y + 1) * device.height() / (2LL * target.height()));
+        const int sy = static_cast<int>((2LL * y + 1) * area.height() / (2LL * target.height()));
         for (int x = 0; x < target.width(); ++x) {
-            const int sx =
-                static_cast<int>((2LL * x + 1) * device.width() / (2LL * target.width()));
-            expected.setPixel(x, y, PatternWindow::colourAt(device.x() + sx, device.y() + sy));
+            const int sx = static_cast<int>((2LL * x + 1) * area.width() / (2LL * target.width()));
+            expected.setPixel(x, y, colourAt(area.x() + sx, area.y() + sy));
         }
     }
     return expected;
+}
+
+// The pattern window's device pixels in `device` (relative to the window's top-left
+// device pixel) stretched to `target`.
+inline QImage expectedPreview(const QRect& device, const QSize& target)
+{
+    return stretchedPixels(device, target, PatternWindow::colourAt);
+}
+
+// The pixels of `source` in `area` stretched to `target`.
+inline QImage expectedPreview(const QImage& source, const QRect& area, const QSize& target)
+{
+    return stretchedPixels(area, target, [&source](int x, int y) { return source.pixel(x, y); });
 }
 
 }  // namespace testsupport

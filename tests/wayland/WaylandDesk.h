@@ -231,13 +231,15 @@ inline void damageOutput()
         {QStringLiteral("-q"), QStringLiteral("output HEADLESS-1 bg #203040 solid_color")});
 }
 
-// Gives the output another mode (its pixel size).
-inline bool setOutputMode(const QSize& size)
+// Gives the output another mode (its pixel size) and scale.
+inline bool setOutputMode(const QSize& size, double scale = 1)
 {
-    return QProcess::execute(QStringLiteral("swaymsg"),
-                             {QStringLiteral("-q"), QStringLiteral("output HEADLESS-1 mode %1x%2")
-                                                        .arg(size.width())
-                                                        .arg(size.height())}) == 0;
+    return QProcess::execute(
+               QStringLiteral("swaymsg"),
+               {QStringLiteral("-q"), QStringLiteral("output HEADLESS-1 mode %1x%2 scale %3")
+                                          .arg(size.width())
+                                          .arg(size.height())
+                                          .arg(scale)}) == 0;
 }
 
 // How often the desktop's portal has asked the user which screen to share.

@@ -1,6 +1,7 @@
 #include "capture/LoupeSession.h"
 #include "capture/frmLoupe.h"
 #include "capture/frmPreview.h"
+#include "common/DevicePixels.h"
 #include "common/SelectionState.h"
 #include "platform/PortalScreenGrabber.h"
 #include "platform/ScreenCastTokenStore.h"
@@ -9,6 +10,7 @@
 #include <QDBusConnection>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -80,6 +82,34 @@ private:
             session.runPass();
         }
         return session.preview().surface() == expected;
+    }
+    // Moves the loupe so that its hole is at `hole` of the pattern window, then runs
+    // passes until the preview shows the output's own pixels under it (an output of
+    // `ratio` device pixels to a logical pixel, the hole's edges mapped on their own).
+    bool previewShowsTheOutput(LoupeSession& session, const QPoint& hole, double ratio)
+    {
+        const LoupeFrame& frame = session.loupe().loupeFrame();
+        if (!waylanddesk::moveWindow(QStringLiteral("ルーペ"),
+                                     kPatternAt + hole - frame.hole.topLeft())) {
+            return false;
+        }
+        const QRect device =
+            devicepixels::edgesToDevice(QRect(kPatternAt + hole, frame.hole.size()), ratio);
+        QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired()) {
+            if (grabber->newestFrame().isNull()) {
+                waylanddesk::damageOutput();
+            }
+            session.runPass();
+            // The hole's pixels stay the same from frame to frame.
+            const QImage output = grabber->newestFrame();
+            if (!output.isNull() &&
+                session.preview().surface() ==
+                    expectedPreview(output, device, session.preview().surface().size())) {
+                return true;
+            }
+        }
+        return false;
     }
 
 private slots:
@@ -215,6 +245,24 @@ private slots:
         QCOMPARE(snapshots.first().copy(
                      CropRect::forCapture(selection.capture, selection.frame).pixels()),
                  shown);
+    }
+
+    // An output scaled by a fraction: the toolkit draws the windows at twice the size
+    // and the compositor scales them down, blending every edge. The preview still shows
+    // the output's pixels under the hole, to the device pixel, at odd logical positions
+    // (half device pixels) as at even ones.
+    void previewIsExactOnAFractionallyScaledOutput()
+    {
+        if (waylanddesk::isGnome()) {
+            QSKIP("the GNOME test desktop's virtual monitor takes no fractional scale");
+        }
+        // 1920 x 1536 at 1.5: the same 1280 x 1024 logical pixels as the other tests.
+        QVERIFY(waylanddesk::setOutputMode(QSize(1920, 1536), 1.5));
+        const auto restore = qScopeGuard([] { waylanddesk::setOutputMode(QSize(1280, 1024)); });
+        QTRY_COMPARE_WITH_TIMEOUT(pattern->devicePixelRatioF(), 2.0, 10000);
+        auto session = openSession(CaptureScale{});
+        QVERIFY(previewShowsTheOutput(*session, QPoint(41, 31), 1.5));
+        QVERIFY(previewShowsTheOutput(*session, QPoint(230, 310), 1.5));
     }
 };
 
