@@ -36,7 +36,13 @@ double outputRatio(int device, int logical, double fallback)
     if (device <= 0 || logical <= 0) {
         return fallback;
     }
-    return static_cast<double>(numbers::roundHalfEven(device * kSteps / logical)) / kSteps;
+    const double quotient = static_cast<double>(device) / logical;
+    const double step = static_cast<double>(numbers::roundHalfEven(quotient * kSteps)) / kSteps;
+    const double back = device / step;
+    if (numbers::floorToInt(back) == logical || numbers::roundHalfEven(back) == logical) {
+        return step;
+    }
+    return quotient;
 }
 
 }  // namespace devicepixels

@@ -18,8 +18,10 @@ QPoint toDevice(const QPoint& logical, double ratio);
 QRect edgesToDevice(const QRect& logical, double ratio);
 
 // The scale of an output whose whole picture is `device` pixels wide and `logical`
-// logical pixels wide: Wayland desktops scale in steps of 1/120, and a logical width
-// is the device width divided and rounded. `fallback` when either width is unknown.
+// logical pixels wide. sway scales in any step and cuts the logical width down to
+// whole pixels: the step of 1/120 (the Wayland protocol's) that gives that width back
+// is its scale. GNOME chooses scales that give whole logical widths: the quotient.
+// `fallback` when either width is unknown.
 double outputRatio(int device, int logical, double fallback);
 
 }  // namespace devicepixels

@@ -95,10 +95,11 @@ private slots:
         QVERIFY(tracker.lastHole().isEmpty());
     }
 
-    // An output's scale from its picture and its logical size, which the desktop rounds.
+    // An output's scale from its picture and its logical size, as each desktop rounds.
     void outputScaleFromSizes()
     {
-        QCOMPARE(devicepixels::outputRatio(1280, 853, 2.0), 1.5);
+        QCOMPARE(devicepixels::outputRatio(1280, 853, 2.0), 1.5);           // sway: 853.33 cut
+        QCOMPARE(devicepixels::outputRatio(1280, 855, 2.0), 1280.0 / 855);  // GNOME's 1.497
         QCOMPARE(devicepixels::outputRatio(1920, 1280, 2.0), 1.5);
         QCOMPARE(devicepixels::outputRatio(2560, 1280, 1.0), 2.0);
         QCOMPARE(devicepixels::outputRatio(1280, 1280, 2.0), 1.0);

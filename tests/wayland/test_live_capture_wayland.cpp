@@ -5,6 +5,7 @@
 #include "common/SelectionState.h"
 #include "platform/PortalScreenGrabber.h"
 #include "platform/ScreenCastTokenStore.h"
+#include "wayland/OutputScale.h"
 #include "wayland/PatternOnDesk.h"
 
 #include <QDBusConnection>
@@ -253,16 +254,15 @@ private slots:
     // (half device pixels) as at even ones.
     void previewIsExactOnAFractionallyScaledOutput()
     {
-        if (waylanddesk::isGnome()) {
-            QSKIP("the GNOME test desktop's virtual monitor takes no fractional scale");
-        }
-        // 1920 x 1536 at 1.5: the same 1280 x 1024 logical pixels as the other tests.
-        QVERIFY(waylanddesk::setOutputMode(QSize(1920, 1536), 1.5));
-        const auto restore = qScopeGuard([] { waylanddesk::setOutputMode(QSize(1280, 1024)); });
+        const double ratio = waylanddesk::scaleOutputByAboutHalfMore();
+        const auto restore = qScopeGuard([] { waylanddesk::unscaleOutput(); });
+        QVERIFY(ratio > 1);
         QTRY_COMPARE_WITH_TIMEOUT(pattern->devicePixelRatioF(), 2.0, 10000);
-        auto session = openSession(CaptureScale{});
-        QVERIFY(previewShowsTheOutput(*session, QPoint(41, 31), 1.5));
-        QVERIFY(previewShowsTheOutput(*session, QPoint(230, 310), 1.5));
+        // About 853 x 682 logical pixels: the preview beside the pattern's top left.
+        auto session = openSession(CaptureScale{}, false);
+        QVERIFY(waylanddesk::moveWindow(QStringLiteral("プレビュー"), QPoint(560, 300)));
+        QVERIFY(previewShowsTheOutput(*session, QPoint(41, 31), ratio));
+        QVERIFY(previewShowsTheOutput(*session, QPoint(120, 90), ratio));
     }
 };
 
