@@ -64,13 +64,20 @@ public:
     // among those whose first cell can hold that pixel.
     std::optional<QPoint> search(const QRect& area) const
     {
-        const QRect inFrame = area.intersected(m_frame.rect());
         const int ahead = static_cast<int>(numbers::roundHalfEven(1.5 * kCell * m_ratio));
         const int down = static_cast<int>(numbers::roundHalfEven(0.5 * kCell * m_ratio));
-        for (int y = inFrame.top(); y <= inFrame.bottom(); ++y) {
-            for (int x = inFrame.left(); x <= inFrame.right(); ++x) {
+        // Corners from which the second cell's middle lies in the frame.
+        const QRect corners =
+            area.intersected(QRect(0, 0, m_frame.width() - ahead, m_frame.height() - down));
+        const quint32 first = cell(0, 0);
+        const quint32 second = cell(1, 0);
+        for (int y = corners.top(); y <= corners.bottom(); ++y) {
+            const auto* line = reinterpret_cast<const quint32*>(m_frame.constScanLine(y));
+            const auto* below = reinterpret_cast<const quint32*>(m_frame.constScanLine(y + down));
+            for (int x = corners.left(); x <= corners.right(); ++x) {
                 // The second cell's middle, when (x, y) is near the first cell's top left.
-                if (sure(x, y, cell(0, 0)) && sure(x + ahead, y + down, cell(1, 0))) {
+                if (((line[x] ^ first) & kSureBits) == 0 &&
+                    ((below[x + ahead] ^ second) & kSureBits) == 0) {
                     if (auto found = bestAround(x, y)) {
                         return found;
                     }
