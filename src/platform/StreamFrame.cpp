@@ -1,6 +1,7 @@
 #include "platform/StreamFrame.h"
 
 #include <spa/param/video/raw.h>
+#include <QPainter>
 
 namespace streamframe {
 
@@ -35,16 +36,24 @@ QImage wrap(const void* data, std::size_t bytes, int width, int height, int stri
 
 QImage copyRegion(const QImage& frame, const QRect& area)
 {
-    if (area.isEmpty() || !frame.rect().contains(area)) {
+    const QRect inside = area.intersected(frame.rect());
+    if (inside.isEmpty()) {
         return {};
     }
     // copy() of a picture over foreign memory keeps that memory's format; the
     // preview wants RGB32, and BGRx frames already are.
-    QImage part = frame.copy(area);
+    QImage part = frame.copy(inside);
     if (part.format() != QImage::Format_RGB32) {
         part.convertTo(QImage::Format_RGB32);
     }
-    return part;
+    if (inside == area) {
+        return part;
+    }
+    // What lies off the monitor is black, as a screen read through X11 shows it.
+    QImage whole(area.size(), QImage::Format_RGB32);
+    whole.fill(Qt::black);
+    QPainter(&whole).drawImage(inside.topLeft() - area.topLeft(), part);
+    return whole;
 }
 
 }  // namespace streamframe

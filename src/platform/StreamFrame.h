@@ -17,8 +17,8 @@ QImage::Format imageFormat(std::uint32_t videoFormat);
 QImage wrap(const void* data, std::size_t bytes, int width, int height, int stride,
             QImage::Format format);
 
-// The device pixels of `area` of the frame, as a Format_RGB32 copy; null when the
-// area is empty or not wholly inside the frame.
+// The device pixels of `area` of the frame, as a Format_RGB32 copy, black where the
+// area lies off the frame; null when none of it lies on the frame.
 QImage copyRegion(const QImage& frame, const QRect& area);
 
 }  // namespace streamframe

@@ -100,8 +100,20 @@ private slots:
         const QImage frame =
             streamframe::wrap(bytes.data(), bytes.size(), 2, 2, 12, QImage::Format_RGB32);
         QVERIFY(!frame.isNull());
-        QVERIFY(streamframe::copyRegion(frame, QRect(1, 1, 2, 1)).isNull());
         QVERIFY(streamframe::copyRegion(frame, QRect(0, 0, 0, 1)).isNull());
+    }
+
+    // A loupe partly off the monitor shows black beyond its edge, as on X11; wholly off
+    // it, nothing.
+    void regionsOffTheFrameAreBlack()
+    {
+        QImage frame(2, 2, QImage::Format_RGB32);
+        frame.fill(qRgb(0x11, 0x22, 0x33));
+        QVERIFY(streamframe::copyRegion(frame, QRect(2, 1, 2, 1)).isNull());
+        const QImage edge = streamframe::copyRegion(frame, QRect(1, 1, 2, 1));
+        QCOMPARE(edge.size(), QSize(2, 1));
+        QCOMPARE(edge.pixel(0, 0), frame.pixel(1, 1));
+        QCOMPARE(edge.pixel(1, 0), qRgb(0, 0, 0));
     }
 };
 
