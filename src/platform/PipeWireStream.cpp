@@ -7,14 +7,15 @@
 #include <spa/pod/builder.h>
 #include <unistd.h>
 #include <QMetaObject>
-#include <QSocketNotifier>
+#include <QMutexLocker>
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 struct PipeWireStream::Pw
 {
-    pw_loop* loop = nullptr;
+    pw_thread_loop* thread = nullptr;
     pw_context* context = nullptr;
     pw_core* core = nullptr;
     pw_stream* stream = nullptr;
@@ -43,11 +44,11 @@ const spa_pod* formatParam(spa_pod_builder& builder)
         SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&defRate, &minRate, &maxRate)));
 }
 
-// Shared memory only: the buffers are read by the processor. The newest buffer is
-// read in place and given back only when the next one has come, and a buffer given
-// back reaches the sender one cycle later: a sender that must wait for a free buffer
-// (it drives the stream) needs four, so four or more are asked for first.
-constexpr int kBuffersWhileHolding = 4;
+// Shared memory only: the buffers are read by the processor. Every buffer goes back
+// within the callback that got it, so the sender never waits for one (a sender that
+// drives the stream and finds none free stops sending); a few spare ones let it fill
+// the next while this side copies.
+constexpr int kBuffers = 4;
 
 const spa_pod* buffersParam(spa_pod_builder& builder, bool enough)
 {
@@ -59,8 +60,8 @@ const spa_pod* buffersParam(spa_pod_builder& builder, bool enough)
     }
     return static_cast<const spa_pod*>(spa_pod_builder_add_object(
         &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_buffers,
-        SPA_POD_CHOICE_RANGE_Int(kBuffersWhileHolding, kBuffersWhileHolding, 16),
-        SPA_PARAM_BUFFERS_dataType, SPA_POD_CHOICE_FLAGS_Int(types)));
+        SPA_POD_CHOICE_RANGE_Int(kBuffers, kBuffers, 16), SPA_PARAM_BUFFERS_dataType,
+        SPA_POD_CHOICE_FLAGS_Int(types)));
 }
 
 }  // namespace
@@ -85,29 +86,20 @@ bool PipeWireStream::open(int fd, std::uint32_t node)
     close();
     m_pw = std::make_unique<Pw>();
     Pw& pw = *m_pw;
-    pw.loop = pw_loop_new(nullptr);
-    if (pw.loop) {
-        pw_loop_enter(pw.loop);  // left in close(), whatever fails after this
-    }
-    pw.context = pw.loop ? pw_context_new(pw.loop, nullptr, 0) : nullptr;
+    pw.thread = pw_thread_loop_new("sorakado-screen", nullptr);
+    pw.context =
+        pw.thread ? pw_context_new(pw_thread_loop_get_loop(pw.thread), nullptr, 0) : nullptr;
     // The context owns the descriptor it is given, also when connecting fails.
     pw.core = pw.context ? pw_context_connect_fd(pw.context, fd, nullptr, 0) : nullptr;
     if (!pw.context && fd >= 0) {
         ::close(fd);
     }
-    if (!pw.core) {
-        close();
-        return false;
-    }
     m_node = node;
-    m_notifier = std::make_unique<QSocketNotifier>(pw_loop_get_fd(pw.loop), QSocketNotifier::Read);
-    connect(m_notifier.get(), &QSocketNotifier::activated, this, &PipeWireStream::serve);
-    if (!connectStream()) {
+    if (!pw.core || !connectStream() || pw_thread_loop_start(pw.thread) < 0) {
         close();
         return false;
     }
-    serve();
-    return m_pw != nullptr;
+    return true;
 }
 
 bool PipeWireStream::connectStream()
@@ -132,9 +124,6 @@ bool PipeWireStream::connectStream()
         }
     };
     pw.streamEvents.process = [](void* data) { static_cast<PipeWireStream*>(data)->onProcess(); };
-    pw.streamEvents.remove_buffer = [](void* data, pw_buffer* buffer) {
-        static_cast<PipeWireStream*>(data)->onBufferRemoved(buffer);
-    };
     pw.streamListener = spa_hook{};
     pw_stream_add_listener(pw.stream, &pw.streamListener, &pw.streamEvents, this);
 
@@ -158,34 +147,34 @@ void PipeWireStream::disconnectStream()
     }
     // Leaving on purpose is not the stream ending: nothing is told.
     spa_hook_remove(&pw.streamListener);
-    if (m_held) {
-        pw_stream_queue_buffer(pw.stream, m_held);
-        m_held = nullptr;
-    }
     pw_stream_disconnect(pw.stream);
     pw_stream_destroy(pw.stream);
     pw.stream = nullptr;
     m_streaming = false;
     m_format = QImage::Format_Invalid;
+    const QMutexLocker lock(&m_frameLock);
+    m_frame = QImage();
 }
 
 void PipeWireStream::close()
 {
-    m_notifier.reset();
     if (!m_pw) {
         return;
     }
+    if (m_pw->thread) {
+        // With the thread stopped nothing of PipeWire runs but this.
+        pw_thread_loop_stop(m_pw->thread);
+    }
     disconnectStream();
-    std::unique_ptr<Pw> pw = std::move(m_pw);
+    const std::unique_ptr<Pw> pw = std::move(m_pw);
     if (pw->core) {
         pw_core_disconnect(pw->core);
     }
     if (pw->context) {
         pw_context_destroy(pw->context);
     }
-    if (pw->loop) {
-        pw_loop_leave(pw->loop);
-        pw_loop_destroy(pw->loop);
+    if (pw->thread) {
+        pw_thread_loop_destroy(pw->thread);
     }
 }
 
@@ -194,45 +183,26 @@ bool PipeWireStream::setActive(bool active)
     if (!m_pw) {
         return false;
     }
+    pw_thread_loop_lock(m_pw->thread);
     // Pausing a stream would leave its buffers with this side, and a sender that
     // waits for a free buffer before it drives the next cycle would never resume:
     // the stream is left and joined again instead, with fresh buffers.
+    bool joined = true;
     if (!active) {
         disconnectStream();
-        return true;
+    } else if (!m_pw->stream) {
+        joined = connectStream();
     }
-    if (m_pw->stream) {
-        return true;
-    }
-    if (!connectStream()) {
-        return false;
-    }
-    serve();
-    return true;
-}
-
-void PipeWireStream::serve()
-{
-    if (m_pw) {
-        pw_loop_iterate(m_pw->loop, 0);
-    }
-}
-
-void PipeWireStream::onBufferRemoved(pw_buffer* buffer)
-{
-    // The stream frees its buffers when it negotiates anew (another size of the
-    // monitor) or ends: the newest frame goes with its buffer.
-    if (buffer == m_held) {
-        m_held = nullptr;
-    }
+    pw_thread_loop_unlock(m_pw->thread);
+    return joined;
 }
 
 void PipeWireStream::onFormat(const void* param)
 {
-    // The held frame has the old size and layout, and its buffer is about to go.
-    if (m_held) {
-        pw_stream_queue_buffer(m_pw->stream, m_held);
-        m_held = nullptr;
+    // The last frame has the old size and layout.
+    {
+        const QMutexLocker lock(&m_frameLock);
+        m_frame = QImage();
     }
     m_format = QImage::Format_Invalid;
     spa_video_info_raw info{};
@@ -262,32 +232,54 @@ void PipeWireStream::onProcess()
     if (!newest) {
         return;
     }
-    const spa_data& plane = newest->buffer->datas[0];
-    const bool usable =
-        plane.data && plane.chunk && plane.chunk->size > 0 &&
-        (static_cast<std::uint32_t>(plane.chunk->flags) & SPA_CHUNK_FLAG_CORRUPTED) == 0;
-    if (!usable) {
-        pw_stream_queue_buffer(m_pw->stream, newest);
-        return;
+    const bool copied = copyFrame(*newest->buffer);
+    pw_stream_queue_buffer(m_pw->stream, newest);
+    // One announcement waits at a time; the window reads the newest frame when it comes.
+    if (copied && !m_announced.exchange(true)) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_announced = false;
+                emit frameArrived();
+            },
+            Qt::QueuedConnection);
     }
-    if (m_held) {
-        pw_stream_queue_buffer(m_pw->stream, m_held);
+}
+
+bool PipeWireStream::copyFrame(const spa_buffer& buffer)
+{
+    const spa_data& plane = buffer.datas[0];
+    if (!plane.data || !plane.chunk || plane.chunk->size == 0 ||
+        (static_cast<std::uint32_t>(plane.chunk->flags) & SPA_CHUNK_FLAG_CORRUPTED) != 0) {
+        return false;
     }
-    m_held = newest;
-    emit frameArrived();
+    const std::uint32_t offset = plane.chunk->offset % std::max<std::uint32_t>(plane.maxsize, 1);
+    const int stride =
+        plane.chunk->stride > 0 ? static_cast<int>(plane.chunk->stride) : m_width * 4;
+    const QImage shown =
+        streamframe::wrap(static_cast<const std::uint8_t*>(plane.data) + offset,
+                          plane.maxsize - offset, m_width, m_height, stride, m_format);
+    if (shown.isNull()) {
+        return false;
+    }
+    // Into the spare picture when the window no longer reads it, else a new one.
+    if (m_spare.size() != shown.size() || m_spare.format() != shown.format() ||
+        !m_spare.isDetached()) {
+        m_spare = QImage(shown.size(), shown.format());
+    }
+    const auto rowBytes = static_cast<std::size_t>(shown.width()) * 4U;
+    for (int y = 0; y < shown.height(); ++y) {
+        std::memcpy(m_spare.scanLine(y), shown.constScanLine(y), rowBytes);
+    }
+    const QMutexLocker lock(&m_frameLock);
+    std::swap(m_frame, m_spare);
+    return true;
 }
 
 QImage PipeWireStream::newestFrame() const
 {
-    if (!m_held) {
-        return {};
-    }
-    const spa_data& plane = m_held->buffer->datas[0];
-    const std::uint32_t offset = plane.chunk->offset % std::max<std::uint32_t>(plane.maxsize, 1);
-    const int stride =
-        plane.chunk->stride > 0 ? static_cast<int>(plane.chunk->stride) : m_width * 4;
-    return streamframe::wrap(static_cast<const std::uint8_t*>(plane.data) + offset,
-                             plane.maxsize - offset, m_width, m_height, stride, m_format);
+    const QMutexLocker lock(&m_frameLock);
+    return m_frame;
 }
 
 void PipeWireStream::onStateChanged(int state)

@@ -1,17 +1,18 @@
 #pragma once
 
 #include <QImage>
+#include <QMutex>
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
-class QSocketNotifier;
-struct pw_buffer;
+struct spa_buffer;
 
-// One PipeWire video stream of a screen, received on the user-interface thread: the
-// PipeWire loop is served from the program's event loop. Only the newest frame is
-// kept; older ones go straight back to the stream.
+// One PipeWire video stream of a screen, received on a thread of its own: each frame
+// is copied and its buffer given back at once, so the sender never runs out of
+// buffers however long the window is busy. Only the newest frame is kept.
 class PipeWireStream : public QObject
 {
     Q_OBJECT
@@ -34,8 +35,8 @@ public:
 
     bool isOpen() const;
 
-    // The newest frame, over the stream's memory: valid until the program's event
-    // loop runs again. Null before the first frame.
+    // The newest frame, a picture of its own; null before the first frame, after a new
+    // format and while inactive.
     QImage newestFrame() const;
 
 signals:
@@ -47,15 +48,17 @@ private:
     struct Pw;
     bool connectStream();
     void disconnectStream();
-    void serve();
+    // On the stream's thread:
     void onProcess();
+    bool copyFrame(const spa_buffer& buffer);
     void onStateChanged(int state);
     void onFormat(const void* param);
-    void onBufferRemoved(pw_buffer* buffer);
 
     std::unique_ptr<Pw> m_pw;
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    pw_buffer* m_held = nullptr;
+    mutable QMutex m_frameLock;
+    QImage m_frame;  // under m_frameLock
+    QImage m_spare;  // the stream thread's, for the next copy
+    std::atomic<bool> m_announced = false;
     QImage::Format m_format = QImage::Format_Invalid;
     int m_width = 0;
     int m_height = 0;

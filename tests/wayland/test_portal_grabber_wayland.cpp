@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
 
 namespace {
 
@@ -66,16 +67,16 @@ private slots:
         QTemporaryDir folder;
         PortalScreenGrabber grabber(folder.path(), QDBusConnection::sessionBus(),
                                     PortalScreenGrabber::portalService());
+        QSignalSpy frames(&grabber, &StreamGrabber::frameArrived);
         QString problem;
         QVERIFY2(testsupport::startStreaming(grabber, problem), qPrintable(problem));
-        QSignalSpy frames(&grabber, &StreamGrabber::frameArrived);
         QVERIFY(waitForFrame(grabber, anyFrame));
         QCOMPARE(grabber.newestFrame().size(), QSize(1280, 1024));
         QVERIFY(waitForFrame(grabber, showsTheBackground));
         QImage region;
         QVERIFY(grabber.grab(QRect(5, 6, 7, 8), region));
         QCOMPARE(region.size(), QSize(7, 8));
-        QVERIFY(frames.count() > 0);
+        QTRY_VERIFY(frames.count() > 0);  // told once the window serves its events
 
         const QString token = ScreenCastTokenStore(folder.path()).load();
         QVERIFY(!token.isEmpty());
@@ -107,6 +108,37 @@ private slots:
         QVERIFY(waylanddesk::setOutputMode(QSize(1280, 1024)));
         QVERIFY(small);
         QVERIFY(waitForFrame(grabber, showsTheBackground));
+    }
+
+    // A frame once read keeps its pixels while the stream goes on: every buffer goes
+    // back to the desktop at once (a desktop's sender that finds no buffer free may
+    // stop sending), and frames are copies of their own.
+    void aFrameKeepsItsPixelsWhileTheStreamGoesOn()
+    {
+        QTemporaryDir folder;
+        PortalScreenGrabber grabber(folder.path(), QDBusConnection::sessionBus(),
+                                    PortalScreenGrabber::portalService());
+        QString problem;
+        QVERIFY2(testsupport::startStreaming(grabber, problem), qPrintable(problem));
+        QVERIFY(waitForFrame(grabber, showsTheBackground));
+        const QImage kept = grabber.newestFrame();
+        const QImage before = kept.copy();
+        QWidget mover;
+        mover.setWindowTitle(QStringLiteral("mover"));
+        mover.setFixedSize(300, 300);
+        mover.setStyleSheet(QStringLiteral("background: #ff0000"));
+        mover.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mover));
+        // More frames than the desktop has buffers (GNOME: 16), each showing the window
+        // somewhere else.
+        for (int step = 0; step < 24; ++step) {
+            const QPoint at(step * 20, 600);
+            QVERIFY(waylanddesk::moveWindow(QStringLiteral("mover"), at));
+            QVERIFY(waitForFrame(grabber, [at](const QImage& frame) {
+                return frame.pixel(at + QPoint(150, 150)) == qRgb(255, 0, 0);
+            }));
+        }
+        QCOMPARE(kept, before);
     }
 
     void aPortalThatIsNotRunningGivesTheMessage()
