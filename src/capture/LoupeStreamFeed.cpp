@@ -17,9 +17,11 @@ namespace {
 // How long a wait lasts without frames: a stop asked for by a handler is seen
 // within it, and it costs nothing measurable while the screen is still.
 constexpr int kLongestWaitMilliseconds = 100;
-// How long a started stream may stay without any frame before the capture gives up:
-// a desktop sends its first frame at once or after the loupe's first repaint.
-constexpr int kFirstFrameMilliseconds = 5000;
+// How long a started stream may stay without any frame: a desktop sends its first
+// frame at once or after the loupe's first repaint. After the first wait the capture
+// starts a session of its own; after the second it gives up.
+constexpr int kFirstFrameMilliseconds = 3000;
+constexpr int kFreshFirstFrameMilliseconds = 5000;
 
 const QString kNoFrames =
     QStringLiteral("画面の映像が届かないため、取り込みを止めました。もう一度お試しください。");
@@ -93,7 +95,8 @@ void LoupeStreamFeed::onReady()
 {
     if (m_running && !m_ready) {
         m_ready = true;
-        m_firstFrameDue.setRemainingTime(kFirstFrameMilliseconds);
+        m_firstFrameDue.setRemainingTime(m_startedAfresh ? kFreshFirstFrameMilliseconds
+                                                         : kFirstFrameMilliseconds);
     }
 }
 
@@ -116,7 +119,15 @@ bool LoupeStreamFeed::waitForFrame()
         return false;
     }
     if (m_ready && !m_any && m_firstFrameDue.hasExpired()) {
-        m_problem = kNoFrames;
+        // The desktop's session, kept from an earlier capture, may have outlived its
+        // monitor (another scale or resolution since): once, a new one is started.
+        m_grabber.forgetSession();
+        m_running = false;
+        QString problem;
+        if (!std::exchange(m_startedAfresh, true) && start(problem)) {
+            return true;
+        }
+        m_problem = problem.isEmpty() ? kNoFrames : problem;
         stop();
         return true;
     }

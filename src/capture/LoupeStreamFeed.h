@@ -63,7 +63,8 @@ private:
     bool m_fresh = false;  // a frame has come since the last takeHole()
     bool m_any = false;    // a frame has come since the start
     bool m_running = false;
-    bool m_ready = false;  // the stream has started
+    bool m_ready = false;          // the stream has started
+    bool m_startedAfresh = false;  // a session of its own after a silent one
     QDeadlineTimer m_firstFrameDue;
     QString m_problem;
     QEventLoop* m_waiting = nullptr;

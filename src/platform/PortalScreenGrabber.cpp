@@ -118,6 +118,14 @@ void PortalScreenGrabber::stopStream()
     m_stream->setActive(false);
 }
 
+void PortalScreenGrabber::forgetSession()
+{
+    // The next start asks the portal anew, with the kept permission: nobody is asked.
+    m_starting = false;
+    m_stream->close();
+    m_portal->close();
+}
+
 QImage PortalScreenGrabber::newestFrame() const
 {
     return m_stream->newestFrame();

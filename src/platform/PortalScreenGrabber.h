@@ -27,6 +27,7 @@ public:
     bool startStream(QString& problem) override;
     bool isStreaming() const override;
     void stopStream() override;
+    void forgetSession() override;
     QImage newestFrame() const override;
 
     static QString portalService();

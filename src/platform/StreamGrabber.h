@@ -26,6 +26,10 @@ public:
     // the next start.
     virtual void stopStream() = 0;
 
+    // Ends the stream and forgets the desktop's session, so that the next start begins
+    // one of its own (a kept session may have outlived the monitor it was made for).
+    virtual void forgetSession() { stopStream(); }
+
     // The newest frame of the monitor in device pixels, over the stream's memory:
     // valid until events are processed again. Null before the first frame.
     virtual QImage newestFrame() const = 0;
