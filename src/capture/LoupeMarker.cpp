@@ -87,6 +87,16 @@ public:
         return std::nullopt;
     }
 
+    // Every pixel of the cells starting at `start` shows its cell's colour: the
+    // pattern lies there, unscaled, and nowhere a pixel off (which would put a strip
+    // of every cell into its neighbour).
+    bool exactlyAt(const QPoint& start) const
+    {
+        const auto cells = grid(start);
+        return cells && score(*cells) == (cells->x.back() - cells->x.front()) *
+                                             (cells->y.back() - cells->y.front());
+    }
+
 private:
     quint32 cell(int column, int row) const
     {
@@ -222,6 +232,9 @@ std::optional<QPoint> find(const QImage& frame, double ratio, std::optional<QPoi
         return std::nullopt;
     }
     const Matcher matcher(frame, ratio, pattern);
+    if (near && matcher.exactlyAt(*near)) {
+        return near;  // where it was, as on an unscaled screen most of the time
+    }
     if (near) {
         const QPoint from =
             devicepixels::toDevice(*near - QPoint(radius, radius) - QPoint(1, 1), ratio);
