@@ -208,7 +208,9 @@ QRgb colourAt(int column, int row, Pattern pattern)
 
 QPoint placeIn(int width)
 {
-    return {std::max(2, width - 3 - kColumns * kCell), 2};
+    // The ring ends where the hole does: with the hole at a screen's right edge, the
+    // pattern is still wholly on the screen.
+    return {std::max(2, width - LoupeFrame::kStrip - 1 - kColumns * kCell), 2};
 }
 
 void draw(QPainter& painter, int width, Pattern pattern)

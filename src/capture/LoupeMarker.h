@@ -28,7 +28,7 @@ enum class Pattern { Loupe, Preview };
 QRgb colourAt(int column, int row, Pattern pattern = Pattern::Loupe);
 
 // Where the pattern's cells start in a window `width` logical pixels wide: the right
-// end of the caption bar, within a one-pixel grey ring.
+// end of the caption bar, above the hole, within a one-pixel grey ring.
 QPoint placeIn(int width);
 inline QPoint placeIn(const LoupeFrame& frame)
 {

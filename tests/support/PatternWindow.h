@@ -60,10 +60,12 @@ inline QImage expectedPreview(const QRect& device, const QSize& target)
     return stretchedPixels(device, target, PatternWindow::colourAt);
 }
 
-// The pixels of `source` in `area` stretched to `target`.
+// The pixels of `source` in `area` stretched to `target`, black beyond its edges.
 inline QImage expectedPreview(const QImage& source, const QRect& area, const QSize& target)
 {
-    return stretchedPixels(area, target, [&source](int x, int y) { return source.pixel(x, y); });
+    return stretchedPixels(area, target, [&source](int x, int y) {
+        return source.valid(x, y) ? source.pixel(x, y) : qRgb(0, 0, 0);
+    });
 }
 
 }  // namespace testsupport

@@ -84,18 +84,17 @@ private:
         }
         return session.preview().surface() == expected;
     }
-    // Moves the loupe so that its hole is at `hole` of the pattern window, then runs
-    // passes until the preview shows the output's own pixels under it (an output of
-    // `ratio` device pixels to a logical pixel, the hole's edges mapped on their own).
+    // Moves the loupe so that its hole is at `hole` of the output, then runs passes
+    // until the preview shows the output's own pixels under it (an output of `ratio`
+    // device pixels to a logical pixel, the hole's edges mapped on their own), black
+    // beyond the output's edge.
     bool previewShowsTheOutput(LoupeSession& session, const QPoint& hole, double ratio)
     {
         const LoupeFrame& frame = session.loupe().loupeFrame();
-        if (!waylanddesk::moveWindow(QStringLiteral("ルーペ"),
-                                     kPatternAt + hole - frame.hole.topLeft())) {
+        if (!waylanddesk::moveWindow(QStringLiteral("ルーペ"), hole - frame.hole.topLeft())) {
             return false;
         }
-        const QRect device =
-            devicepixels::edgesToDevice(QRect(kPatternAt + hole, frame.hole.size()), ratio);
+        const QRect device = devicepixels::edgesToDevice(QRect(hole, frame.hole.size()), ratio);
         QDeadlineTimer deadline(10000);
         while (!deadline.hasExpired()) {
             if (grabber->newestFrame().isNull()) {
@@ -226,6 +225,16 @@ private slots:
             previewShowsPattern(*session, after + loupe.loupeFrame().hole.topLeft() - kPatternAt));
     }
 
+    // The hole at the output's right edge (the loupe's strip past it), and partly past
+    // its bottom edge: the loupe is still found, and what lies beyond is black.
+    void theHoleReachesTheOutputsEdges()
+    {
+        auto session = openSession(CaptureScale{});
+        const QSize hole = session->loupe().loupeFrame().hole.size();
+        QVERIFY(previewShowsTheOutput(*session, QPoint(1280 - hole.width(), 200), 1));
+        QVERIFY(previewShowsTheOutput(*session, QPoint(600, 1024 - hole.height() + 4), 1));
+    }
+
     void enterTakesThePreview()
     {
         auto session = openSession(CaptureScale{});
@@ -261,8 +270,8 @@ private slots:
         // About 853 x 682 logical pixels: the preview beside the pattern's top left.
         auto session = openSession(CaptureScale{}, false);
         QVERIFY(waylanddesk::moveWindow(QStringLiteral("プレビュー"), QPoint(560, 300)));
-        QVERIFY(previewShowsTheOutput(*session, QPoint(41, 31), ratio));
-        QVERIFY(previewShowsTheOutput(*session, QPoint(120, 90), ratio));
+        QVERIFY(previewShowsTheOutput(*session, kPatternAt + QPoint(41, 31), ratio));
+        QVERIFY(previewShowsTheOutput(*session, kPatternAt + QPoint(120, 90), ratio));
     }
 };
 
