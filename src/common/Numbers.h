@@ -5,6 +5,10 @@
 #include <cmath>
 #include <optional>
 
+#if defined(__SSE__) || defined(_M_X64)
+#include <xmmintrin.h>
+#endif
+
 // Numeric text and rounding, the one place where the program turns text and
 // non-integers into integers.
 namespace numbers {
@@ -29,8 +33,13 @@ long long roundHalfEven(double value);
 // coefficient), without its checks: for inner loops over pixels.
 inline int roundSmallHalfEven(float value)
 {
-    // The default floating-point environment rounds to nearest, ties to even.
+    // The default floating-point environment rounds to nearest, ties to even; on x86
+    // one instruction does it (lrintf is a call into the maths library).
+#if defined(__SSE__) || defined(_M_X64)
+    return _mm_cvtss_si32(_mm_set_ss(value));
+#else
     return static_cast<int>(std::lrintf(value));
+#endif
 }
 
 // The largest integer not above the value (a position inside a pixel belongs to

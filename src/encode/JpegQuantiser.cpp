@@ -19,10 +19,6 @@ constexpr std::array<int, 64> kBase = {
     25, 34, 43, 53,  69,  94,  131, 189, 37, 40, 62,  74,  94,  124, 169, 238,
     56, 53, 91, 106, 131, 169, 226, 311, 85, 75, 135, 156, 189, 238, 311, 418};
 
-// Passes of planning: the first rounds, each later one plans with the codes that
-// the levels of the pass before would get.
-constexpr int kTrellisPasses = 1;
-
 Table scaled(const std::array<int, 64>& base, int quality)
 {
     const int percent = jpeg_quality_scaling(quality);
@@ -40,12 +36,17 @@ struct Counts
     trellis::Counts chroma{};
 };
 
-Counts count(const Quantised& quantised)
+// The AC symbols of the rounded levels, which the first plan prices its bits with.
+Counts roundedCounts(const jpegblocks::Picture& picture, const Tables& tables)
 {
     Counts counts;
-    for (std::size_t c = 0; c < quantised.components.size(); ++c) {
+    const trellis::Lengths none{};
+    Levels levels{};
+    for (std::size_t c = 0; c < picture.components.size(); ++c) {
+        const Table& table = c == 0 ? tables.luma : tables.chroma;
         trellis::Counts& target = c == 0 ? counts.luma : counts.chroma;
-        for (const Levels& levels : quantised.components[c]) {
+        for (const jpegblocks::Block& block : picture.components[c].blocks) {
+            trellis::quantise(block.data(), table.data(), none, 0.0, levels.data());
             trellis::countAc(levels.data(), target);
         }
     }
@@ -66,7 +67,7 @@ void pass(const jpegblocks::Picture& picture, double lambda, const Counts* count
         for (std::size_t b = 0; b < component.blocks.size(); ++b) {
             const float* block = component.blocks[b].data();
             trellis::quantise(block, table.data(), c == 0 ? luma : chroma,
-                              counts ? trellis::blockLambda(block, lambda) : 0.0, levels[b].data());
+                              counts ? lambda * component.lambdaScale[b] : 0.0, levels[b].data());
         }
     }
 }
@@ -96,14 +97,12 @@ Quantised quantise(const jpegblocks::Picture& picture, int quality, double lambd
     Quantised quantised;
     quantised.tables = tablesFor(quality);
     quantised.components.resize(picture.components.size());
-    pass(picture, 0.0, nullptr, quantised);
     if (lambda <= 0) {
+        pass(picture, 0.0, nullptr, quantised);
         return quantised;
     }
-    for (int i = 0; i < kTrellisPasses; ++i) {
-        const Counts counts = count(quantised);
-        pass(picture, lambda, &counts, quantised);
-    }
+    const Counts counts = roundedCounts(picture, quantised.tables);
+    pass(picture, lambda, &counts, quantised);
     return quantised;
 }
 

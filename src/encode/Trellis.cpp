@@ -130,24 +130,13 @@ Lengths planningLengths(const Counts& counts)
     return lengths;
 }
 
-int sizeCategory(int level)
-{
-    unsigned magnitude = static_cast<unsigned>(level < 0 ? -level : level);
-    int bits = 0;
-    while (magnitude != 0) {
-        ++bits;
-        magnitude >>= 1;
-    }
-    return bits;
-}
-
-double blockLambda(const float* coefficients, double lambda)
+double lambdaScale(const float* coefficients)
 {
     double energy = 0;
     for (int i = 1; i < 64; ++i) {
         energy += static_cast<double>(coefficients[i]) * coefficients[i];
     }
-    return lambda * (1.0 + energy / 63.0 / kEnergyScale);
+    return 1.0 + energy / 63.0 / kEnergyScale;
 }
 
 void quantise(const float* coefficients, const std::uint16_t* steps, const Lengths& ac,
@@ -167,55 +156,76 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
         }
         return;
     }
-    // Along the zigzag order: the scaled magnitude, the cost of all zeros up to each
-    // position, and for each position that may end on a non-zero level the cheapest
-    // way to get there with the level chosen and the previous non-zero position.
-    double magnitude[64]{};
-    double zeroCost[64]{};  // squared error of zeros at positions 1..k
-    double cost[64]{};
-    double base[64]{};  // cost less the zeros' error up to the position, for the next steps
-    int level[64]{};
-    int from[64]{};
+    for (int k = 1; k < 64; ++k) {
+        levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]] = 0;
+    }
+    // Along the zigzag order: the scaled magnitude and the cost of all zeros up to each
+    // position. A block whose levels all round to zero keeps them: no choice costs less.
+    double magnitude[64];
+    double zeroCost[64];  // squared error of zeros at positions 1..k
+    zeroCost[0] = 0;
+    bool anyLevel = false;
+    for (int k = 1; k < 64; ++k) {
+        const float value = std::fabs(scaled[kNaturalOfZigzag[static_cast<std::size_t>(k)]]);
+        anyLevel = anyLevel || value > 0.5f;
+        magnitude[k] = value;
+        zeroCost[k] = zeroCost[k - 1] + magnitude[k] * magnitude[k];
+    }
+    if (!anyLevel) {
+        return;
+    }
+    // For each position that may end on a non-zero level, the cheapest way to get there
+    // with the level chosen and the previous non-zero position.
+    double cost[64];
+    double base[64];  // cost less the zeros' error up to the position, for the next steps
+    int level[64];
+    int from[64];
     int states[64];
     int stateCount = 1;
     states[0] = 0;
+    cost[0] = 0;
+    base[0] = 0;
     for (int k = 1; k < 64; ++k) {
-        const float value = std::fabs(scaled[kNaturalOfZigzag[static_cast<std::size_t>(k)]]);
-        magnitude[k] = value;
-        zeroCost[k] = zeroCost[k - 1] + magnitude[k] * magnitude[k];
-        if (value < 0.5f) {
+        if (magnitude[k] < 0.5) {
             continue;  // rounds to zero
         }
-        const long long rounded = std::min(numbers::roundSmallHalfEven(value), kMaxAcLevel);
+        const int rounded =
+            std::min(numbers::roundSmallHalfEven(static_cast<float>(magnitude[k])), kMaxAcLevel);
         if (rounded == 0) {
             continue;
         }
-        cost[k] = std::numeric_limits<double>::infinity();
+        double best = std::numeric_limits<double>::infinity();
+        int bestLevel = 0;
+        int bestFrom = 0;
         // One less in magnitude can only pay where it needs fewer bits: below a power
         // of two. Elsewhere it costs the same bits for more error.
         const bool powerOfTwo = rounded >= 2 && (rounded & (rounded - 1)) == 0;
-        const long long lowest = powerOfTwo ? rounded - 1 : rounded;
-        for (long long candidate = rounded; candidate >= lowest; --candidate) {
-            const int size = sizeCategory(static_cast<int>(candidate));
+        const int lowest = powerOfTwo ? rounded - 1 : rounded;
+        const int first = std::max(0, stateCount - kStatesBack);
+        for (int candidate = rounded; candidate >= lowest; --candidate) {
+            const int size = sizeCategory(candidate);
             const double error = magnitude[k] - static_cast<double>(candidate);
             // The nearest states only: a longer way back (through eight non-zero
             // levels) is never the cheaper one in practice, and it bounds the work.
             const double fixed = zeroCost[k - 1] + error * error;
             const double sizeBits = lambda * size;
-            for (int s = std::max(0, stateCount - kStatesBack); s < stateCount; ++s) {
+            for (int s = first; s < stateCount; ++s) {
                 const int j = states[s];
                 const int run = k - j - 1;
                 const int bits = (run >> 4) * ac[kSixteenZeros] +
                                  ac[static_cast<std::size_t>(((run & 15) << 4) | size)];
                 const double total = base[j] + fixed + sizeBits + lambda * bits;
-                if (total < cost[k]) {
-                    cost[k] = total;
-                    level[k] = static_cast<int>(candidate);
-                    from[k] = j;
+                if (total < best) {
+                    best = total;
+                    bestLevel = candidate;
+                    bestFrom = j;
                 }
             }
         }
-        base[k] = cost[k] - zeroCost[k];
+        cost[k] = best;
+        level[k] = bestLevel;
+        from[k] = bestFrom;
+        base[k] = best - zeroCost[k];
         states[stateCount++] = k;
     }
     int last = 0;
@@ -228,9 +238,6 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
             best = total;
             last = j;
         }
-    }
-    for (int k = 1; k < 64; ++k) {
-        levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]] = 0;
     }
     for (int k = last; k > 0; k = from[k]) {
         const int natural = kNaturalOfZigzag[static_cast<std::size_t>(k)];
