@@ -170,6 +170,9 @@ int main(int argc, char** argv)
                 [&measured, &encoder](int quality, bool fullChroma) -> std::optional<qint64> {
                     const auto file = encoder.encode(*measured, quality, {false, fullChroma, true});
                     return file ? std::optional<qint64>(file->size()) : std::nullopt;
+                },
+                [&measured, &encoder](int quality, bool fullChroma) {
+                    return encoder.estimate(*measured, quality, {false, fullChroma, true});
                 });
             fitOnce(fit, current, limit, fitsOnly ? Sweep{} : subsampled, full, cold[size]);
             measured = &edited;

@@ -30,35 +30,57 @@ Table scaled(const std::array<int, 64>& base, int quality)
     return table;
 }
 
-struct Counts
+// The symbols of the rounded levels: the first plan prices its bits with their codes,
+// and they give a quick guess at the size of the file.
+struct Rounded
 {
-    trellis::Counts luma{};
-    trellis::Counts chroma{};
+    trellis::Counts ac[2]{};  // luma, chroma
+    trellis::Counts dc[2]{};  // size categories of the differences
 };
 
-// The AC symbols of the rounded levels, which the first plan prices its bits with.
-Counts roundedCounts(const jpegblocks::Picture& picture, const Tables& tables)
+Rounded rounded(const jpegblocks::Picture& picture, const Tables& tables)
 {
-    Counts counts;
+    Rounded symbols;
     const trellis::Lengths none{};
     Levels levels{};
     for (std::size_t c = 0; c < picture.components.size(); ++c) {
         const Table& table = c == 0 ? tables.luma : tables.chroma;
-        trellis::Counts& target = c == 0 ? counts.luma : counts.chroma;
+        const std::size_t kind = c == 0 ? 0 : 1;
+        int previous = 0;
         for (const jpegblocks::Block& block : picture.components[c].blocks) {
             trellis::quantise(block.data(), table.data(), none, 0.0, levels.data());
-            trellis::countAc(levels.data(), target);
+            trellis::countAc(levels.data(), symbols.ac[kind]);
+            ++symbols
+                  .dc[kind][static_cast<std::size_t>(trellis::sizeCategory(levels[0] - previous))];
+            previous = levels[0];
         }
     }
-    return counts;
+    return symbols;
 }
 
-void pass(const jpegblocks::Picture& picture, double lambda, const Counts* counts,
+// Bytes of the entropy-coded data, each table optimal for its symbols; the DC
+// differences are taken along the rows of blocks, not in the file's order.
+std::int64_t codedBytes(const Rounded& symbols)
+{
+    std::int64_t bits = 0;
+    for (std::size_t kind = 0; kind < 2; ++kind) {
+        const trellis::Lengths ac = trellis::huffmanLengths(symbols.ac[kind]);
+        const trellis::Lengths dc = trellis::huffmanLengths(symbols.dc[kind]);
+        for (std::size_t symbol = 0; symbol < 256; ++symbol) {
+            const std::int64_t amplitude = static_cast<std::int64_t>(symbol & 15);
+            bits += symbols.ac[kind][symbol] * (ac[symbol] + amplitude);
+            bits += symbols.dc[kind][symbol] * (dc[symbol] + static_cast<std::int64_t>(symbol));
+        }
+    }
+    return (bits + 7) / 8;
+}
+
+void pass(const jpegblocks::Picture& picture, double lambda, const Rounded* counts,
           Quantised& quantised)
 {
     const trellis::Lengths none{};
-    const trellis::Lengths luma = counts ? trellis::planningLengths(counts->luma) : none;
-    const trellis::Lengths chroma = counts ? trellis::planningLengths(counts->chroma) : none;
+    const trellis::Lengths luma = counts ? trellis::planningLengths(counts->ac[0]) : none;
+    const trellis::Lengths chroma = counts ? trellis::planningLengths(counts->ac[1]) : none;
     for (std::size_t c = 0; c < picture.components.size(); ++c) {
         const Table& table = c == 0 ? quantised.tables.luma : quantised.tables.chroma;
         const jpegblocks::Component& component = picture.components[c];
@@ -101,9 +123,15 @@ Quantised quantise(const jpegblocks::Picture& picture, int quality, double lambd
         pass(picture, 0.0, nullptr, quantised);
         return quantised;
     }
-    const Counts counts = roundedCounts(picture, quantised.tables);
-    pass(picture, lambda, &counts, quantised);
+    const Rounded symbols = rounded(picture, quantised.tables);
+    quantised.roundedBytes = codedBytes(symbols);
+    pass(picture, lambda, &symbols, quantised);
     return quantised;
+}
+
+std::int64_t roundedBytes(const jpegblocks::Picture& picture, int quality)
+{
+    return codedBytes(rounded(picture, tablesFor(quality)));
 }
 
 }  // namespace jpegquantiser

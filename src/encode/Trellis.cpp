@@ -3,8 +3,13 @@
 #include "common/Numbers.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace trellis {
 namespace {
@@ -35,18 +40,28 @@ Sizes unlimitedSizes(const Counts& counts)
     int* size = sizes.of;
     int next[257];  // the chain of symbols in each tree
     std::fill(next, next + 257, -1);
+    int live[257];  // the roots of the trees, in increasing order
+    int liveCount = 0;
+    for (int i = 0; i <= 256; ++i) {
+        if (weight[i] > 0) {
+            live[liveCount++] = i;
+        }
+    }
     for (;;) {
         int first = -1;
         int second = -1;
-        for (int i = 0; i <= 256; ++i) {
-            if (weight[i] <= 0) {
-                continue;
-            }
+        int secondAt = -1;
+        int firstAt = -1;
+        for (int at = 0; at < liveCount; ++at) {
+            const int i = live[at];
             if (first < 0 || weight[i] <= weight[first]) {
                 second = first;
+                secondAt = firstAt;
                 first = i;
+                firstAt = at;
             } else if (second < 0 || weight[i] <= weight[second]) {
                 second = i;
+                secondAt = at;
             }
         }
         if (second < 0) {
@@ -54,6 +69,8 @@ Sizes unlimitedSizes(const Counts& counts)
         }
         weight[first] += weight[second];
         weight[second] = 0;
+        std::copy(live + secondAt + 1, live + liveCount, live + secondAt);
+        --liveCount;
         for (int i = first;; i = next[i]) {
             ++size[i];
             if (next[i] < 0) {
@@ -65,6 +82,20 @@ Sizes unlimitedSizes(const Counts& counts)
             ++size[i];
         }
     }
+}
+
+// Whether any AC level of a block (natural order) is not zero.
+bool anyAc(const std::int16_t* levels)
+{
+#if defined(__SSE2__) || defined(_M_X64)
+    __m128i any = _mm_insert_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(levels)), 0, 0);
+    for (int i = 8; i < 64; i += 8) {
+        any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(levels + i)));
+    }
+    return _mm_movemask_epi8(_mm_cmpeq_epi16(any, _mm_setzero_si128())) != 0xffff;
+#else
+    return std::any_of(levels + 1, levels + 64, [](std::int16_t level) { return level != 0; });
+#endif
 }
 
 }  // namespace
@@ -100,19 +131,22 @@ Lengths huffmanLengths(const Counts& counts)
     }
     --codesOfLength[longest];
     // The real symbols take the lengths in order of their unlimited sizes.
+    int order[256];
+    int symbols = 0;
+    for (int i = 0; i < 256; ++i) {
+        if (size[i] > 0) {
+            order[symbols++] = i;
+        }
+    }
+    std::stable_sort(order, order + symbols, [size](int a, int b) { return size[a] < size[b]; });
     Lengths lengths{};
     int length = 1;
-    for (int wanted = 1; wanted <= 256; ++wanted) {
-        for (int i = 0; i < 256; ++i) {
-            if (size[i] != wanted) {
-                continue;
-            }
-            while (codesOfLength[length] == 0) {
-                ++length;
-            }
-            --codesOfLength[length];
-            lengths[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(length);
+    for (int at = 0; at < symbols; ++at) {
+        while (codesOfLength[length] == 0) {
+            ++length;
         }
+        --codesOfLength[length];
+        lengths[static_cast<std::size_t>(order[at])] = static_cast<std::uint8_t>(length);
     }
     return lengths;
 }
@@ -248,21 +282,31 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
 
 void countAc(const std::int16_t* levels, Counts& counts)
 {
-    int run = 0;
+    if (!anyAc(levels)) {
+        ++counts[kEndOfBlock];
+        return;
+    }
+    // The non-zero levels as bits in zigzag order, walked from one to the next.
+    std::uint64_t nonZero = 0;
     for (int k = 1; k < 64; ++k) {
-        const int level = levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]];
-        if (level == 0) {
-            ++run;
-            continue;
-        }
+        nonZero |=
+            static_cast<std::uint64_t>(levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]] != 0)
+            << k;
+    }
+    int previous = 0;
+    while (nonZero != 0) {
+        const int k = std::countr_zero(nonZero);
+        nonZero &= nonZero - 1;
+        int run = k - previous - 1;
         while (run > 15) {
             ++counts[kSixteenZeros];
             run -= 16;
         }
+        const int level = levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]];
         ++counts[static_cast<std::size_t>((run << 4) | sizeCategory(level))];
-        run = 0;
+        previous = k;
     }
-    if (run > 0) {
+    if (previous < 63) {
         ++counts[kEndOfBlock];
     }
 }
