@@ -67,6 +67,7 @@ double threadCpuMs()
 struct Tally
 {
     std::vector<double> encodes;
+    std::vector<double> estimates;  // size estimates asked for
     std::vector<double> ms;
     std::vector<double> cpuMs;
     int off = 0;
@@ -75,9 +76,10 @@ struct Tally
 };
 
 // Fits and checks one limit; the picture is what `fit` measures.
-void fitOnce(JpegFit& fit, const QImage& picture, qint64 limit, const Sweep& subsampled,
-             const Sweep& full, Tally& tally)
+void fitOnce(JpegFit& fit, int& estimates, qint64 limit, const Sweep& subsampled, const Sweep& full,
+             Tally& tally)
 {
+    estimates = 0;
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = threadCpuMs();
     const std::optional<JpegFit::Result> result = fit.fit(limit);
@@ -91,6 +93,7 @@ void fitOnce(JpegFit& fit, const QImage& picture, qint64 limit, const Sweep& sub
         return;
     }
     tally.encodes.push_back(result->encodes);
+    tally.estimates.push_back(estimates);
     if (subsampled[1] == 0) {
         return;  // no sweep to check against
     }
@@ -107,7 +110,6 @@ void fitOnce(JpegFit& fit, const QImage& picture, qint64 limit, const Sweep& sub
     if (result->quality > 0 && used[static_cast<size_t>(result->quality)] > limit) {
         ++tally.over;
     }
-    (void)picture;
 }
 
 double largest(const std::vector<double>& values)
@@ -118,10 +120,12 @@ double largest(const std::vector<double>& values)
 void report(const std::string& name, const Tally& tally)
 {
     std::printf(
-        "%-14s fits %3d  encodes median %.1f max %.0f  ms median %.1f max %.1f  "
+        "%-14s fits %3d  encodes median %.1f max %.0f  estimates median %.1f  "
+        "ms median %.1f max %.1f  "
         "cpu ms median %.1f max %.1f  off %d  over %d\n",
-        name.c_str(), tally.fits, median(tally.encodes), largest(tally.encodes), median(tally.ms),
-        largest(tally.ms), median(tally.cpuMs), largest(tally.cpuMs), tally.off, tally.over);
+        name.c_str(), tally.fits, median(tally.encodes), largest(tally.encodes),
+        median(tally.estimates), median(tally.ms), largest(tally.ms), median(tally.cpuMs),
+        largest(tally.cpuMs), tally.off, tally.over);
 }
 
 // Qualities 1 and 100 only, for the limits, when the sweeps are skipped.
@@ -165,18 +169,20 @@ int main(int argc, char** argv)
             const auto limit = static_cast<qint64>(
                 smallest * 0.98 * std::pow(largest / (smallest * 0.98), i / (kLimits - 1.0)));
             const QImage* measured = &current;
+            int estimates = 0;
             jpegwriter::PictureEncoder encoder;  // one per search, as the page keeps one
             JpegFit fit(
                 [&measured, &encoder](int quality, bool fullChroma) -> std::optional<qint64> {
                     const auto file = encoder.encode(*measured, quality, {false, fullChroma, true});
                     return file ? std::optional<qint64>(file->size()) : std::nullopt;
                 },
-                [&measured, &encoder](int quality, bool fullChroma) {
+                [&measured, &encoder, &estimates](int quality, bool fullChroma) {
+                    ++estimates;
                     return encoder.estimate(*measured, quality, {false, fullChroma, true});
                 });
-            fitOnce(fit, current, limit, fitsOnly ? Sweep{} : subsampled, full, cold[size]);
+            fitOnce(fit, estimates, limit, fitsOnly ? Sweep{} : subsampled, full, cold[size]);
             measured = &edited;
-            fitOnce(fit, edited, limit, editedSubsampled, editedFull, warm[size]);
+            fitOnce(fit, estimates, limit, editedSubsampled, editedFull, warm[size]);
         }
         std::printf("%s done\n", picture.name.c_str());
     }

@@ -56,28 +56,33 @@ void block(float* samples)
     if (free == 0 || free == 64) {
         return;
     }
-    // Sweeps of the biharmonic stencil over the free samples, each kept on its side of
-    // the range and within the overshoot; the mirror is renewed after each sweep.
+    // Sweeps of the biharmonic stencil over the free samples in row order, each kept on
+    // its side of the range and within the overshoot; the mirror is renewed after each
+    // sweep.
     Padded padded(samples);
+    int at[64];        // the free samples' places in the padded block
+    float lowest[64];  // and the values each may take
+    float highest[64];
+    int count = 0;
+    for (int i = 0; i < 64; ++i) {
+        if (freedom[i] != 0) {
+            lowest[count] = freedom[i] > 0 ? kTop : kBottom - kOvershoot;
+            highest[count] = freedom[i] > 0 ? kTop + kOvershoot : kBottom;
+            at[count++] = (i / 8 + 2) * 12 + i % 8 + 2;
+        }
+    }
+    float* const cells = &padded.at[0][0];
     for (int sweep = 0; sweep < kSweeps; ++sweep) {
-        for (int y = 2; y < 10; ++y) {
-            const float* above2 = padded.at[y - 2];
-            const float* above = padded.at[y - 1];
-            float* row = padded.at[y];
-            const float* below = padded.at[y + 1];
-            const float* below2 = padded.at[y + 2];
-            for (int x = 2; x < 10; ++x) {
-                const int side = freedom[(y - 2) * 8 + x - 2];
-                if (side == 0) {
-                    continue;
-                }
-                const float near = row[x - 1] + row[x + 1] + above[x] + below[x];
-                const float diagonal = above[x - 1] + above[x + 1] + below[x - 1] + below[x + 1];
-                const float far = row[x - 2] + row[x + 2] + above2[x] + below2[x];
-                const float smooth = (8.0f * near - 2.0f * diagonal - far) / 20.0f;
-                row[x] = side > 0 ? std::clamp(smooth, kTop, kTop + kOvershoot)
-                                  : std::clamp(smooth, kBottom - kOvershoot, kBottom);
-            }
+        for (int n = 0; n < count; ++n) {
+            // (8 near - 2 diagonal - far) / 20, the left neighbour (written just before)
+            // added last, so that one sample's sum need not wait for the one before.
+            float* const cell = cells + at[n];
+            const float near = cell[1] + cell[-12] + cell[12];
+            const float diagonal = cell[-13] + cell[-11] + cell[11] + cell[13];
+            const float far = cell[-2] + cell[2] + cell[-24] + cell[24];
+            const float rest = 0.4f * near - 0.1f * diagonal - 0.05f * far;
+            const float smooth = rest + 0.4f * cell[-1];
+            *cell = std::min(std::max(smooth, lowest[n]), highest[n]);
         }
         padded.mirror();
     }

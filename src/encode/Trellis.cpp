@@ -98,6 +98,40 @@ bool anyAc(const std::int16_t* levels)
 #endif
 }
 
+// Every level rounded: the coefficient over its step to the nearest integer, ties to
+// even, four at a time where the processor has SSE2 (the same rounding).
+void roundLevels(const float* coefficients, const std::uint16_t* steps, std::int16_t* levels)
+{
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i highest = _mm_set1_epi16(kMaxAcLevel);
+    const __m128i lowest = _mm_set1_epi16(-kMaxAcLevel);
+    for (int i = 0; i < 64; i += 8) {
+        const __m128i step = _mm_loadu_si128(reinterpret_cast<const __m128i*>(steps + i));
+        const __m128 stepLow = _mm_cvtepi32_ps(_mm_unpacklo_epi16(step, zero));
+        const __m128 stepHigh = _mm_cvtepi32_ps(_mm_unpackhi_epi16(step, zero));
+        const __m128i low =
+            numbers::roundSmallHalfEven(_mm_div_ps(_mm_loadu_ps(coefficients + i), stepLow));
+        const __m128i high =
+            numbers::roundSmallHalfEven(_mm_div_ps(_mm_loadu_ps(coefficients + i + 4), stepHigh));
+        const __m128i packed =
+            _mm_max_epi16(_mm_min_epi16(_mm_packs_epi32(low, high), highest), lowest);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(levels + i), packed);
+    }
+    // The DC level has a range of its own.
+    levels[0] = static_cast<std::int16_t>(
+        std::clamp(numbers::roundSmallHalfEven(coefficients[0] / static_cast<float>(steps[0])),
+                   -kMaxDcLevel, kMaxDcLevel));
+#else
+    for (int i = 0; i < 64; ++i) {
+        const int limit = i == 0 ? kMaxDcLevel : kMaxAcLevel;
+        levels[i] = static_cast<std::int16_t>(
+            std::clamp(numbers::roundSmallHalfEven(coefficients[i] / static_cast<float>(steps[i])),
+                       -limit, limit));
+    }
+#endif
+}
+
 }  // namespace
 
 Lengths huffmanLengths(const Counts& counts)
@@ -176,6 +210,10 @@ double lambdaScale(const float* coefficients)
 void quantise(const float* coefficients, const std::uint16_t* steps, const Lengths& ac,
               double lambda, std::int16_t* levels)
 {
+    if (lambda <= 0) {
+        roundLevels(coefficients, steps, levels);
+        return;
+    }
     // The coefficients in units of their steps, in natural order.
     float scaled[64];
     for (int i = 0; i < 64; ++i) {
@@ -183,13 +221,6 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
     }
     levels[0] = static_cast<std::int16_t>(
         std::clamp(numbers::roundSmallHalfEven(scaled[0]), -kMaxDcLevel, kMaxDcLevel));
-    if (lambda <= 0) {
-        for (int i = 1; i < 64; ++i) {
-            levels[i] = static_cast<std::int16_t>(
-                std::clamp(numbers::roundSmallHalfEven(scaled[i]), -kMaxAcLevel, kMaxAcLevel));
-        }
-        return;
-    }
     for (int k = 1; k < 64; ++k) {
         levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]] = 0;
     }
