@@ -114,18 +114,24 @@ double lambdaFor(int quality)
     return kPrice + (kSmallestPrice - kPrice) * below / (kRisingBelow - 1);
 }
 
+void quantise(const jpegblocks::Picture& picture, int quality, double lambda, Quantised& into)
+{
+    into.tables = tablesFor(quality);
+    into.components.resize(picture.components.size());
+    into.roundedBytes = 0;
+    if (lambda <= 0) {
+        pass(picture, 0.0, nullptr, into);
+        return;
+    }
+    const Rounded symbols = rounded(picture, into.tables);
+    into.roundedBytes = codedBytes(symbols);
+    pass(picture, lambda, &symbols, into);
+}
+
 Quantised quantise(const jpegblocks::Picture& picture, int quality, double lambda)
 {
     Quantised quantised;
-    quantised.tables = tablesFor(quality);
-    quantised.components.resize(picture.components.size());
-    if (lambda <= 0) {
-        pass(picture, 0.0, nullptr, quantised);
-        return quantised;
-    }
-    const Rounded symbols = rounded(picture, quantised.tables);
-    quantised.roundedBytes = codedBytes(symbols);
-    pass(picture, lambda, &symbols, quantised);
+    quantise(picture, quality, lambda, quantised);
     return quantised;
 }
 

@@ -37,6 +37,10 @@ struct Quantised
 // The levels of every block of `picture` at `quality`; `lambda` 0 rounds.
 Quantised quantise(const jpegblocks::Picture& picture, int quality, double lambda);
 
+// The same into `into`, whose memory is used again (a search's encodes need no new
+// pages of memory for their levels).
+void quantise(const jpegblocks::Picture& picture, int quality, double lambda, Quantised& into);
+
 // A quick guess at the size of a file at `quality`: the bytes of the entropy-coded
 // data of the rounded levels with optimal Huffman tables. It grows with the quality
 // as the file does; the trellis's levels take less.

@@ -201,12 +201,12 @@ std::optional<QByteArray> PictureEncoder::encode(const QImage& image, int qualit
         return std::nullopt;
     }
     const int clamped = std::clamp(quality, 1, 100);
-    const jpegquantiser::Quantised quantised = jpegquantiser::quantise(
-        *picture, clamped, options.trellis ? jpegquantiser::lambdaFor(clamped) : 0.0);
+    jpegquantiser::quantise(*picture, clamped,
+                            options.trellis ? jpegquantiser::lambdaFor(clamped) : 0.0, *m_levels);
     if (options.trellis) {
-        m_estimates[{clamped, options.fullChroma}] = quantised.roundedBytes;
+        m_estimates[{clamped, options.fullChroma}] = m_levels->roundedBytes;
     }
-    return write(*picture, quantised, options);
+    return write(*picture, *m_levels, options);
 }
 
 std::optional<qint64> PictureEncoder::estimate(const QImage& image, int quality,
@@ -226,7 +226,9 @@ std::optional<qint64> PictureEncoder::estimate(const QImage& image, int quality,
     return bytes;
 }
 
-PictureEncoder::PictureEncoder() = default;
+PictureEncoder::PictureEncoder() : m_levels(std::make_unique<jpegquantiser::Quantised>())
+{
+}
 PictureEncoder::~PictureEncoder() = default;
 
 }  // namespace jpegwriter

@@ -9,6 +9,9 @@
 namespace jpegblocks {
 struct Picture;
 }
+namespace jpegquantiser {
+struct Quantised;
+}
 
 // A JPEG encode: the DCT and the quantisation here (each block's levels chosen by
 // rate and distortion), the file written by libjpeg-turbo from the levels: baseline
@@ -54,6 +57,7 @@ private:
     QImage m_source;  // the samples as the transform reads them
     std::map<bool, std::unique_ptr<jpegblocks::Picture>> m_blocks;  // by full chroma
     std::map<std::pair<int, bool>, qint64> m_estimates;             // by quality and full chroma
+    std::unique_ptr<jpegquantiser::Quantised> m_levels;  // the last encode's, memory reused
 };
 
 }  // namespace jpegwriter
