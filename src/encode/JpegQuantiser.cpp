@@ -1,5 +1,6 @@
 #include "encode/JpegQuantiser.h"
 
+#include "common/Numbers.h"
 #include "encode/Trellis.h"
 
 #include <algorithm>
@@ -72,7 +73,7 @@ std::int64_t codedBytes(const Rounded& symbols)
             bits += symbols.dc[kind][symbol] * (dc[symbol] + static_cast<std::int64_t>(symbol));
         }
     }
-    return (bits + 7) / 8;
+    return numbers::divTrunc(bits + 7, 8);
 }
 
 void pass(const jpegblocks::Picture& picture, double lambda, const Rounded* counts,
