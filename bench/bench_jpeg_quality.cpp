@@ -115,10 +115,14 @@ struct Fitted
 Fitted ours(const QImage& picture, qint64 limit)
 {
     jpegwriter::PictureEncoder encoder;
-    JpegFit fit([&picture, &encoder](int quality, bool full) -> std::optional<qint64> {
-        const auto file = encoder.encode(picture, quality, {false, full, true});
-        return file ? std::optional<qint64>(file->size()) : std::nullopt;
-    });
+    JpegFit fit(
+        [&picture, &encoder](int quality, bool full) -> std::optional<qint64> {
+            const auto file = encoder.encode(picture, quality, {false, full, true});
+            return file ? std::optional<qint64>(file->size()) : std::nullopt;
+        },
+        [&picture, &encoder](int quality, bool full) {
+            return encoder.estimate(picture, quality, {false, full, true});
+        });
     const auto start = std::chrono::steady_clock::now();
     const auto result =
         fit.fit(limit, picture.allGray() ? JpegFit::Picture::Grey : JpegFit::Picture::Colour);

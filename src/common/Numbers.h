@@ -5,6 +5,10 @@
 #include <cmath>
 #include <optional>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 // Numeric text and rounding, the one place where the program turns text and
 // non-integers into integers.
 namespace numbers {
@@ -29,9 +33,22 @@ long long roundHalfEven(double value);
 // coefficient), without its checks: for inner loops over pixels.
 inline int roundSmallHalfEven(float value)
 {
-    // The default floating-point environment rounds to nearest, ties to even.
+    // The default floating-point environment rounds to nearest, ties to even; on x86
+    // one instruction does it (lrintf is a call into the maths library).
+#if defined(__SSE2__) || defined(_M_X64)
+    return _mm_cvtss_si32(_mm_set_ss(value));
+#else
     return static_cast<int>(std::lrintf(value));
+#endif
 }
+
+#if defined(__SSE2__) || defined(_M_X64)
+// roundSmallHalfEven of four values at once.
+inline __m128i roundSmallHalfEven(__m128 values)
+{
+    return _mm_cvtps_epi32(values);
+}
+#endif
 
 // The largest integer not above the value (a position inside a pixel belongs to
 // that pixel); values beyond int are clamped.

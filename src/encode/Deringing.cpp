@@ -7,8 +7,13 @@ namespace {
 
 constexpr float kTop = 127.0f;
 constexpr float kBottom = -128.0f;
-constexpr float kOvershoot = 48.0f;  // how far beyond the range a sample may go
-constexpr int kSweeps = 8;
+constexpr float kOvershoot = 24.0f;  // how far beyond the range a sample may go
+constexpr int kSweeps = 12;
+// Over-relaxation: each sweep moves a sample 1.9 times as far as the stencil asks; beside
+// text on white that comes near the smoothest continuation in a dozen sweeps, where plain
+// sweeps need several times as many (measured: smoother overshoot, better text at every
+// rate; a larger overshoot makes the smallest files larger).
+constexpr float kRelaxation = 1.9f;
 
 // The block with two samples more on every side, mirrored from its edges.
 struct Padded
@@ -56,28 +61,39 @@ void block(float* samples)
     if (free == 0 || free == 64) {
         return;
     }
-    // Sweeps of the biharmonic stencil over the free samples, each kept on its side of
-    // the range and within the overshoot; the mirror is renewed after each sweep.
+    // Over-relaxed sweeps of the biharmonic stencil over the free samples in row order,
+    // each kept on its side of the range and within the overshoot; the mirror is renewed
+    // after each sweep.
     Padded padded(samples);
+    int at[64];        // the free samples' places in the padded block
+    float lowest[64];  // and the values each may take
+    float highest[64];
+    int count = 0;
+    for (int i = 0; i < 64; ++i) {
+        if (freedom[i] != 0) {
+            lowest[count] = freedom[i] > 0 ? kTop : kBottom - kOvershoot;
+            highest[count] = freedom[i] > 0 ? kTop + kOvershoot : kBottom;
+            at[count++] = (i / 8 + 2) * 12 + i % 8 + 2;
+        }
+    }
+    float* const cells = &padded.at[0][0];
     for (int sweep = 0; sweep < kSweeps; ++sweep) {
-        for (int y = 2; y < 10; ++y) {
-            const float* above2 = padded.at[y - 2];
-            const float* above = padded.at[y - 1];
-            float* row = padded.at[y];
-            const float* below = padded.at[y + 1];
-            const float* below2 = padded.at[y + 2];
-            for (int x = 2; x < 10; ++x) {
-                const int side = freedom[(y - 2) * 8 + x - 2];
-                if (side == 0) {
-                    continue;
-                }
-                const float near = row[x - 1] + row[x + 1] + above[x] + below[x];
-                const float diagonal = above[x - 1] + above[x + 1] + below[x - 1] + below[x + 1];
-                const float far = row[x - 2] + row[x + 2] + above2[x] + below2[x];
-                const float smooth = (8.0f * near - 2.0f * diagonal - far) / 20.0f;
-                row[x] = side > 0 ? std::clamp(smooth, kTop, kTop + kOvershoot)
-                                  : std::clamp(smooth, kBottom - kOvershoot, kBottom);
-            }
+        float written = 0;  // the sample written last, at `writtenAt`
+        int writtenAt = -1;
+        for (int n = 0; n < count; ++n) {
+            // The stencil is (8 near - 2 diagonal - far) / 20. The left neighbour, when
+            // it was written just before, comes from a register and is added last, so that
+            // one sample need not wait for the one before any longer than that.
+            float* const cell = cells + at[n];
+            const float near = cell[1] + cell[-12] + cell[12];
+            const float diagonal = cell[-13] + cell[-11] + cell[11] + cell[13];
+            const float far = cell[-2] + cell[2] + cell[-24] + cell[24];
+            const float rest = (1.0f - kRelaxation) * *cell +
+                               kRelaxation * (0.4f * near - 0.1f * diagonal - 0.05f * far);
+            const float left = writtenAt == at[n] - 1 ? written : cell[-1];
+            written = std::min(std::max(rest + 0.4f * kRelaxation * left, lowest[n]), highest[n]);
+            writtenAt = at[n];
+            *cell = written;
         }
         padded.mirror();
     }

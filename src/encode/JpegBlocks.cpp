@@ -1,6 +1,7 @@
 #include "encode/JpegBlocks.h"
 
 #include "encode/Deringing.h"
+#include "encode/Trellis.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +14,7 @@ namespace {
 struct Basis
 {
     float at[8][8]{};
+    float byX[8][8]{};  // transposed: byX[x][u]
 
     Basis()
     {
@@ -21,6 +23,7 @@ struct Basis
             for (int x = 0; x < 8; ++x) {
                 at[u][x] =
                     static_cast<float>(scale * std::cos((2 * x + 1) * u * std::numbers::pi / 16));
+                byX[x][u] = at[u][x];
             }
         }
     }
@@ -73,25 +76,27 @@ void forwardDct(const Basis& basis, const Plane& plane, int bx, int by, bool der
     if (dering) {
         deringing::block(samples);
     }
+    // Each sum runs over x (then y) in order, eight of them side by side, so that the
+    // compiler can keep a row of sums in vector registers.
     float rows[8][8];  // the rows transformed: rows[y][u]
     for (int y = 0; y < 8; ++y) {
         const float* line = samples + y * 8;
-        for (int u = 0; u < 8; ++u) {
-            float sum = 0;
-            for (int x = 0; x < 8; ++x) {
-                sum += basis.at[u][x] * line[x];
+        float sum[8]{};
+        for (int x = 0; x < 8; ++x) {
+            for (int u = 0; u < 8; ++u) {
+                sum[u] += basis.byX[x][u] * line[x];
             }
-            rows[y][u] = sum;
         }
+        std::copy_n(sum, 8, rows[y]);
     }
     for (int v = 0; v < 8; ++v) {
-        for (int u = 0; u < 8; ++u) {
-            float sum = 0;
-            for (int y = 0; y < 8; ++y) {
-                sum += basis.at[v][y] * rows[y][u];
+        float sum[8]{};
+        for (int y = 0; y < 8; ++y) {
+            for (int u = 0; u < 8; ++u) {
+                sum[u] += basis.at[v][y] * rows[y][u];
             }
-            out[static_cast<std::size_t>(v * 8 + u)] = sum;
         }
+        std::copy_n(sum, 8, &out[static_cast<std::size_t>(v * 8)]);
     }
 }
 
@@ -107,11 +112,12 @@ Component component(const Basis& basis, const Plane& plane, int hSampling, int v
     component.blocksPerRow = plane.paddedWidth / 8;
     component.blockRows = plane.paddedHeight / 8;
     component.blocks.resize(static_cast<std::size_t>(component.blocksPerRow * component.blockRows));
+    component.lambdaScale.resize(component.blocks.size());
     for (int by = 0; by < component.blockRows; ++by) {
         for (int bx = 0; bx < component.blocksPerRow; ++bx) {
-            forwardDct(
-                basis, plane, bx, by, dering,
-                component.blocks[static_cast<std::size_t>(by * component.blocksPerRow + bx)]);
+            const auto at = static_cast<std::size_t>(by * component.blocksPerRow + bx);
+            forwardDct(basis, plane, bx, by, dering, component.blocks[at]);
+            component.lambdaScale[at] = trellis::lambdaScale(component.blocks[at].data());
         }
     }
     return component;

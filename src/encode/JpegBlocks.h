@@ -20,7 +20,8 @@ struct Component
     int heightInBlocks = 0;
     int blocksPerRow = 0;  // blocks in the arrays, whole MCUs
     int blockRows = 0;
-    std::vector<Block> blocks;  // blockRows × blocksPerRow
+    std::vector<Block> blocks;        // blockRows × blocksPerRow
+    std::vector<double> lambdaScale;  // each block's trellis::lambdaScale
 
     const Block& at(int row, int column) const
     {

@@ -13,16 +13,22 @@ namespace {
 constexpr int kColdStart = 75;
 // Growth of ln(file size) per quality step, for a first prediction from one probe.
 constexpr double kDefaultSlope = 0.03;
+// The file's size over the estimate's before any size is measured (the trellis takes
+// less than rounding).
+constexpr double kDefaultRatio = 0.93;
 
-// The bracket and the sizes measured inside one search.
+// A size at each quality, growing with it: measured, or predicted.
+using SizeAt = std::function<std::optional<double>(int quality)>;
+
+// The bracket and the sizes taken inside one search.
 struct Search
 {
     int fits = 0;     // highest quality known to fit; 0: none yet
     int fails = 101;  // lowest quality above `fits` known not to fit
-    std::map<int, qint64> sizes;
+    std::map<int, double> sizes;
 
-    // The size measured at `quality`, if it was.
-    std::optional<std::pair<int, qint64>> measured(int quality) const
+    // The size taken at `quality`, if it was.
+    std::optional<std::pair<int, double>> taken(int quality) const
     {
         const auto at = sizes.find(quality);
         return at == sizes.end() ? std::nullopt : std::optional(*at);
@@ -30,34 +36,34 @@ struct Search
 };
 
 // The quality where ln size reaches ln limit on the line through two points.
-double crossing(std::pair<int, qint64> a, std::pair<int, qint64> b, qint64 limit)
+double crossing(std::pair<int, double> a, std::pair<int, double> b, double limit)
 {
-    const double la = std::log(static_cast<double>(std::max<qint64>(a.second, 1)));
-    const double lb = std::log(static_cast<double>(std::max<qint64>(b.second, 1)));
+    const double la = std::log(std::max(a.second, 1.0));
+    const double lb = std::log(std::max(b.second, 1.0));
     double slope = a.first == b.first ? 0 : (lb - la) / (b.first - a.first);
     if (!(slope > 1e-4)) {
         slope = kDefaultSlope;
     }
-    return a.first + (std::log(static_cast<double>(limit)) - la) / slope;
+    return a.first + (std::log(limit) - la) / slope;
 }
 
-int nextProbe(const Search& search, qint64 limit, int hint, bool bisect)
+int nextProbe(const Search& search, double limit, int start, bool bisect)
 {
-    if (search.sizes.empty()) {
-        return hint >= 1 && hint <= 100 ? hint : kColdStart;
-    }
     const int lo = search.fits;
     const int hi = search.fails;
+    if (search.sizes.empty()) {
+        return std::clamp(start >= 1 && start <= 100 ? start : kColdStart, lo + 1, hi - 1);
+    }
     if (bisect) {
         return static_cast<int>(numbers::divTrunc(lo + hi, 2));
     }
-    const auto below = search.measured(lo);
-    const auto above = search.measured(hi);
+    const auto below = search.taken(lo);
+    const auto above = search.taken(hi);
     double predicted = 0;
     if (below && above) {
         predicted = crossing(*below, *above, limit);
     } else {
-        // One side only: its two nearest measured points, or one with the usual slope.
+        // One side only: its two nearest points, or one with the usual slope.
         const auto& sizes = search.sizes;
         const auto nearest = below ? sizes.find(lo) : sizes.find(hi);
         auto other = nearest;
@@ -72,36 +78,119 @@ int nextProbe(const Search& search, qint64 limit, int hint, bool bisect)
     return std::clamp(numbers::floorToInt(predicted), lo + 1, hi - 1);
 }
 
+// The highest quality in (fits, fails) whose size is at most `limit`, `fits` when none:
+// each probe where the sizes taken so far put the limit, bisection when that stops
+// halving the bracket. `chooser`, when given, places the probes instead (inside the
+// bracket). Nothing when a size could not be taken.
+std::optional<int> highestWithin(Search search, double limit, int start, const SizeAt& size,
+                                 const std::function<std::optional<int>(const Search&)>& chooser,
+                                 int& taken)
+{
+    int widthBefore[2] = {102, 102};
+    while (search.fails - search.fits > 1) {
+        const int width = search.fails - search.fits;
+        const bool bisect = search.sizes.size() >= 2 && width * 2 > widthBefore[0];
+        std::optional<int> quality;
+        if (chooser && !bisect) {
+            quality = chooser(search);
+        } else {
+            quality = nextProbe(search, limit, start, bisect);
+        }
+        if (!quality) {
+            return std::nullopt;
+        }
+        const std::optional<double> value = size(*quality);
+        ++taken;
+        if (!value) {
+            return std::nullopt;
+        }
+        search.sizes[*quality] = *value;
+        if (*value <= limit) {
+            search.fits = *quality;
+        } else {
+            search.fails = *quality;
+        }
+        widthBefore[0] = widthBefore[1];
+        widthBefore[1] = width;
+    }
+    return search.fits;
+}
+
+// The ratio of measured size to estimate at `quality`: straight between the nearest
+// known on either side, the nearest one's beyond them.
+double ratioAt(const std::map<int, double>& ratios, int quality)
+{
+    if (ratios.empty()) {
+        return kDefaultRatio;
+    }
+    const auto above = ratios.lower_bound(quality);
+    if (above == ratios.end()) {
+        return std::prev(above)->second;
+    }
+    if (above->first == quality || above == ratios.begin()) {
+        return above->second;
+    }
+    const auto below = std::prev(above);
+    const double t = static_cast<double>(quality - below->first) /
+                     static_cast<double>(above->first - below->first);
+    return below->second + (above->second - below->second) * t;
+}
+
 }  // namespace
 
-JpegFit::JpegFit(Measure measure) : m_measure(std::move(measure))
+JpegFit::JpegFit(Measure measure, Measure estimate)
+    : m_measure(std::move(measure)), m_estimate(std::move(estimate))
 {
 }
 
 std::optional<int> JpegFit::highestFitting(bool fullChroma, qint64 limitBytes, int hint,
                                            int& encodes) const
 {
-    Search search;
-    int widthBefore[2] = {102, 102};
-    while (search.fails - search.fits > 1) {
-        const int width = search.fails - search.fits;
-        const bool bisect = search.sizes.size() >= 2 && width * 2 > widthBefore[0];
-        const int quality = nextProbe(search, limitBytes, hint, bisect);
+    const auto limit = static_cast<double>(limitBytes);
+    std::map<int, double> ratios;  // measured size over estimate
+    const auto estimate = [this, fullChroma](int quality) -> std::optional<double> {
+        const std::optional<qint64> guess = m_estimate(quality, fullChroma);
+        return guess ? std::optional(static_cast<double>(std::max<qint64>(*guess, 1)))
+                     : std::nullopt;
+    };
+    const SizeAt measure = [&](int quality) -> std::optional<double> {
         const std::optional<qint64> size = m_measure(quality, fullChroma);
-        ++encodes;
         if (!size) {
             return std::nullopt;
         }
-        search.sizes[quality] = *size;
-        if (*size <= limitBytes) {
-            search.fits = quality;
-        } else {
-            search.fails = quality;
+        if (m_estimate) {
+            const std::optional<double> guess = estimate(quality);
+            if (!guess) {
+                return std::nullopt;
+            }
+            ratios[quality] = static_cast<double>(*size) / *guess;
         }
-        widthBefore[0] = widthBefore[1];
-        widthBefore[1] = width;
+        return static_cast<double>(*size);
+    };
+    // With estimates: the highest quality predicted to fit, found by the same search
+    // over the predictions, starting where the measured sizes put the limit. A search that starts
+    // from the last answer probes it first: after an edit it moves little.
+    const auto predicted = [&](const Search& search) -> std::optional<int> {
+        if (search.sizes.empty() && hint >= 1 && hint <= 100) {
+            return hint;
+        }
+        const SizeAt prediction = [&](int quality) -> std::optional<double> {
+            const std::optional<double> guess = estimate(quality);
+            return guess ? std::optional(*guess * ratioAt(ratios, quality)) : std::nullopt;
+        };
+        Search inner;
+        inner.fits = search.fits;
+        inner.fails = search.fails;
+        int guesses = 0;
+        const std::optional<int> best = highestWithin(
+            inner, limit, nextProbe(search, limit, hint, false), prediction, {}, guesses);
+        return best ? std::optional(std::max(*best, search.fits + 1)) : std::nullopt;
+    };
+    Search search;
+    if (m_estimate) {
+        return highestWithin(search, limit, hint, measure, predicted, encodes);
     }
-    return search.fits;
+    return highestWithin(search, limit, hint, measure, {}, encodes);
 }
 
 std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)

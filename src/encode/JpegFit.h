@@ -5,11 +5,14 @@
 #include <optional>
 
 // Finds the highest JPEG quality whose file fits a size limit, with as few encodes
-// as it can: each probe is placed where the sizes measured so far (log size
-// against quality, nearly straight over a few steps) put the limit, within the
-// bracket of the highest quality known to fit and the lowest known not to;
-// bisection takes over when that stops halving the bracket. It ends when the two
-// are neighbours, so the answer q fits and q + 1 does not (or q is 100).
+// as it can: each probe is placed where the limit is predicted, within the bracket of
+// the highest quality known to fit and the lowest known not to; bisection takes over
+// when that stops halving the bracket. It ends when the two are neighbours, so the
+// answer q fits and q + 1 does not (or q is 100). The prediction is a cheap estimate
+// of the size scaled by its ratio to the sizes measured nearby, when the encoder
+// offers one; otherwise the line of log size against quality (nearly straight over a
+// few steps) through the sizes measured so far. Estimates only place the probes: the
+// answer is that of the measured sizes alone.
 class JpegFit
 {
 public:
@@ -28,7 +31,9 @@ public:
     // the same size; below it the finer colour costs more detail than it gives.
     static constexpr int kFullChromaFrom = 93;
 
-    explicit JpegFit(Measure measure);
+    // `estimate`, when given, is a guess at the file length that costs much less than
+    // `measure` and grows with the quality as the file does.
+    explicit JpegFit(Measure measure, Measure estimate = {});
 
     // Whether the picture has colour: a grey one is written with one component, where
     // the chroma choice makes no difference and is not searched.
@@ -44,6 +49,7 @@ private:
                                       int& encodes) const;
 
     Measure m_measure;
+    Measure m_estimate;
     int m_lastSubsampled = 0;
     int m_lastFull = 0;
 };

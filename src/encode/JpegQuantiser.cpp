@@ -1,5 +1,6 @@
 #include "encode/JpegQuantiser.h"
 
+#include "common/Numbers.h"
 #include "encode/Trellis.h"
 
 #include <algorithm>
@@ -19,10 +20,6 @@ constexpr std::array<int, 64> kBase = {
     25, 34, 43, 53,  69,  94,  131, 189, 37, 40, 62,  74,  94,  124, 169, 238,
     56, 53, 91, 106, 131, 169, 226, 311, 85, 75, 135, 156, 189, 238, 311, 418};
 
-// Passes of planning: the first rounds, each later one plans with the codes that
-// the levels of the pass before would get.
-constexpr int kTrellisPasses = 1;
-
 Table scaled(const std::array<int, 64>& base, int quality)
 {
     const int percent = jpeg_quality_scaling(quality);
@@ -34,30 +31,57 @@ Table scaled(const std::array<int, 64>& base, int quality)
     return table;
 }
 
-struct Counts
+// The symbols of the rounded levels: the first plan prices its bits with their codes,
+// and they give a quick guess at the size of the file.
+struct Rounded
 {
-    trellis::Counts luma{};
-    trellis::Counts chroma{};
+    trellis::Counts ac[2]{};  // luma, chroma
+    trellis::Counts dc[2]{};  // size categories of the differences
 };
 
-Counts count(const Quantised& quantised)
+Rounded rounded(const jpegblocks::Picture& picture, const Tables& tables)
 {
-    Counts counts;
-    for (std::size_t c = 0; c < quantised.components.size(); ++c) {
-        trellis::Counts& target = c == 0 ? counts.luma : counts.chroma;
-        for (const Levels& levels : quantised.components[c]) {
-            trellis::countAc(levels.data(), target);
+    Rounded symbols;
+    const trellis::Lengths none{};
+    Levels levels{};
+    for (std::size_t c = 0; c < picture.components.size(); ++c) {
+        const Table& table = c == 0 ? tables.luma : tables.chroma;
+        const std::size_t kind = c == 0 ? 0 : 1;
+        int previous = 0;
+        for (const jpegblocks::Block& block : picture.components[c].blocks) {
+            trellis::quantise(block.data(), table.data(), none, 0.0, levels.data());
+            trellis::countAc(levels.data(), symbols.ac[kind]);
+            ++symbols
+                  .dc[kind][static_cast<std::size_t>(trellis::sizeCategory(levels[0] - previous))];
+            previous = levels[0];
         }
     }
-    return counts;
+    return symbols;
 }
 
-void pass(const jpegblocks::Picture& picture, double lambda, const Counts* counts,
+// Bytes of the entropy-coded data, each table optimal for its symbols; the DC
+// differences are taken along the rows of blocks, not in the file's order.
+std::int64_t codedBytes(const Rounded& symbols)
+{
+    std::int64_t bits = 0;
+    for (std::size_t kind = 0; kind < 2; ++kind) {
+        const trellis::Lengths ac = trellis::huffmanLengths(symbols.ac[kind]);
+        const trellis::Lengths dc = trellis::huffmanLengths(symbols.dc[kind]);
+        for (std::size_t symbol = 0; symbol < 256; ++symbol) {
+            const std::int64_t amplitude = static_cast<std::int64_t>(symbol & 15);
+            bits += symbols.ac[kind][symbol] * (ac[symbol] + amplitude);
+            bits += symbols.dc[kind][symbol] * (dc[symbol] + static_cast<std::int64_t>(symbol));
+        }
+    }
+    return numbers::divTrunc(bits + 7, 8);
+}
+
+void pass(const jpegblocks::Picture& picture, double lambda, const Rounded* counts,
           Quantised& quantised)
 {
     const trellis::Lengths none{};
-    const trellis::Lengths luma = counts ? trellis::planningLengths(counts->luma) : none;
-    const trellis::Lengths chroma = counts ? trellis::planningLengths(counts->chroma) : none;
+    const trellis::Lengths luma = counts ? trellis::planningLengths(counts->ac[0]) : none;
+    const trellis::Lengths chroma = counts ? trellis::planningLengths(counts->ac[1]) : none;
     for (std::size_t c = 0; c < picture.components.size(); ++c) {
         const Table& table = c == 0 ? quantised.tables.luma : quantised.tables.chroma;
         const jpegblocks::Component& component = picture.components[c];
@@ -66,7 +90,7 @@ void pass(const jpegblocks::Picture& picture, double lambda, const Counts* count
         for (std::size_t b = 0; b < component.blocks.size(); ++b) {
             const float* block = component.blocks[b].data();
             trellis::quantise(block, table.data(), c == 0 ? luma : chroma,
-                              counts ? trellis::blockLambda(block, lambda) : 0.0, levels[b].data());
+                              counts ? lambda * component.lambdaScale[b] : 0.0, levels[b].data());
         }
     }
 }
@@ -91,20 +115,30 @@ double lambdaFor(int quality)
     return kPrice + (kSmallestPrice - kPrice) * below / (kRisingBelow - 1);
 }
 
+void quantise(const jpegblocks::Picture& picture, int quality, double lambda, Quantised& into)
+{
+    into.tables = tablesFor(quality);
+    into.components.resize(picture.components.size());
+    into.roundedBytes = 0;
+    if (lambda <= 0) {
+        pass(picture, 0.0, nullptr, into);
+        return;
+    }
+    const Rounded symbols = rounded(picture, into.tables);
+    into.roundedBytes = codedBytes(symbols);
+    pass(picture, lambda, &symbols, into);
+}
+
 Quantised quantise(const jpegblocks::Picture& picture, int quality, double lambda)
 {
     Quantised quantised;
-    quantised.tables = tablesFor(quality);
-    quantised.components.resize(picture.components.size());
-    pass(picture, 0.0, nullptr, quantised);
-    if (lambda <= 0) {
-        return quantised;
-    }
-    for (int i = 0; i < kTrellisPasses; ++i) {
-        const Counts counts = count(quantised);
-        pass(picture, lambda, &counts, quantised);
-    }
+    quantise(picture, quality, lambda, quantised);
     return quantised;
+}
+
+std::int64_t roundedBytes(const jpegblocks::Picture& picture, int quality)
+{
+    return codedBytes(rounded(picture, tablesFor(quality)));
 }
 
 }  // namespace jpegquantiser

@@ -31,9 +31,19 @@ struct Quantised
 {
     Tables tables;
     std::vector<std::vector<Levels>> components;  // laid out as the picture's blocks
+    std::int64_t roundedBytes = 0;                // roundedBytes() at the quality, when lambda > 0
 };
 
 // The levels of every block of `picture` at `quality`; `lambda` 0 rounds.
 Quantised quantise(const jpegblocks::Picture& picture, int quality, double lambda);
+
+// The same into `into`, whose memory is used again (a search's encodes need no new
+// pages of memory for their levels).
+void quantise(const jpegblocks::Picture& picture, int quality, double lambda, Quantised& into);
+
+// A quick guess at the size of a file at `quality`: the bytes of the entropy-coded
+// data of the rounded levels with optimal Huffman tables. It grows with the quality
+// as the file does; the trellis's levels take less.
+std::int64_t roundedBytes(const jpegblocks::Picture& picture, int quality);
 
 }  // namespace jpegquantiser

@@ -146,9 +146,9 @@ QImage encoderInput(const QImage& image)
     return grey;
 }
 
-// The file of a transformed picture.
-std::optional<QByteArray> write(const jpegblocks::Picture& picture, int quality,
-                                const Options& options)
+// The file of transformed levels.
+std::optional<QByteArray> write(const jpegblocks::Picture& picture,
+                                const jpegquantiser::Quantised& quantised, const Options& options)
 {
     auto encoder = std::make_unique<Libjpeg>();
     encoder->bufferSize = worstCaseSize(picture.width, picture.height);
@@ -156,9 +156,6 @@ std::optional<QByteArray> write(const jpegblocks::Picture& picture, int quality,
     if (encoder->buffer == nullptr) {
         return std::nullopt;
     }
-    const int clamped = std::clamp(quality, 1, 100);
-    const jpegquantiser::Quantised quantised = jpegquantiser::quantise(
-        picture, clamped, options.trellis ? jpegquantiser::lambdaFor(clamped) : 0.0);
     if (!compress(*encoder, picture, quantised, options)) {
         return std::nullopt;
     }
@@ -174,30 +171,64 @@ std::optional<QByteArray> encode(const QImage& image, int quality, const Options
     return PictureEncoder().encode(image, quality, options);
 }
 
-std::optional<QByteArray> PictureEncoder::encode(const QImage& image, int quality,
-                                                 const Options& options)
+const jpegblocks::Picture* PictureEncoder::blocks(const QImage& image, bool fullChroma)
 {
     if (image.isNull()) {
-        return std::nullopt;
+        return nullptr;
     }
     if (image.cacheKey() != m_key || image.size() != m_size) {
         m_blocks.clear();
+        m_estimates.clear();
         m_source = encoderInput(image);
         m_key = image.cacheKey();
         m_size = image.size();
     }
     if (m_source.isNull()) {
-        return std::nullopt;
+        return nullptr;
     }
-    auto& blocks = m_blocks[options.fullChroma];
+    auto& blocks = m_blocks[fullChroma];
     if (!blocks) {
-        blocks = std::make_unique<jpegblocks::Picture>(
-            jpegblocks::transform(m_source, options.fullChroma));
+        blocks = std::make_unique<jpegblocks::Picture>(jpegblocks::transform(m_source, fullChroma));
     }
-    return write(*blocks, quality, options);
+    return blocks.get();
 }
 
-PictureEncoder::PictureEncoder() = default;
+std::optional<QByteArray> PictureEncoder::encode(const QImage& image, int quality,
+                                                 const Options& options)
+{
+    const jpegblocks::Picture* picture = blocks(image, options.fullChroma);
+    if (picture == nullptr) {
+        return std::nullopt;
+    }
+    const int clamped = std::clamp(quality, 1, 100);
+    jpegquantiser::quantise(*picture, clamped,
+                            options.trellis ? jpegquantiser::lambdaFor(clamped) : 0.0, *m_levels);
+    if (options.trellis) {
+        m_estimates[{clamped, options.fullChroma}] = m_levels->roundedBytes;
+    }
+    return write(*picture, *m_levels, options);
+}
+
+std::optional<qint64> PictureEncoder::estimate(const QImage& image, int quality,
+                                               const Options& options)
+{
+    const jpegblocks::Picture* picture = blocks(image, options.fullChroma);
+    if (picture == nullptr) {
+        return std::nullopt;
+    }
+    const int clamped = std::clamp(quality, 1, 100);
+    const auto known = m_estimates.find({clamped, options.fullChroma});
+    if (known != m_estimates.end()) {
+        return known->second;
+    }
+    const qint64 bytes = jpegquantiser::roundedBytes(*picture, clamped);
+    m_estimates[{clamped, options.fullChroma}] = bytes;
+    return bytes;
+}
+
+PictureEncoder::PictureEncoder() : m_levels(std::make_unique<jpegquantiser::Quantised>())
+{
+}
 PictureEncoder::~PictureEncoder() = default;
 
 }  // namespace jpegwriter

@@ -13,11 +13,13 @@
 #include <utility>
 
 // One fit at a time: the search and the answers it starts from, used by the fit's jobs
-// one after the other. `probe` is the running job's encoder.
+// one after the other. `probe` and `guess` are the running job's encoder.
 struct LiveEstimates::FitWork
 {
     JpegFit::Measure probe;
-    JpegFit fit{[this](int quality, bool fullChroma) { return probe(quality, fullChroma); }};
+    JpegFit::Measure guess;
+    JpegFit fit{[this](int quality, bool fullChroma) { return probe(quality, fullChroma); },
+                [this](int quality, bool fullChroma) { return guess(quality, fullChroma); }};
 };
 
 LiveEstimates::LiveEstimates(SizeEstimator estimator, QObject* parent)
@@ -112,11 +114,18 @@ void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& 
             files[{quality, fullChroma}] = *file;
             return file->size();
         };
+        fitWork->guess = [&](int quality, bool fullChroma) -> std::optional<qint64> {
+            if (stop.requested()) {
+                return std::nullopt;
+            }
+            return encoder.estimate(canvas, quality, {settings.jpegProgressive, fullChroma, true});
+        };
         // A grey picture is written with one component: no chroma to search.
         const std::optional<JpegFit::Result> result =
             fitWork->fit.fit(settings.sizeLimitBytes,
                              canvas.allGray() ? JpegFit::Picture::Grey : JpegFit::Picture::Colour);
         fitWork->probe = nullptr;
+        fitWork->guess = nullptr;
         if (!result || stop.requested()) {
             return LatestWork::Delivery();
         }

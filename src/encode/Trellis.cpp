@@ -3,8 +3,13 @@
 #include "common/Numbers.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace trellis {
 namespace {
@@ -35,18 +40,28 @@ Sizes unlimitedSizes(const Counts& counts)
     int* size = sizes.of;
     int next[257];  // the chain of symbols in each tree
     std::fill(next, next + 257, -1);
+    int live[257];  // the roots of the trees, in increasing order
+    int liveCount = 0;
+    for (int i = 0; i <= 256; ++i) {
+        if (weight[i] > 0) {
+            live[liveCount++] = i;
+        }
+    }
     for (;;) {
         int first = -1;
         int second = -1;
-        for (int i = 0; i <= 256; ++i) {
-            if (weight[i] <= 0) {
-                continue;
-            }
+        int secondAt = -1;
+        int firstAt = -1;
+        for (int at = 0; at < liveCount; ++at) {
+            const int i = live[at];
             if (first < 0 || weight[i] <= weight[first]) {
                 second = first;
+                secondAt = firstAt;
                 first = i;
+                firstAt = at;
             } else if (second < 0 || weight[i] <= weight[second]) {
                 second = i;
+                secondAt = at;
             }
         }
         if (second < 0) {
@@ -54,6 +69,8 @@ Sizes unlimitedSizes(const Counts& counts)
         }
         weight[first] += weight[second];
         weight[second] = 0;
+        std::copy(live + secondAt + 1, live + liveCount, live + secondAt);
+        --liveCount;
         for (int i = first;; i = next[i]) {
             ++size[i];
             if (next[i] < 0) {
@@ -65,6 +82,54 @@ Sizes unlimitedSizes(const Counts& counts)
             ++size[i];
         }
     }
+}
+
+// Whether any AC level of a block (natural order) is not zero.
+bool anyAc(const std::int16_t* levels)
+{
+#if defined(__SSE2__) || defined(_M_X64)
+    __m128i any = _mm_insert_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(levels)), 0, 0);
+    for (int i = 8; i < 64; i += 8) {
+        any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(levels + i)));
+    }
+    return _mm_movemask_epi8(_mm_cmpeq_epi16(any, _mm_setzero_si128())) != 0xffff;
+#else
+    return std::any_of(levels + 1, levels + 64, [](std::int16_t level) { return level != 0; });
+#endif
+}
+
+// Every level rounded: the coefficient over its step to the nearest integer, ties to
+// even, four at a time where the processor has SSE2 (the same rounding).
+void roundLevels(const float* coefficients, const std::uint16_t* steps, std::int16_t* levels)
+{
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i highest = _mm_set1_epi16(kMaxAcLevel);
+    const __m128i lowest = _mm_set1_epi16(-kMaxAcLevel);
+    for (int i = 0; i < 64; i += 8) {
+        const __m128i step = _mm_loadu_si128(reinterpret_cast<const __m128i*>(steps + i));
+        const __m128 stepLow = _mm_cvtepi32_ps(_mm_unpacklo_epi16(step, zero));
+        const __m128 stepHigh = _mm_cvtepi32_ps(_mm_unpackhi_epi16(step, zero));
+        const __m128i low =
+            numbers::roundSmallHalfEven(_mm_div_ps(_mm_loadu_ps(coefficients + i), stepLow));
+        const __m128i high =
+            numbers::roundSmallHalfEven(_mm_div_ps(_mm_loadu_ps(coefficients + i + 4), stepHigh));
+        const __m128i packed =
+            _mm_max_epi16(_mm_min_epi16(_mm_packs_epi32(low, high), highest), lowest);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(levels + i), packed);
+    }
+    // The DC level has a range of its own.
+    levels[0] = static_cast<std::int16_t>(
+        std::clamp(numbers::roundSmallHalfEven(coefficients[0] / static_cast<float>(steps[0])),
+                   -kMaxDcLevel, kMaxDcLevel));
+#else
+    for (int i = 0; i < 64; ++i) {
+        const int limit = i == 0 ? kMaxDcLevel : kMaxAcLevel;
+        levels[i] = static_cast<std::int16_t>(
+            std::clamp(numbers::roundSmallHalfEven(coefficients[i] / static_cast<float>(steps[i])),
+                       -limit, limit));
+    }
+#endif
 }
 
 }  // namespace
@@ -100,19 +165,22 @@ Lengths huffmanLengths(const Counts& counts)
     }
     --codesOfLength[longest];
     // The real symbols take the lengths in order of their unlimited sizes.
+    int order[256];
+    int symbols = 0;
+    for (int i = 0; i < 256; ++i) {
+        if (size[i] > 0) {
+            order[symbols++] = i;
+        }
+    }
+    std::stable_sort(order, order + symbols, [size](int a, int b) { return size[a] < size[b]; });
     Lengths lengths{};
     int length = 1;
-    for (int wanted = 1; wanted <= 256; ++wanted) {
-        for (int i = 0; i < 256; ++i) {
-            if (size[i] != wanted) {
-                continue;
-            }
-            while (codesOfLength[length] == 0) {
-                ++length;
-            }
-            --codesOfLength[length];
-            lengths[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(length);
+    for (int at = 0; at < symbols; ++at) {
+        while (codesOfLength[length] == 0) {
+            ++length;
         }
+        --codesOfLength[length];
+        lengths[static_cast<std::size_t>(order[at])] = static_cast<std::uint8_t>(length);
     }
     return lengths;
 }
@@ -130,29 +198,22 @@ Lengths planningLengths(const Counts& counts)
     return lengths;
 }
 
-int sizeCategory(int level)
-{
-    unsigned magnitude = static_cast<unsigned>(level < 0 ? -level : level);
-    int bits = 0;
-    while (magnitude != 0) {
-        ++bits;
-        magnitude >>= 1;
-    }
-    return bits;
-}
-
-double blockLambda(const float* coefficients, double lambda)
+double lambdaScale(const float* coefficients)
 {
     double energy = 0;
     for (int i = 1; i < 64; ++i) {
         energy += static_cast<double>(coefficients[i]) * coefficients[i];
     }
-    return lambda * (1.0 + energy / 63.0 / kEnergyScale);
+    return 1.0 + energy / 63.0 / kEnergyScale;
 }
 
 void quantise(const float* coefficients, const std::uint16_t* steps, const Lengths& ac,
               double lambda, std::int16_t* levels)
 {
+    if (lambda <= 0) {
+        roundLevels(coefficients, steps, levels);
+        return;
+    }
     // The coefficients in units of their steps, in natural order.
     float scaled[64];
     for (int i = 0; i < 64; ++i) {
@@ -160,62 +221,76 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
     }
     levels[0] = static_cast<std::int16_t>(
         std::clamp(numbers::roundSmallHalfEven(scaled[0]), -kMaxDcLevel, kMaxDcLevel));
-    if (lambda <= 0) {
-        for (int i = 1; i < 64; ++i) {
-            levels[i] = static_cast<std::int16_t>(
-                std::clamp(numbers::roundSmallHalfEven(scaled[i]), -kMaxAcLevel, kMaxAcLevel));
-        }
+    for (int k = 1; k < 64; ++k) {
+        levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]] = 0;
+    }
+    // Along the zigzag order: the scaled magnitude and the cost of all zeros up to each
+    // position. A block whose levels all round to zero keeps them: no choice costs less.
+    double magnitude[64];
+    double zeroCost[64];  // squared error of zeros at positions 1..k
+    zeroCost[0] = 0;
+    bool anyLevel = false;
+    for (int k = 1; k < 64; ++k) {
+        const float value = std::fabs(scaled[kNaturalOfZigzag[static_cast<std::size_t>(k)]]);
+        anyLevel = anyLevel || value > 0.5f;
+        magnitude[k] = value;
+        zeroCost[k] = zeroCost[k - 1] + magnitude[k] * magnitude[k];
+    }
+    if (!anyLevel) {
         return;
     }
-    // Along the zigzag order: the scaled magnitude, the cost of all zeros up to each
-    // position, and for each position that may end on a non-zero level the cheapest
-    // way to get there with the level chosen and the previous non-zero position.
-    double magnitude[64]{};
-    double zeroCost[64]{};  // squared error of zeros at positions 1..k
-    double cost[64]{};
-    double base[64]{};  // cost less the zeros' error up to the position, for the next steps
-    int level[64]{};
-    int from[64]{};
+    // For each position that may end on a non-zero level, the cheapest way to get there
+    // with the level chosen and the previous non-zero position.
+    double cost[64];
+    double base[64];  // cost less the zeros' error up to the position, for the next steps
+    int level[64];
+    int from[64];
     int states[64];
     int stateCount = 1;
     states[0] = 0;
+    cost[0] = 0;
+    base[0] = 0;
     for (int k = 1; k < 64; ++k) {
-        const float value = std::fabs(scaled[kNaturalOfZigzag[static_cast<std::size_t>(k)]]);
-        magnitude[k] = value;
-        zeroCost[k] = zeroCost[k - 1] + magnitude[k] * magnitude[k];
-        if (value < 0.5f) {
+        if (magnitude[k] < 0.5) {
             continue;  // rounds to zero
         }
-        const long long rounded = std::min(numbers::roundSmallHalfEven(value), kMaxAcLevel);
+        const int rounded =
+            std::min(numbers::roundSmallHalfEven(static_cast<float>(magnitude[k])), kMaxAcLevel);
         if (rounded == 0) {
             continue;
         }
-        cost[k] = std::numeric_limits<double>::infinity();
+        double best = std::numeric_limits<double>::infinity();
+        int bestLevel = 0;
+        int bestFrom = 0;
         // One less in magnitude can only pay where it needs fewer bits: below a power
         // of two. Elsewhere it costs the same bits for more error.
         const bool powerOfTwo = rounded >= 2 && (rounded & (rounded - 1)) == 0;
-        const long long lowest = powerOfTwo ? rounded - 1 : rounded;
-        for (long long candidate = rounded; candidate >= lowest; --candidate) {
-            const int size = sizeCategory(static_cast<int>(candidate));
+        const int lowest = powerOfTwo ? rounded - 1 : rounded;
+        const int first = std::max(0, stateCount - kStatesBack);
+        for (int candidate = rounded; candidate >= lowest; --candidate) {
+            const int size = sizeCategory(candidate);
             const double error = magnitude[k] - static_cast<double>(candidate);
             // The nearest states only: a longer way back (through eight non-zero
             // levels) is never the cheaper one in practice, and it bounds the work.
             const double fixed = zeroCost[k - 1] + error * error;
             const double sizeBits = lambda * size;
-            for (int s = std::max(0, stateCount - kStatesBack); s < stateCount; ++s) {
+            for (int s = first; s < stateCount; ++s) {
                 const int j = states[s];
                 const int run = k - j - 1;
                 const int bits = (run >> 4) * ac[kSixteenZeros] +
                                  ac[static_cast<std::size_t>(((run & 15) << 4) | size)];
                 const double total = base[j] + fixed + sizeBits + lambda * bits;
-                if (total < cost[k]) {
-                    cost[k] = total;
-                    level[k] = static_cast<int>(candidate);
-                    from[k] = j;
+                if (total < best) {
+                    best = total;
+                    bestLevel = candidate;
+                    bestFrom = j;
                 }
             }
         }
-        base[k] = cost[k] - zeroCost[k];
+        cost[k] = best;
+        level[k] = bestLevel;
+        from[k] = bestFrom;
+        base[k] = best - zeroCost[k];
         states[stateCount++] = k;
     }
     int last = 0;
@@ -229,9 +304,6 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
             last = j;
         }
     }
-    for (int k = 1; k < 64; ++k) {
-        levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]] = 0;
-    }
     for (int k = last; k > 0; k = from[k]) {
         const int natural = kNaturalOfZigzag[static_cast<std::size_t>(k)];
         levels[natural] =
@@ -241,21 +313,31 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
 
 void countAc(const std::int16_t* levels, Counts& counts)
 {
-    int run = 0;
+    if (!anyAc(levels)) {
+        ++counts[kEndOfBlock];
+        return;
+    }
+    // The non-zero levels as bits in zigzag order, walked from one to the next.
+    std::uint64_t nonZero = 0;
     for (int k = 1; k < 64; ++k) {
-        const int level = levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]];
-        if (level == 0) {
-            ++run;
-            continue;
-        }
+        nonZero |=
+            static_cast<std::uint64_t>(levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]] != 0)
+            << k;
+    }
+    int previous = 0;
+    while (nonZero != 0) {
+        const int k = std::countr_zero(nonZero);
+        nonZero &= nonZero - 1;
+        int run = k - previous - 1;
         while (run > 15) {
             ++counts[kSixteenZeros];
             run -= 16;
         }
+        const int level = levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]];
         ++counts[static_cast<std::size_t>((run << 4) | sizeCategory(level))];
-        run = 0;
+        previous = k;
     }
-    if (run > 0) {
+    if (previous < 63) {
         ++counts[kEndOfBlock];
     }
 }

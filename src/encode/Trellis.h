@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 
 // Rate–distortion quantisation of one 8 × 8 block of DCT coefficients for a baseline
@@ -38,12 +39,15 @@ inline constexpr std::array<int, 64> kNaturalOfZigzag = {
 void quantise(const float* coefficients, const std::uint16_t* steps, const Lengths& ac,
               double lambda, std::int16_t* levels);
 
-// The price of a bit for one block (natural order): `lambda` for a flat block, more
-// for a busy one (edges, texture), which hides more error.
-double blockLambda(const float* coefficients, double lambda);
+// The factor on the price of a bit for one block (natural order): 1 for a flat block,
+// more for a busy one (edges, texture), which hides more error.
+double lambdaScale(const float* coefficients);
 
 // Bits needed for the magnitude of a level (its JPEG size category).
-int sizeCategory(int level);
+inline int sizeCategory(int level)
+{
+    return static_cast<int>(std::bit_width(static_cast<unsigned>(level < 0 ? -level : level)));
+}
 
 // Adds the AC symbols of a block (natural order) to `counts`.
 void countAc(const std::int16_t* levels, Counts& counts);

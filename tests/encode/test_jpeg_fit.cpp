@@ -1,6 +1,7 @@
 #include "encode/CompressionFiles.h"
 #include "encode/CompressionPage.h"
 #include "encode/JpegFit.h"
+#include "encode/JpegWriter.h"
 #include "encode/mdlSavedll.h"
 #include "platform/WorkFolder.h"
 #include "support/FitCheck.h"
@@ -27,6 +28,25 @@ struct Counted
         const auto file = mdlSavedll::encodeJpeg(picture, quality, false, full);
         return file ? std::optional<qint64>(file->size()) : std::nullopt;
     }};
+};
+
+// A search as the page runs it: one encoder that keeps the picture's transform, its
+// estimates placing the probes (or `estimate`, when set, instead of them).
+struct Guided
+{
+    QImage picture;
+    int encodes = 0;
+    jpegwriter::PictureEncoder encoder;
+    JpegFit::Measure estimate;
+    JpegFit fit{[this](int quality, bool full) -> std::optional<qint64> {
+                    ++encodes;
+                    const auto file = encoder.encode(picture, quality, {false, full, true});
+                    return file ? std::optional<qint64>(file->size()) : std::nullopt;
+                },
+                [this](int quality, bool full) {
+                    return estimate ? estimate(quality, full)
+                                    : encoder.estimate(picture, quality, {false, full, true});
+                }};
 };
 
 qint64 jpegSize(const QImage& picture, int quality, bool full = false)
@@ -89,6 +109,72 @@ private slots:
                     if (slack == 0) {
                         QVERIFY(result.quality >= (result.fullChroma ? 1 : quality));
                     }
+                }
+            }
+        }
+    }
+
+    // The estimates only place the probes: the same answers as the search by measured
+    // sizes alone, in fewer encodes.
+    void estimatesSaveEncodesNotExactness()
+    {
+        int guidedEncodes = 0;
+        int measuredEncodes = 0;
+        for (const QImage& picture : m_pictures) {
+            for (const int quality : {8, 40, 80, 97}) {
+                const qint64 limit = jpegSize(picture, quality) + 50;
+                Guided guided{picture, 0, {}, {}};
+                JpegFit::Result result;
+                const QString problem = checkFit(guided.fit, picture, limit, &result);
+                QVERIFY2(problem.isEmpty(), qPrintable(problem));
+                Counted counted{picture};
+                const auto measured = counted.fit.fit(limit).value();
+                QCOMPARE(result.quality, measured.quality);
+                QCOMPARE(result.fullChroma, measured.fullChroma);
+                guidedEncodes += guided.encodes;
+                measuredEncodes += counted.encodes;
+            }
+        }
+        QVERIFY2(
+            guidedEncodes * 3 < measuredEncodes * 2,
+            qPrintable(QStringLiteral("%1 against %2").arg(guidedEncodes).arg(measuredEncodes)));
+    }
+
+    // Estimates that mislead (falling as the quality rises, or all the same) cost
+    // encodes, never the answer.
+    void misleadingEstimatesKeepTheAnswer()
+    {
+        const QImage& picture = m_pictures[1];
+        const std::function<std::optional<qint64>(int, bool)> misleading[] = {
+            [](int quality, bool) { return std::optional<qint64>(1000000 / quality); },
+            [](int, bool) { return std::optional<qint64>(5000); }};
+        for (const auto& estimate : misleading) {
+            for (const int quality : {3, 50, 90, 99}) {
+                Guided guided{picture, 0, {}, {}};
+                guided.estimate = estimate;
+                const QString problem = checkFit(guided.fit, picture, jpegSize(picture, quality));
+                QVERIFY2(problem.isEmpty(), qPrintable(problem));
+            }
+        }
+    }
+
+    // An estimate is the same whether an encode at its quality came first or not, and
+    // it grows with the quality as the file does.
+    void estimatesFollowTheQuality()
+    {
+        const QImage& picture = m_pictures[3];
+        jpegwriter::PictureEncoder encoded;
+        qint64 before = 0;
+        for (const int quality : {5, 30, 60, 95}) {
+            for (const bool full : {false, true}) {
+                const jpegwriter::Options options{false, full, true};
+                QVERIFY(encoded.encode(picture, quality, options).has_value());
+                const qint64 estimate = encoded.estimate(picture, quality, options).value();
+                QCOMPARE(jpegwriter::PictureEncoder().estimate(picture, quality, options).value(),
+                         estimate);
+                if (!full) {
+                    QVERIFY(estimate > before);
+                    before = estimate;
                 }
             }
         }
