@@ -30,8 +30,8 @@ public:
     // one of its own (a kept session may have outlived the monitor it was made for).
     virtual void forgetSession() { stopStream(); }
 
-    // The newest frame of the monitor in device pixels, over the stream's memory:
-    // valid until events are processed again. Null before the first frame.
+    // The newest frame of the monitor in device pixels, a picture of its own; null
+    // before the first frame.
     virtual QImage newestFrame() const = 0;
 
     // The device pixels of `deviceArea` in the newest frame (the streamed monitor's top

@@ -55,6 +55,26 @@ bool anyFrame(const QImage& /*frame*/)
     return true;
 }
 
+// A grabber of the desktop's portal (or of `service`) that keeps its token in a
+// folder of its own.
+struct OwnGrabber
+{
+    explicit OwnGrabber(const QString& service = PortalScreenGrabber::portalService())
+        : grabber(folder.path(), QDBusConnection::sessionBus(), service)
+    {
+    }
+    QTemporaryDir folder;
+    PortalScreenGrabber grabber;
+};
+
+// Starts the stream and waits for a frame that shows the desktop's background.
+bool streamsTheBackground(StreamGrabber& grabber)
+{
+    QString problem;
+    return testsupport::startStreaming(grabber, problem) &&
+           waitForFrame(grabber, showsTheBackground);
+}
+
 }  // namespace
 
 class TestPortalGrabberWayland : public QObject
@@ -64,9 +84,8 @@ class TestPortalGrabberWayland : public QObject
 private slots:
     void streamsTheMonitorAndKeepsTheToken()
     {
-        QTemporaryDir folder;
-        PortalScreenGrabber grabber(folder.path(), QDBusConnection::sessionBus(),
-                                    PortalScreenGrabber::portalService());
+        OwnGrabber own;
+        PortalScreenGrabber& grabber = own.grabber;
         QSignalSpy frames(&grabber, &StreamGrabber::frameArrived);
         QString problem;
         QVERIFY2(testsupport::startStreaming(grabber, problem), qPrintable(problem));
@@ -78,7 +97,7 @@ private slots:
         QCOMPARE(region.size(), QSize(7, 8));
         QTRY_VERIFY(frames.count() > 0);  // told once the window serves its events
 
-        const QString token = ScreenCastTokenStore(folder.path()).load();
+        const QString token = ScreenCastTokenStore(own.folder.path()).load();
         QVERIFY(!token.isEmpty());
 
         // Stopped, the stream gives nothing; started again, it streams again.
@@ -95,12 +114,9 @@ private slots:
         if (waylanddesk::isGnome()) {
             QSKIP("the size of sway's output is changed");
         }
-        QTemporaryDir folder;
-        PortalScreenGrabber grabber(folder.path(), QDBusConnection::sessionBus(),
-                                    PortalScreenGrabber::portalService());
-        QString problem;
-        QVERIFY2(testsupport::startStreaming(grabber, problem), qPrintable(problem));
-        QVERIFY(waitForFrame(grabber, showsTheBackground));
+        OwnGrabber own;
+        PortalScreenGrabber& grabber = own.grabber;
+        QVERIFY(streamsTheBackground(grabber));
         QVERIFY(waylanddesk::setOutputMode(QSize(800, 600)));
         const bool small = waitForFrame(grabber, [](const QImage& frame) {
             return frame.size() == QSize(800, 600) && frame.pixel(10, 10) == kBackground;
@@ -115,12 +131,9 @@ private slots:
     // stop sending), and frames are copies of their own.
     void aFrameKeepsItsPixelsWhileTheStreamGoesOn()
     {
-        QTemporaryDir folder;
-        PortalScreenGrabber grabber(folder.path(), QDBusConnection::sessionBus(),
-                                    PortalScreenGrabber::portalService());
-        QString problem;
-        QVERIFY2(testsupport::startStreaming(grabber, problem), qPrintable(problem));
-        QVERIFY(waitForFrame(grabber, showsTheBackground));
+        OwnGrabber own;
+        PortalScreenGrabber& grabber = own.grabber;
+        QVERIFY(streamsTheBackground(grabber));
         const QImage kept = grabber.newestFrame();
         const QImage before = kept.copy();
         QWidget mover;
@@ -143,14 +156,13 @@ private slots:
 
     void aPortalThatIsNotRunningGivesTheMessage()
     {
-        QTemporaryDir folder;
-        PortalScreenGrabber grabber(folder.path(), QDBusConnection::sessionBus(),
-                                    QStringLiteral("org.example.NoSuchPortal"));
+        OwnGrabber own(QStringLiteral("org.example.NoSuchPortal"));
+        PortalScreenGrabber& grabber = own.grabber;
         QString problem;
         QVERIFY(!testsupport::startStreaming(grabber, problem));
         QVERIFY(problem.contains(QStringLiteral("ポータル")));
         QVERIFY(grabber.newestFrame().isNull());
-        QVERIFY(!QFile::exists(ScreenCastTokenStore(folder.path()).path()));
+        QVERIFY(!QFile::exists(ScreenCastTokenStore(own.folder.path()).path()));
     }
 };
 
