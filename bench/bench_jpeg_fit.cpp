@@ -4,8 +4,9 @@
 //   cold   a fresh search: encodes and milliseconds per fit;
 //   warm   the same search again after a small edit of the picture (a 24 x 24 block
 //          painted over), starting from the previous answer;
-//   exact  every answer against a full sweep of qualities 1..100 (4:2:0, and 4:4:4
-//          where the rule chooses it): answers that differ, answers over the limit.
+//   exact  every answer against a full sweep of the settings, qualities 1..100 and the
+//          quarter steps between them (4:2:0, and 4:4:4 where the rule chooses it):
+//          answers that differ, answers over the limit.
 // Times are wall and CPU time of the fitting thread, per picture size (the CPU time
 // says what a fit costs on a loaded machine). Goals: median encodes <= 6 cold and <= 3
 // warm, 0 answers off, 0 over, cold at 480 x 854 within 60 ms. Nothing is asserted; the
@@ -27,6 +28,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <string_view>
@@ -36,25 +38,35 @@ namespace {
 
 using benchfigures::median;
 
-using Sweep = std::array<qint64, 101>;  // file size per quality, index 1..100
+// The settings in order: quality 1 + 0/4, 1 + 1/4, .. 99 + 3/4, 100.
+constexpr int kSettings = 99 * 4 + 1;
+
+int position(int quality, int quarters)
+{
+    return (quality - 1) * 4 + quarters;
+}
+
+using Sweep = std::array<qint64, kSettings>;  // file size per setting; empty: not swept
 
 Sweep sweep(const QImage& picture, bool full)
 {
     Sweep sizes{};
-    for (int q = 1; q <= 100; ++q) {
-        sizes[static_cast<size_t>(q)] = mdlSavedll::encodeJpeg(picture, q, false, full)->size();
+    for (int p = 0; p < kSettings; ++p) {
+        sizes[static_cast<size_t>(p)] =
+            mdlSavedll::encodeJpeg(picture, p / 4 + 1, false, full, p % 4)->size();
     }
     return sizes;
 }
 
+// The highest setting whose file fits; -1 when none does.
 int highest(const Sweep& sizes, qint64 limit)
 {
-    for (int q = 100; q >= 1; --q) {
-        if (sizes[static_cast<size_t>(q)] <= limit) {
-            return q;
+    for (int p = kSettings - 1; p >= 0; --p) {
+        if (sizes[static_cast<size_t>(p)] <= limit) {
+            return p;
         }
     }
-    return 0;
+    return -1;
 }
 
 double threadCpuMs()
@@ -94,20 +106,21 @@ void fitOnce(JpegFit& fit, int& estimates, qint64 limit, const Sweep& subsampled
     }
     tally.encodes.push_back(result->encodes);
     tally.estimates.push_back(estimates);
-    if (subsampled[1] == 0) {
+    if (subsampled[0] == 0) {
         return;  // no sweep to check against
     }
     int expected = highest(subsampled, limit);
     bool expectedFull = false;
-    if (expected >= JpegFit::kFullChromaFrom && highest(full, limit) > 0) {
+    if (expected >= position(JpegFit::kFullChromaFrom, 0) && highest(full, limit) >= 0) {
         expected = highest(full, limit);
         expectedFull = true;
     }
-    if (result->quality != expected || (expected > 0 && result->fullChroma != expectedFull)) {
+    const int answer = result->quality > 0 ? position(result->quality, result->quarters) : -1;
+    if (answer != expected || (expected >= 0 && result->fullChroma != expectedFull)) {
         ++tally.off;
     }
     const Sweep& used = result->fullChroma ? full : subsampled;
-    if (result->quality > 0 && used[static_cast<size_t>(result->quality)] > limit) {
+    if (answer >= 0 && used[static_cast<size_t>(answer)] > limit) {
         ++tally.over;
     }
 }
@@ -133,7 +146,8 @@ Sweep ends(const QImage& picture)
 {
     Sweep sizes{};
     for (const int q : {1, 100}) {
-        sizes[static_cast<size_t>(q)] = mdlSavedll::encodeJpeg(picture, q, false)->size();
+        sizes[static_cast<size_t>(position(q, 0))] =
+            mdlSavedll::encodeJpeg(picture, q, false)->size();
     }
     return sizes;
 }
@@ -161,8 +175,8 @@ int main(int argc, char** argv)
         }
         const Sweep editedSubsampled = fitsOnly ? Sweep{} : sweep(edited, false);
         const Sweep editedFull = fitsOnly ? Sweep{} : sweep(edited, true);
-        const double smallest = static_cast<double>(subsampled[1]);
-        const double largest = static_cast<double>(subsampled[100]) * 1.1;
+        const double smallest = static_cast<double>(subsampled[0]);
+        const double largest = static_cast<double>(subsampled[kSettings - 1]) * 1.1;
         constexpr int kLimits = 12;
         for (int i = 0; i < kLimits; ++i) {
             // From just below the quality-1 file to above the quality-100 one, geometrically.
@@ -172,13 +186,16 @@ int main(int argc, char** argv)
             int estimates = 0;
             jpegwriter::PictureEncoder encoder;  // one per search, as the page keeps one
             JpegFit fit(
-                [&measured, &encoder](int quality, bool fullChroma) -> std::optional<qint64> {
-                    const auto file = encoder.encode(*measured, quality, {false, fullChroma, true});
+                [&measured, &encoder](int quality, int quarters,
+                                      bool fullChroma) -> std::optional<qint64> {
+                    const auto file =
+                        encoder.encode(*measured, quality, {false, fullChroma, true, quarters});
                     return file ? std::optional<qint64>(file->size()) : std::nullopt;
                 },
-                [&measured, &encoder, &estimates](int quality, bool fullChroma) {
+                [&measured, &encoder, &estimates](int quality, int quarters, bool fullChroma) {
                     ++estimates;
-                    return encoder.estimate(*measured, quality, {false, fullChroma, true});
+                    return encoder.estimate(*measured, quality,
+                                            {false, fullChroma, true, quarters});
                 });
             fitOnce(fit, estimates, limit, fitsOnly ? Sweep{} : subsampled, full, cold[size]);
             measured = &edited;

@@ -125,12 +125,12 @@ Fitted ours(const QImage& picture, qint64 limit)
 {
     jpegwriter::PictureEncoder encoder;
     JpegFit fit(
-        [&picture, &encoder](int quality, bool full) -> std::optional<qint64> {
-            const auto file = encoder.encode(picture, quality, {false, full, true});
+        [&picture, &encoder](int quality, int quarters, bool full) -> std::optional<qint64> {
+            const auto file = encoder.encode(picture, quality, {false, full, true, quarters});
             return file ? std::optional<qint64>(file->size()) : std::nullopt;
         },
-        [&picture, &encoder](int quality, bool full) {
-            return encoder.estimate(picture, quality, {false, full, true});
+        [&picture, &encoder](int quality, int quarters, bool full) {
+            return encoder.estimate(picture, quality, {false, full, true, quarters});
         });
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = threadCpuMs();
@@ -142,7 +142,9 @@ Fitted ours(const QImage& picture, qint64 limit)
     fitted.cpuMs = threadCpuMs() - cpuStart;
     if (result && result->quality > 0) {
         const QByteArray file =
-            mdlSavedll::encodeJpeg(picture, result->quality, false, result->fullChroma).value();
+            mdlSavedll::encodeJpeg(picture, result->quality, false, result->fullChroma,
+                                   result->quarters)
+                .value();
         fitted.file = file;
         fitted.outcome = {file.size(), ssim::luma(picture, QImage::fromData(file, "JPEG"))};
     }

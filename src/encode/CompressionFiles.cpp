@@ -11,7 +11,8 @@ namespace compressionfiles {
 std::optional<QByteArray> jpegFile(const QImage& canvas, const CompressionSettings& settings)
 {
     return mdlSavedll::encodeJpeg(canvas, sizetext::jpegQuality(settings.jpegLevel),
-                                  settings.jpegProgressive, settings.jpegFullChroma);
+                                  settings.jpegProgressive, settings.jpegFullChroma,
+                                  settings.jpegQuarters);
 }
 
 std::optional<QByteArray> pngFile(const QImage& canvas, const CompressionSettings& settings,

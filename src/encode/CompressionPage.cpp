@@ -202,9 +202,10 @@ void CompressionPage::onQualityTextChanged(const QString& text)
 {
     m_settings.jpegLevel = text;
     if (!m_applyingFit) {
-        // A quality the user chose is written as always, 4:2:0, and wins over a fit
-        // still under way.
+        // A quality the user chose is written as always, 4:2:0 and in whole steps,
+        // and wins over a fit still under way.
         m_settings.jpegFullChroma = false;
+        m_settings.jpegQuarters = 0;
         m_estimates->cancelFit();
     }
     {
@@ -263,10 +264,11 @@ void CompressionPage::applyFit(const JpegFit::Result& fitted, const QString& adv
     const bool sameText = text == m_quality->text();
     m_applyingFit = true;
     m_settings.jpegFullChroma = fitted.fullChroma;
+    m_settings.jpegQuarters = fitted.quarters;
     m_quality->setText(text);
     m_applyingFit = false;
     if (sameText && m_settings.jpegEstimateOn) {
-        EstimateJpegSize();  // the text did not change, the chroma may have
+        EstimateJpegSize();  // the text did not change, the chroma or the steps may have
     }
     m_advice->setText(advice);
 }

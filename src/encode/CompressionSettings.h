@@ -10,6 +10,7 @@ struct CompressionSettings
     int jpegPreset = 1;
     bool jpegProgressive = false;
     bool jpegFullChroma = false;  // 4:4:4, chosen only by fitting to the limit
+    int jpegQuarters = 0;         // quarter steps toward the next quality, the same
     int pngLevel = 0;             // 0 standard, 1 low compression (fast), 2 high compression (slow)
     bool pngReduceColours = false;  // lossy palette of at most 256 colours
     qint64 sizeLimitBytes = 0;      // the model's limit; 0 when unknown

@@ -1,6 +1,7 @@
 #include "encode/JpegFit.h"
 
 #include "common/Numbers.h"
+#include "encode/JpegQuantiser.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,8 +21,10 @@ constexpr double kDefaultRatio = 0.93;
 // A size at each quality, growing with it: measured, or predicted.
 using SizeAt = std::function<std::optional<double>(int quality)>;
 
+}  // namespace
+
 // The bracket and the sizes taken inside one search.
-struct Search
+struct JpegFit::Search
 {
     int fits = 0;     // highest quality known to fit; 0: none yet
     int fails = 101;  // lowest quality above `fits` known not to fit
@@ -34,6 +37,10 @@ struct Search
         return at == sizes.end() ? std::nullopt : std::optional(*at);
     }
 };
+
+namespace {
+
+using Search = JpegFit::Search;
 
 // The quality where ln size reaches ln limit on the line through two points.
 double crossing(std::pair<int, double> a, std::pair<int, double> b, double limit)
@@ -81,8 +88,8 @@ int nextProbe(const Search& search, double limit, int start, bool bisect)
 // The highest quality in (fits, fails) whose size is at most `limit`, `fits` when none:
 // each probe where the sizes taken so far put the limit, bisection when that stops
 // halving the bracket. `chooser`, when given, places the probes instead (inside the
-// bracket). Nothing when a size could not be taken.
-std::optional<int> highestWithin(Search search, double limit, int start, const SizeAt& size,
+// bracket). The search as it ended; nothing when a size could not be taken.
+std::optional<Search> highestWithin(Search search, double limit, int start, const SizeAt& size,
                                  const std::function<std::optional<int>(const Search&)>& chooser,
                                  int& taken)
 {
@@ -113,7 +120,7 @@ std::optional<int> highestWithin(Search search, double limit, int start, const S
         widthBefore[0] = widthBefore[1];
         widthBefore[1] = width;
     }
-    return search.fits;
+    return search;
 }
 
 // The ratio of measured size to estimate at `quality`: straight between the nearest
@@ -143,18 +150,18 @@ JpegFit::JpegFit(Measure measure, Measure estimate)
 {
 }
 
-std::optional<int> JpegFit::highestFitting(bool fullChroma, qint64 limitBytes, int hint,
-                                           int& encodes) const
+std::optional<JpegFit::Search> JpegFit::highestFitting(bool fullChroma, qint64 limitBytes,
+                                                      int hint, int& encodes) const
 {
     const auto limit = static_cast<double>(limitBytes);
     std::map<int, double> ratios;  // measured size over estimate
     const auto estimate = [this, fullChroma](int quality) -> std::optional<double> {
-        const std::optional<qint64> guess = m_estimate(quality, fullChroma);
+        const std::optional<qint64> guess = m_estimate(quality, 0, fullChroma);
         return guess ? std::optional(static_cast<double>(std::max<qint64>(*guess, 1)))
                      : std::nullopt;
     };
     const SizeAt measure = [&](int quality) -> std::optional<double> {
-        const std::optional<qint64> size = m_measure(quality, fullChroma);
+        const std::optional<qint64> size = m_measure(quality, 0, fullChroma);
         if (!size) {
             return std::nullopt;
         }
@@ -182,9 +189,9 @@ std::optional<int> JpegFit::highestFitting(bool fullChroma, qint64 limitBytes, i
         inner.fits = search.fits;
         inner.fails = search.fails;
         int guesses = 0;
-        const std::optional<int> best = highestWithin(
+        const std::optional<Search> best = highestWithin(
             inner, limit, nextProbe(search, limit, hint, false), prediction, {}, guesses);
-        return best ? std::optional(std::max(*best, search.fits + 1)) : std::nullopt;
+        return best ? std::optional(std::max(best->fits, search.fits + 1)) : std::nullopt;
     };
     Search search;
     if (m_estimate) {
@@ -193,30 +200,57 @@ std::optional<int> JpegFit::highestFitting(bool fullChroma, qint64 limitBytes, i
     return highestWithin(search, limit, hint, measure, {}, encodes);
 }
 
+// Between a quality that fits and the next that does not, the quarter steps are
+// searched as the qualities were, from the two sizes already measured.
+std::optional<int> JpegFit::quartersFitting(const Search& search, bool fullChroma,
+                                            qint64 limitBytes, int& encodes) const
+{
+    const auto below = search.taken(search.fits);
+    const auto above = search.taken(search.fails);
+    if (!below || !above) {
+        return 0;  // quality 100, or nothing fits
+    }
+    Search quarters;
+    quarters.fails = jpegquantiser::kQuarters;
+    quarters.sizes = {{0, below->second}, {jpegquantiser::kQuarters, above->second}};
+    const SizeAt measure = [&](int steps) -> std::optional<double> {
+        const std::optional<qint64> size = m_measure(search.fits, steps, fullChroma);
+        return size ? std::optional(static_cast<double>(*size)) : std::nullopt;
+    };
+    const std::optional<Search> found =
+        highestWithin(quarters, static_cast<double>(limitBytes), 0, measure, {}, encodes);
+    return found ? std::optional(found->fits) : std::nullopt;
+}
+
 std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)
 {
     Result result;
     if (limitBytes <= 0) {
         return result;
     }
-    const std::optional<int> subsampled =
-        highestFitting(false, limitBytes, m_lastSubsampled, result.encodes);
-    if (!subsampled) {
+    std::optional<Search> chosen = highestFitting(false, limitBytes, m_lastSubsampled, result.encodes);
+    if (!chosen) {
         return std::nullopt;
     }
-    m_lastSubsampled = *subsampled;
-    result.quality = *subsampled;
-    if (picture == Picture::Colour && *subsampled >= kFullChromaFrom) {
-        const int hint = m_lastFull > 0 ? m_lastFull : *subsampled - 4;
-        const std::optional<int> full = highestFitting(true, limitBytes, hint, result.encodes);
+    m_lastSubsampled = chosen->fits;
+    if (picture == Picture::Colour && chosen->fits >= kFullChromaFrom) {
+        const int hint = m_lastFull > 0 ? m_lastFull : chosen->fits - 4;
+        std::optional<Search> full = highestFitting(true, limitBytes, hint, result.encodes);
         if (!full) {
             return std::nullopt;
         }
-        m_lastFull = *full;
-        if (*full > 0) {
-            result.quality = *full;
+        m_lastFull = full->fits;
+        if (full->fits > 0) {
+            chosen = std::move(full);
             result.fullChroma = true;
         }
     }
+    result.quality = chosen->fits;
+    const std::optional<int> quarters =
+        quartersFitting(*chosen, result.fullChroma, limitBytes, result.encodes);
+    if (!quarters) {
+        return std::nullopt;
+    }
+    result.quarters = *quarters;
     return result;
 }

@@ -8,7 +8,8 @@
 // as it can: each probe is placed where the limit is predicted, within the bracket of
 // the highest quality known to fit and the lowest known not to; bisection takes over
 // when that stops halving the bracket. It ends when the two are neighbours, so the
-// answer q fits and q + 1 does not (or q is 100). The prediction is a cheap estimate
+// answer q fits and q + 1 does not (or q is 100); the same search then finds how many
+// quarter steps toward q + 1 still fit. The prediction is a cheap estimate
 // of the size scaled by its ratio to the sizes measured nearby, when the encoder
 // offers one; otherwise the line of log size against quality (nearly straight over a
 // few steps) through the sizes measured so far. Estimates only place the probes: the
@@ -16,13 +17,15 @@
 class JpegFit
 {
 public:
-    // The file length at `quality` 1..100 with 4:4:4 (`fullChroma`) or 4:2:0 chroma;
-    // nothing when the encode failed.
-    using Measure = std::function<std::optional<qint64>(int quality, bool fullChroma)>;
+    // The file length at `quality` 1..100 and `quarters` 0..3 of the way to the next
+    // quality's tables, with 4:4:4 (`fullChroma`) or 4:2:0 chroma; nothing when the
+    // encode failed.
+    using Measure = std::function<std::optional<qint64>(int quality, int quarters, bool fullChroma)>;
 
     struct Result
     {
         int quality = 0;  // 0: not even quality 1 fits
+        int quarters = 0;
         bool fullChroma = false;
         int encodes = 0;
     };
@@ -32,7 +35,8 @@ public:
     static constexpr int kFullChromaFrom = 93;
 
     // `estimate`, when given, is a guess at the file length that costs much less than
-    // `measure` and grows with the quality as the file does.
+    // `measure` and grows with the quality as the file does (it is asked for whole
+    // qualities only).
     explicit JpegFit(Measure measure, Measure estimate = {});
 
     // Whether the picture has colour: a grey one is written with one component, where
@@ -44,9 +48,13 @@ public:
     // Nothing when an encode failed.
     std::optional<Result> fit(qint64 limitBytes, Picture picture = Picture::Colour);
 
+    struct Search;  // one search's bracket and sizes
+
 private:
-    std::optional<int> highestFitting(bool fullChroma, qint64 limitBytes, int hint,
-                                      int& encodes) const;
+    std::optional<Search> highestFitting(bool fullChroma, qint64 limitBytes, int hint,
+                                         int& encodes) const;
+    std::optional<int> quartersFitting(const Search& search, bool fullChroma, qint64 limitBytes,
+                                       int& encodes) const;
 
     Measure m_measure;
     Measure m_estimate;

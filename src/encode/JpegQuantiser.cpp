@@ -1,6 +1,7 @@
 #include "encode/JpegQuantiser.h"
 
 #include "common/Numbers.h"
+#include "encode/DcTrellis.h"
 #include "encode/Trellis.h"
 
 #include <algorithm>
@@ -20,12 +21,16 @@ constexpr std::array<int, 64> kBase = {
     25, 34, 43, 53,  69,  94,  131, 189, 37, 40, 62,  74,  94,  124, 169, 238,
     56, 53, 91, 106, 131, 169, 226, 311, 85, 75, 135, 156, 189, 238, 311, 418};
 
-Table scaled(const std::array<int, 64>& base, int quality)
+// The table of `quality`, `quarters` quarters of the way to that of quality + 1: libjpeg's
+// scaling of the quality, in quarter percents, taken that far toward the next one's.
+Table scaled(const std::array<int, 64>& base, int quality, int quarters)
 {
-    const int percent = jpeg_quality_scaling(quality);
+    const int next = std::min(quality + 1, 100);
+    const long quarterPercent = static_cast<long>(jpeg_quality_scaling(quality)) * (4 - quarters) +
+                                static_cast<long>(jpeg_quality_scaling(next)) * quarters;
     Table table{};
     for (std::size_t i = 0; i < table.size(); ++i) {
-        const long step = (static_cast<long>(base[i]) * percent + 50) / 100;
+        const long step = numbers::divTrunc(base[i] * quarterPercent + 200, 400);
         table[i] = static_cast<std::uint16_t>(std::clamp(step, 1L, 255L));
     }
     return table;
@@ -95,12 +100,54 @@ void pass(const jpegblocks::Picture& picture, double lambda, const Rounded* coun
     }
 }
 
+// The DC levels of every component chosen along the chain the scan codes them in: one
+// component alone is coded block row by block row over the blocks that hold the
+// picture; interleaved components MCU by MCU, each MCU's blocks of a component row by row.
+void chooseDc(const jpegblocks::Picture& picture, double lambda, const Rounded& counts,
+              Quantised& quantised)
+{
+    std::vector<dctrellis::Link> chain;
+    const bool interleaved = picture.components.size() > 1;
+    for (std::size_t c = 0; c < picture.components.size(); ++c) {
+        const jpegblocks::Component& component = picture.components[c];
+        const Table& table = c == 0 ? quantised.tables.luma : quantised.tables.chroma;
+        std::vector<Levels>& levels = quantised.components[c];
+        const auto link = [&](int row, int column) {
+            const auto at = static_cast<std::size_t>(row * component.blocksPerRow + column);
+            chain.push_back({component.blocks[at][0] / static_cast<float>(table[0]),
+                             lambda * component.lambdaScale[at], &levels[at][0]});
+        };
+        chain.clear();
+        if (interleaved) {
+            const int h = component.hSampling;
+            const int v = component.vSampling;
+            for (int mcuRow = 0; mcuRow < component.blockRows / v; ++mcuRow) {
+                for (int mcuColumn = 0; mcuColumn < component.blocksPerRow / h; ++mcuColumn) {
+                    for (int y = 0; y < v; ++y) {
+                        for (int x = 0; x < h; ++x) {
+                            link(mcuRow * v + y, mcuColumn * h + x);
+                        }
+                    }
+                }
+            }
+        } else {
+            for (int row = 0; row < component.heightInBlocks; ++row) {
+                for (int column = 0; column < component.widthInBlocks; ++column) {
+                    link(row, column);
+                }
+            }
+        }
+        dctrellis::quantise(chain, trellis::planningLengths(counts.dc[c == 0 ? 0 : 1]));
+    }
+}
+
 }  // namespace
 
-Tables tablesFor(int quality)
+Tables tablesFor(int quality, int quarters)
 {
     const int clamped = std::clamp(quality, 1, 100);
-    return {scaled(kBase, clamped), scaled(kBase, clamped)};
+    const int beyond = clamped == 100 ? 0 : std::clamp(quarters, 0, kQuarters - 1);
+    return {scaled(kBase, clamped, beyond), scaled(kBase, clamped, beyond)};
 }
 
 double lambdaFor(int quality)
@@ -115,9 +162,10 @@ double lambdaFor(int quality)
     return kPrice + (kSmallestPrice - kPrice) * below / (kRisingBelow - 1);
 }
 
-void quantise(const jpegblocks::Picture& picture, int quality, double lambda, Quantised& into)
+void quantise(const jpegblocks::Picture& picture, const Tables& tables, double lambda,
+              Quantised& into)
 {
-    into.tables = tablesFor(quality);
+    into.tables = tables;
     into.components.resize(picture.components.size());
     into.roundedBytes = 0;
     if (lambda <= 0) {
@@ -127,18 +175,19 @@ void quantise(const jpegblocks::Picture& picture, int quality, double lambda, Qu
     const Rounded symbols = rounded(picture, into.tables);
     into.roundedBytes = codedBytes(symbols);
     pass(picture, lambda, &symbols, into);
+    chooseDc(picture, lambda, symbols, into);
 }
 
-Quantised quantise(const jpegblocks::Picture& picture, int quality, double lambda)
+Quantised quantise(const jpegblocks::Picture& picture, const Tables& tables, double lambda)
 {
     Quantised quantised;
-    quantise(picture, quality, lambda, quantised);
+    quantise(picture, tables, lambda, quantised);
     return quantised;
 }
 
-std::int64_t roundedBytes(const jpegblocks::Picture& picture, int quality)
+std::int64_t roundedBytes(const jpegblocks::Picture& picture, const Tables& tables)
 {
-    return codedBytes(rounded(picture, tablesFor(quality)));
+    return codedBytes(rounded(picture, tables));
 }
 
 }  // namespace jpegquantiser

@@ -21,8 +21,13 @@ struct Tables
     Table chroma{};
 };
 
-// The quantisation tables of `quality` 1..100.
-Tables tablesFor(int quality);
+// Steps a quality is cut into, for a fit that lands nearer its limit than whole
+// qualities allow.
+inline constexpr int kQuarters = 4;
+
+// The quantisation tables of `quality` 1..100, or `quarters` 0..3 quarters of the way
+// from them to those of quality + 1 (none beyond 100).
+Tables tablesFor(int quality, int quarters = 0);
 
 // The price of a bit in squared quantisation steps at `quality` 1..100.
 double lambdaFor(int quality);
@@ -34,16 +39,17 @@ struct Quantised
     std::int64_t roundedBytes = 0;                // roundedBytes() at the quality, when lambda > 0
 };
 
-// The levels of every block of `picture` at `quality`; `lambda` 0 rounds.
-Quantised quantise(const jpegblocks::Picture& picture, int quality, double lambda);
+// The levels of every block of `picture` under `tables`; `lambda` 0 rounds.
+Quantised quantise(const jpegblocks::Picture& picture, const Tables& tables, double lambda);
 
 // The same into `into`, whose memory is used again (a search's encodes need no new
 // pages of memory for their levels).
-void quantise(const jpegblocks::Picture& picture, int quality, double lambda, Quantised& into);
+void quantise(const jpegblocks::Picture& picture, const Tables& tables, double lambda,
+              Quantised& into);
 
-// A quick guess at the size of a file at `quality`: the bytes of the entropy-coded
+// A quick guess at the size of a file under `tables`: the bytes of the entropy-coded
 // data of the rounded levels with optimal Huffman tables. It grows with the quality
 // as the file does; the trellis's levels take less.
-std::int64_t roundedBytes(const jpegblocks::Picture& picture, int quality);
+std::int64_t roundedBytes(const jpegblocks::Picture& picture, const Tables& tables);
 
 }  // namespace jpegquantiser

@@ -201,10 +201,10 @@ std::optional<QByteArray> PictureEncoder::encode(const QImage& image, int qualit
         return std::nullopt;
     }
     const int clamped = std::clamp(quality, 1, 100);
-    jpegquantiser::quantise(*picture, clamped,
+    jpegquantiser::quantise(*picture, jpegquantiser::tablesFor(clamped, options.quarters),
                             options.trellis ? jpegquantiser::lambdaFor(clamped) : 0.0, *m_levels);
     if (options.trellis) {
-        m_estimates[{clamped, options.fullChroma}] = m_levels->roundedBytes;
+        m_estimates[{clamped, options.quarters, options.fullChroma}] = m_levels->roundedBytes;
     }
     return write(*picture, *m_levels, options);
 }
@@ -217,12 +217,14 @@ std::optional<qint64> PictureEncoder::estimate(const QImage& image, int quality,
         return std::nullopt;
     }
     const int clamped = std::clamp(quality, 1, 100);
-    const auto known = m_estimates.find({clamped, options.fullChroma});
+    const std::tuple key{clamped, options.quarters, options.fullChroma};
+    const auto known = m_estimates.find(key);
     if (known != m_estimates.end()) {
         return known->second;
     }
-    const qint64 bytes = jpegquantiser::roundedBytes(*picture, clamped);
-    m_estimates[{clamped, options.fullChroma}] = bytes;
+    const qint64 bytes =
+        jpegquantiser::roundedBytes(*picture, jpegquantiser::tablesFor(clamped, options.quarters));
+    m_estimates[key] = bytes;
     return bytes;
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <tuple>
 
 namespace jpegblocks {
 struct Picture;
@@ -26,6 +27,9 @@ struct Options
     bool progressive = false;
     bool fullChroma = false;  // 4:4:4: colour at every pixel, for high qualities
     bool trellis = true;      // levels by rate and distortion; false: rounded
+    // 0..3: the tables that many quarters of the way to those of the next quality,
+    // for a fit to land nearer its limit (a quality the user types has none).
+    int quarters = 0;
 };
 
 // The JPEG file of `image` (read as 24-bit RGB) at `quality`, clamped to 1..100.
@@ -56,7 +60,7 @@ private:
     QSize m_size;
     QImage m_source;  // the samples as the transform reads them
     std::map<bool, std::unique_ptr<jpegblocks::Picture>> m_blocks;  // by full chroma
-    std::map<std::pair<int, bool>, qint64> m_estimates;             // by quality and full chroma
+    std::map<std::tuple<int, int, bool>, qint64> m_estimates;  // by quality, quarters, chroma
     std::unique_ptr<jpegquantiser::Quantised> m_levels;  // the last encode's, memory reused
 };
 

@@ -10,6 +10,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <map>
+#include <tuple>
 #include <utility>
 
 // One fit at a time: the search and the answers it starts from, used by the fit's jobs
@@ -18,8 +19,11 @@ struct LiveEstimates::FitWork
 {
     JpegFit::Measure probe;
     JpegFit::Measure guess;
-    JpegFit fit{[this](int quality, bool fullChroma) { return probe(quality, fullChroma); },
-                [this](int quality, bool fullChroma) { return guess(quality, fullChroma); }};
+    JpegFit fit{[this](int quality, int quarters,
+                       bool fullChroma) { return probe(quality, quarters, fullChroma); },
+                [this](int quality, int quarters, bool fullChroma) {
+                    return guess(quality, quarters, fullChroma);
+                }};
 };
 
 LiveEstimates::LiveEstimates(SizeEstimator estimator, QObject* parent)
@@ -37,7 +41,7 @@ LiveEstimates::~LiveEstimates() = default;
 LiveEstimates::Key LiveEstimates::jpegKey(const QImage& canvas, const CompressionSettings& settings)
 {
     return {canvas.cacheKey(), sizetext::jpegQuality(settings.jpegLevel), settings.jpegProgressive,
-            settings.jpegFullChroma, 0};
+            settings.jpegFullChroma, 0, settings.jpegQuarters};
 }
 
 LiveEstimates::Key LiveEstimates::pngKey(const QImage& canvas, const CompressionSettings& settings)
@@ -100,25 +104,27 @@ void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& 
     const qint64 canvasKey = canvas.cacheKey();
     m_fitWork->request([this, fitWork = m_fit, canvas, canvasKey, settings,
                         adviseOnPng](const LatestWork::Stop& stop) {
-        std::map<std::pair<int, bool>, QByteArray> files;
+        std::map<std::tuple<int, int, bool>, QByteArray> files;
         jpegwriter::PictureEncoder encoder;  // the canvas transformed once for the search
-        fitWork->probe = [&](int quality, bool fullChroma) -> std::optional<qint64> {
+        fitWork->probe = [&](int quality, int quarters, bool fullChroma) -> std::optional<qint64> {
             if (stop.requested()) {
                 return std::nullopt;  // overtaken: the search ends here
             }
-            const auto file =
-                encoder.encode(canvas, quality, {settings.jpegProgressive, fullChroma, true});
+            const auto file = encoder.encode(
+                canvas, quality, {settings.jpegProgressive, fullChroma, true, quarters});
             if (!file) {
                 return std::nullopt;
             }
-            files[{quality, fullChroma}] = *file;
+            files[{quality, quarters, fullChroma}] = *file;
             return file->size();
         };
-        fitWork->guess = [&](int quality, bool fullChroma) -> std::optional<qint64> {
+        fitWork->guess = [&](int quality, int quarters,
+                             bool fullChroma) -> std::optional<qint64> {
             if (stop.requested()) {
                 return std::nullopt;
             }
-            return encoder.estimate(canvas, quality, {settings.jpegProgressive, fullChroma, true});
+            return encoder.estimate(canvas, quality,
+                                    {settings.jpegProgressive, fullChroma, true, quarters});
         };
         // A grey picture is written with one component: no chroma to search.
         const std::optional<JpegFit::Result> result =
@@ -131,11 +137,11 @@ void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& 
         }
         std::optional<Made> made;
         QString advice;
-        if (const auto file = files.find({result->quality, result->fullChroma});
+        if (const auto file = files.find({result->quality, result->quarters, result->fullChroma});
             file != files.end()) {
-            made =
-                Made{{canvasKey, result->quality, settings.jpegProgressive, result->fullChroma, 0},
-                     file->second};
+            made = Made{{canvasKey, result->quality, settings.jpegProgressive, result->fullChroma, 0,
+                         result->quarters},
+                        file->second};
             if (adviseOnPng) {
                 advice = pngAdvice(canvas, settings, file->second, stop);
             }

@@ -64,6 +64,7 @@ private:
         bool flag = false;   // progressive JPEG, or colour reduction
         bool other = false;  // 4:4:4 JPEG
         qint64 limit = 0;    // the reduction's aim
+        int quarters = 0;    // JPEG quarter steps beyond the quality
         bool operator==(const Key&) const = default;
     };
     struct Made

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <new>
 
 namespace mdlSavedll {
 namespace {
@@ -102,23 +103,38 @@ bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason,
     return true;
 }
 
+// An encode that runs out of memory, wherever it does, gives no file: the caller's
+// failure path, never an exception.
+template <typename Encode>
+std::optional<QByteArray> nothingWithoutMemory(const Encode& encode)
+{
+    try {
+        return encode();
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 std::optional<QByteArray> encodeJpeg(const QImage& image, int quality, bool progressive,
-                                     bool fullChroma)
+                                     bool fullChroma, int quarters)
 {
-    return jpegwriter::encode(image, quality, {progressive, fullChroma});
+    return nothingWithoutMemory([&] {
+        return jpegwriter::encode(image, quality, {progressive, fullChroma, true, quarters});
+    });
 }
 
 std::optional<QByteArray> encodePng(const QImage& image, PngChoice choice)
 {
-    return pngwriter::encode(image, pngSettings(choice));
+    return nothingWithoutMemory([&] { return pngwriter::encode(image, pngSettings(choice)); });
 }
 
 std::optional<QByteArray> encodeReducedPng(const QImage& image, PngChoice choice, qint64 limitBytes,
                                            const std::function<bool()>& stopped)
 {
-    return palettepng::encode(image, pngSettings(choice), limitBytes, stopped);
+    return nothingWithoutMemory(
+        [&] { return palettepng::encode(image, pngSettings(choice), limitBytes, stopped); });
 }
 
 QImage decodePng(const QByteArray& bytes)

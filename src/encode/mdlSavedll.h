@@ -13,10 +13,11 @@ namespace mdlSavedll {
 // JPEG at `quality` 1..100 (values outside are clamped), levels chosen by rate and
 // distortion, 8-bit quantisation tables, optimised Huffman tables,
 // progressive when asked, 4:4:4 chroma when `fullChroma` (else 4:2:0); an all-grey
-// picture as one grey component. A fresh compress object for every call. Nothing
-// on failure.
+// picture as one grey component. `quarters` 0..3 take the tables that many quarters
+// of the way to the next quality's (what a fit may choose). A fresh compress object
+// for every call. Nothing on failure.
 std::optional<QByteArray> encodeJpeg(const QImage& image, int quality, bool progressive,
-                                     bool fullChroma = false);
+                                     bool fullChroma = false, int quarters = 0);
 
 // PNG compression choices, as the PNG list offers them.
 enum class PngChoice { Standard = 0, Fast = 1, Small = 2 };

@@ -368,8 +368,9 @@ private slots:
         QCOMPARE(g_messages, 0);
     }
 
-    // A callback that cannot grow the output fails the encode through libpng's error
-    // path: nothing comes back and no exception crosses libpng's C frames.
+    // Memory that runs out during the encode (the output that cannot grow, in libpng's
+    // error path, or the encoder's own buffers) gives nothing back, and no exception
+    // leaves the encoder or crosses libpng's C frames.
     void pngEncodeOutOfMemoryGivesNothing()
     {
 #if defined(__SANITIZE_ADDRESS__)

@@ -44,8 +44,8 @@ private slots:
                 .scaled(480, 854);
         QVERIFY(!shot.isNull());
 
-        JpegFit fit([&shot](int quality, bool full) -> std::optional<qint64> {
-            const auto file = mdlSavedll::encodeJpeg(shot, quality, false, full);
+        JpegFit fit([&shot](int quality, int quarters, bool full) -> std::optional<qint64> {
+            const auto file = mdlSavedll::encodeJpeg(shot, quality, false, full, quarters);
             return file ? std::optional<qint64>(file->size()) : std::nullopt;
         });
         for (const int quality : {20, 75, 97}) {

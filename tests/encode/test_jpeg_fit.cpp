@@ -23,9 +23,9 @@ struct Counted
 {
     QImage picture;
     int encodes = 0;
-    JpegFit fit{[this](int quality, bool full) -> std::optional<qint64> {
+    JpegFit fit{[this](int quality, int quarters, bool full) -> std::optional<qint64> {
         ++encodes;
-        const auto file = mdlSavedll::encodeJpeg(picture, quality, false, full);
+        const auto file = mdlSavedll::encodeJpeg(picture, quality, false, full, quarters);
         return file ? std::optional<qint64>(file->size()) : std::nullopt;
     }};
 };
@@ -38,14 +38,16 @@ struct Guided
     int encodes = 0;
     jpegwriter::PictureEncoder encoder;
     JpegFit::Measure estimate;
-    JpegFit fit{[this](int quality, bool full) -> std::optional<qint64> {
+    JpegFit fit{[this](int quality, int quarters, bool full) -> std::optional<qint64> {
                     ++encodes;
-                    const auto file = encoder.encode(picture, quality, {false, full, true});
+                    const auto file =
+                        encoder.encode(picture, quality, {false, full, true, quarters});
                     return file ? std::optional<qint64>(file->size()) : std::nullopt;
                 },
-                [this](int quality, bool full) {
-                    return estimate ? estimate(quality, full)
-                                    : encoder.estimate(picture, quality, {false, full, true});
+                [this](int quality, int quarters, bool full) {
+                    return estimate
+                               ? estimate(quality, quarters, full)
+                               : encoder.estimate(picture, quality, {false, full, true, quarters});
                 }};
 };
 
@@ -145,9 +147,9 @@ private slots:
     void misleadingEstimatesKeepTheAnswer()
     {
         const QImage& picture = m_pictures[1];
-        const std::function<std::optional<qint64>(int, bool)> misleading[] = {
-            [](int quality, bool) { return std::optional<qint64>(1000000 / quality); },
-            [](int, bool) { return std::optional<qint64>(5000); }};
+        const JpegFit::Measure misleading[] = {
+            [](int quality, int, bool) { return std::optional<qint64>(1000000 / quality); },
+            [](int, int, bool) { return std::optional<qint64>(5000); }};
         for (const auto& estimate : misleading) {
             for (const int quality : {3, 50, 90, 99}) {
                 Guided guided{picture, 0, {}, {}};
@@ -278,6 +280,16 @@ private slots:
         QVERIFY(page.settings().jpegFullChroma);
         page.findChild<QLineEdit*>(QStringLiteral("txtJpeg"))->setText(QStringLiteral("9"));
         QVERIFY(!page.settings().jpegFullChroma);
+
+        // Quarter steps, too, are the fit's alone: a typed quality is a whole one.
+        page.setSizeLimit(QStringLiteral("1000"),
+                          (jpegSize(canvas, 40) + jpegSize(canvas, 41)) / 2);
+        page.findChild<QPushButton*>(QStringLiteral("cmdFit"))->click();
+        QVERIFY(fitted.wait());
+        QCOMPARE(page.settings().jpegLevel, QStringLiteral("4.0"));
+        QVERIFY(page.settings().jpegQuarters > 0);
+        page.findChild<QLineEdit*>(QStringLiteral("txtJpeg"))->setText(QStringLiteral("4"));
+        QCOMPARE(page.settings().jpegQuarters, 0);
     }
 };
 

@@ -1,3 +1,4 @@
+#include "encode/DcTrellis.h"
 #include "encode/Deringing.h"
 #include "encode/JpegWriter.h"
 #include "encode/Ssim.h"
@@ -144,6 +145,55 @@ private slots:
                 best = std::min(best, costOf(coefficients, steps, trial, ac, lambda));
             }
             QVERIFY2(found <= best + 1e-9, qPrintable(QString::number(found - best)));
+        }
+    }
+
+    // Along a chain of blocks, the DC levels cost no more than any other choice of the
+    // levels either side of each coefficient, each difference priced by its code.
+    void dcLevelsCostNoMoreThanAnyAlternative()
+    {
+        std::mt19937 random(7);
+        std::uniform_real_distribution<float> value(-6.0f, 6.0f);
+        trellis::Counts counts{};
+        for (std::size_t size = 0; size < 12; ++size) {
+            counts[size] = static_cast<std::int64_t>(1 + (size * 13) % 17);
+        }
+        const trellis::Lengths dc = trellis::planningLengths(counts);
+        constexpr int kBlocks = 10;
+        const auto costOf = [&dc](const float* scaled, double lambda, const int* levels) {
+            double cost = 0;
+            for (int i = 0; i < kBlocks; ++i) {
+                const int size = trellis::sizeCategory(levels[i] - (i > 0 ? levels[i - 1] : 0));
+                const double error = static_cast<double>(scaled[i]) - levels[i];
+                cost += error * error + lambda * (dc[static_cast<std::size_t>(size)] + size);
+            }
+            return cost;
+        };
+        for (int round = 0; round < 40; ++round) {
+            float scaled[kBlocks];
+            float drift = value(random);
+            for (float& coefficient : scaled) {
+                drift += value(random) / 4;  // neighbours near each other, as in a picture
+                coefficient = drift;
+            }
+            const double lambda = round % 2 == 0 ? 0.05 : 0.6;
+            std::int16_t chosen[kBlocks];
+            std::vector<dctrellis::Link> chain;
+            for (int i = 0; i < kBlocks; ++i) {
+                chain.push_back({scaled[i], lambda, &chosen[i]});
+            }
+            dctrellis::quantise(chain, dc);
+            int found[kBlocks];
+            std::copy(chosen, chosen + kBlocks, found);
+            double best = std::numeric_limits<double>::infinity();
+            for (int mask = 0; mask < (1 << kBlocks); ++mask) {
+                int trial[kBlocks];
+                for (int i = 0; i < kBlocks; ++i) {
+                    trial[i] = static_cast<int>(std::floor(scaled[i])) + ((mask >> i) & 1);
+                }
+                best = std::min(best, costOf(scaled, lambda, trial));
+            }
+            QVERIFY2(costOf(scaled, lambda, found) <= best + 1e-9, qPrintable(QString::number(round)));
         }
     }
 
