@@ -2,6 +2,7 @@
 
 #include "encode/Deringing.h"
 #include "encode/Trellis.h"
+#include "platform/PoolJobs.h"
 
 #include <algorithm>
 #include <cmath>
@@ -100,9 +101,8 @@ void forwardDct(const Basis& basis, const Plane& plane, int bx, int by, bool der
     }
 }
 
-// `dering`: for luma, whose samples at the ends of the range are exact pixels.
-Component component(const Basis& basis, const Plane& plane, int hSampling, int vSampling,
-                    bool dering)
+// The layout of a component's blocks over `plane`, without the blocks.
+Component layout(const Plane& plane, int hSampling, int vSampling)
 {
     Component component;
     component.hSampling = hSampling;
@@ -113,19 +113,49 @@ Component component(const Basis& basis, const Plane& plane, int hSampling, int v
     component.blockRows = plane.paddedHeight / 8;
     component.blocks.resize(static_cast<std::size_t>(component.blocksPerRow * component.blockRows));
     component.lambdaScale.resize(component.blocks.size());
-    for (int by = 0; by < component.blockRows; ++by) {
-        for (int bx = 0; bx < component.blocksPerRow; ++bx) {
-            const auto at = static_cast<std::size_t>(by * component.blocksPerRow + bx);
-            forwardDct(basis, plane, bx, by, dering, component.blocks[at]);
-            component.lambdaScale[at] = trellis::lambdaScale(component.blocks[at].data());
+    return component;
+}
+
+// `dering`: for luma, whose samples at the ends of the range are exact pixels.
+Component component(const Basis& basis, const Plane& plane, int hSampling, int vSampling,
+                    bool dering)
+{
+    Component component = layout(plane, hSampling, vSampling);
+    // Rows of blocks in bands, shared with idle threads of the pool.
+    constexpr int kBandRows = 8;
+    pooljobs::forEachBand(component.blockRows, kBandRows, [&](int first, int end) {
+        for (int by = first; by < end; ++by) {
+            for (int bx = 0; bx < component.blocksPerRow; ++bx) {
+                const auto at = static_cast<std::size_t>(by * component.blocksPerRow + bx);
+                forwardDct(basis, plane, bx, by, dering, component.blocks[at]);
+                component.lambdaScale[at] = trellis::lambdaScale(component.blocks[at].data());
+            }
         }
+    });
+    return component;
+}
+
+// The luma blocks of 4:4:4 from those of 4:2:0 of the same picture: both planes repeat
+// the picture's last row and column into their padding, so every block of the smaller
+// 4:4:4 layout holds the same samples in both.
+Component lumaFrom(const Component& subsampled, const Plane& plane)
+{
+    Component component = layout(plane, 1, 1);
+    for (int by = 0; by < component.blockRows; ++by) {
+        const auto from = static_cast<std::size_t>(by * subsampled.blocksPerRow);
+        const auto to = static_cast<std::size_t>(by * component.blocksPerRow);
+        const auto count = static_cast<std::size_t>(component.blocksPerRow);
+        std::copy_n(subsampled.blocks.begin() + static_cast<std::ptrdiff_t>(from), count,
+                    component.blocks.begin() + static_cast<std::ptrdiff_t>(to));
+        std::copy_n(subsampled.lambdaScale.begin() + static_cast<std::ptrdiff_t>(from), count,
+                    component.lambdaScale.begin() + static_cast<std::ptrdiff_t>(to));
     }
     return component;
 }
 
 }  // namespace
 
-Picture transform(const QImage& image, bool fullChroma)
+Picture transform(const QImage& image, bool fullChroma, const Component* sameLuma)
 {
     static_assert(sizeof(QRgb) == 4);
     Picture picture;
@@ -198,7 +228,11 @@ Picture transform(const QImage& image, bool fullChroma)
             }
         }
     }
-    picture.components.push_back(component(basis, luma, lumaBlocks, lumaBlocks, true));
+    if (fullChroma && sameLuma != nullptr) {
+        picture.components.push_back(lumaFrom(*sameLuma, luma));
+    } else {
+        picture.components.push_back(component(basis, luma, lumaBlocks, lumaBlocks, true));
+    }
     picture.components.push_back(component(basis, cb, 1, 1, false));
     picture.components.push_back(component(basis, cr, 1, 1, false));
     return picture;

@@ -39,7 +39,8 @@ struct Picture
 
 // The DCT blocks of `image`: one component when it is in Format_Grayscale8, else
 // Y, Cb and Cr of its RGB32 pixels with chroma averaged over 2 × 2 pixels unless
-// `fullChroma`.
-Picture transform(const QImage& image, bool fullChroma);
+// `fullChroma`. `sameLuma`, the luma of the 4:2:0 transform of the same picture,
+// saves the 4:4:4 transform its luma (the blocks are the same).
+Picture transform(const QImage& image, bool fullChroma, const Component* sameLuma = nullptr);
 
 }  // namespace jpegblocks

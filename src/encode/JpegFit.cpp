@@ -12,6 +12,7 @@
 namespace {
 
 constexpr int kColdStart = 75;
+constexpr int kNoEnd = 101;  // a search that stops early at no quality
 // Growth of ln(file size) per quality step, for a first prediction from one probe.
 constexpr double kDefaultSlope = 0.03;
 // The file's size over the estimate's before any size is measured (the trellis takes
@@ -22,21 +23,6 @@ constexpr double kDefaultRatio = 0.93;
 using SizeAt = std::function<std::optional<double>(int quality)>;
 
 }  // namespace
-
-// The bracket and the sizes taken inside one search.
-struct JpegFit::Search
-{
-    int fits = 0;     // highest quality known to fit; 0: none yet
-    int fails = 101;  // lowest quality above `fits` known not to fit
-    std::map<int, double> sizes;
-
-    // The size taken at `quality`, if it was.
-    std::optional<std::pair<int, double>> taken(int quality) const
-    {
-        const auto at = sizes.find(quality);
-        return at == sizes.end() ? std::nullopt : std::optional(*at);
-    }
-};
 
 namespace {
 
@@ -88,13 +74,14 @@ int nextProbe(const Search& search, double limit, int start, bool bisect)
 // The highest quality in (fits, fails) whose size is at most `limit`, `fits` when none:
 // each probe where the sizes taken so far put the limit, bisection when that stops
 // halving the bracket. `chooser`, when given, places the probes instead (inside the
-// bracket). The search as it ended; nothing when a size could not be taken.
+// bracket). It stops early once a quality of `enough` or more is known to fit. The
+// search as it ended; nothing when a size could not be taken.
 std::optional<Search> highestWithin(Search search, double limit, int start, const SizeAt& size,
-                                 const std::function<std::optional<int>(const Search&)>& chooser,
-                                 int& taken)
+                                    const std::function<std::optional<int>(const Search&)>& chooser,
+                                    int& taken, int enough = kNoEnd)
 {
     int widthBefore[2] = {102, 102};
-    while (search.fails - search.fits > 1) {
+    while (search.fails - search.fits > 1 && search.fits < enough) {
         const int width = search.fails - search.fits;
         const bool bisect = search.sizes.size() >= 2 && width * 2 > widthBefore[0];
         std::optional<int> quality;
@@ -151,7 +138,8 @@ JpegFit::JpegFit(Measure measure, Measure estimate)
 }
 
 std::optional<JpegFit::Search> JpegFit::highestFitting(bool fullChroma, qint64 limitBytes,
-                                                      int hint, int& encodes) const
+                                                      int hint, int& encodes, Search from,
+                                                      int enough) const
 {
     const auto limit = static_cast<double>(limitBytes);
     std::map<int, double> ratios;  // measured size over estimate
@@ -193,11 +181,10 @@ std::optional<JpegFit::Search> JpegFit::highestFitting(bool fullChroma, qint64 l
             inner, limit, nextProbe(search, limit, hint, false), prediction, {}, guesses);
         return best ? std::optional(std::max(best->fits, search.fits + 1)) : std::nullopt;
     };
-    Search search;
     if (m_estimate) {
-        return highestWithin(search, limit, hint, measure, predicted, encodes);
+        return highestWithin(std::move(from), limit, hint, measure, predicted, encodes, enough);
     }
-    return highestWithin(search, limit, hint, measure, {}, encodes);
+    return highestWithin(std::move(from), limit, hint, measure, {}, encodes, enough);
 }
 
 // Between a quality that fits and the next that does not, the quarter steps are
@@ -228,14 +215,19 @@ std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)
     if (limitBytes <= 0) {
         return result;
     }
-    std::optional<Search> chosen = highestFitting(false, limitBytes, m_lastSubsampled, result.encodes);
+    // For a colour picture, the 4:2:0 search only needs to go on until it knows
+    // whether 4:4:4 is to be searched.
+    const int enough = picture == Picture::Colour ? kFullChromaFrom : kNoEnd;
+    std::optional<Search> chosen =
+        highestFitting(false, limitBytes, m_lastSubsampled, result.encodes, Search(), enough);
     if (!chosen) {
         return std::nullopt;
     }
     m_lastSubsampled = chosen->fits;
-    if (picture == Picture::Colour && chosen->fits >= kFullChromaFrom) {
-        const int hint = m_lastFull > 0 ? m_lastFull : chosen->fits - 4;
-        std::optional<Search> full = highestFitting(true, limitBytes, hint, result.encodes);
+    if (chosen->fits >= kFullChromaFrom && picture == Picture::Colour) {
+        // The estimates place the first probe unless a 4:4:4 answer is known.
+        std::optional<Search> full =
+            highestFitting(true, limitBytes, m_lastFull, result.encodes, Search(), kNoEnd);
         if (!full) {
             return std::nullopt;
         }
@@ -243,6 +235,13 @@ std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)
         if (full->fits > 0) {
             chosen = std::move(full);
             result.fullChroma = true;
+        } else {
+            // Nothing in 4:4:4: the 4:2:0 search goes on where it stopped.
+            chosen = highestFitting(false, limitBytes, chosen->fits, result.encodes,
+                                    std::move(*chosen), kNoEnd);
+            if (!chosen) {
+                return std::nullopt;
+            }
         }
     }
     result.quality = chosen->fits;

@@ -2,7 +2,9 @@
 
 #include <QtGlobal>
 #include <functional>
+#include <map>
 #include <optional>
+#include <utility>
 
 // Finds the highest JPEG quality whose file fits a size limit, with as few encodes
 // as it can: each probe is placed where the limit is predicted, within the bracket of
@@ -48,11 +50,26 @@ public:
     // Nothing when an encode failed.
     std::optional<Result> fit(qint64 limitBytes, Picture picture = Picture::Colour);
 
-    struct Search;  // one search's bracket and sizes
+    // The bracket and the sizes taken inside one search.
+    struct Search
+    {
+        int fits = 0;     // highest setting known to fit; 0: none yet
+        int fails = 101;  // lowest setting above `fits` known not to fit
+        std::map<int, double> sizes;
+
+        // The size taken at `setting`, if it was.
+        std::optional<std::pair<int, double>> taken(int setting) const
+        {
+            const auto at = sizes.find(setting);
+            return at == sizes.end() ? std::nullopt : std::optional(*at);
+        }
+    };
 
 private:
+    // The search on from `from` until the answer is known, or until a quality of
+    // `enough` or more is known to fit.
     std::optional<Search> highestFitting(bool fullChroma, qint64 limitBytes, int hint,
-                                         int& encodes) const;
+                                         int& encodes, Search from, int enough) const;
     std::optional<int> quartersFitting(const Search& search, bool fullChroma, qint64 limitBytes,
                                        int& encodes) const;
 

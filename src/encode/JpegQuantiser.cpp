@@ -3,6 +3,7 @@
 #include "common/Numbers.h"
 #include "encode/DcTrellis.h"
 #include "encode/Trellis.h"
+#include "platform/PoolJobs.h"
 
 #include <algorithm>
 
@@ -44,21 +45,42 @@ struct Rounded
     trellis::Counts dc[2]{};  // size categories of the differences
 };
 
+// Blocks in the bands the passes share with idle threads of the pool.
+constexpr int kBandBlocks = 512;
+
 Rounded rounded(const jpegblocks::Picture& picture, const Tables& tables)
 {
     Rounded symbols;
-    const trellis::Lengths none{};
-    Levels levels{};
     for (std::size_t c = 0; c < picture.components.size(); ++c) {
         const Table& table = c == 0 ? tables.luma : tables.chroma;
         const std::size_t kind = c == 0 ? 0 : 1;
-        int previous = 0;
-        for (const jpegblocks::Block& block : picture.components[c].blocks) {
-            trellis::quantise(block.data(), table.data(), none, 0.0, levels.data());
-            trellis::countAc(levels.data(), symbols.ac[kind]);
-            ++symbols
-                  .dc[kind][static_cast<std::size_t>(trellis::sizeCategory(levels[0] - previous))];
-            previous = levels[0];
+        const auto& blocks = picture.components[c].blocks;
+        const int count = static_cast<int>(blocks.size());
+        // Each band counts its own symbols; the sums are the same whatever thread did what.
+        std::vector<Rounded> bands(static_cast<std::size_t>((count + kBandBlocks - 1) / kBandBlocks));
+        pooljobs::forEachBand(count, kBandBlocks, [&](int first, int end) {
+            Rounded& band = bands[static_cast<std::size_t>(first / kBandBlocks)];
+            const trellis::Lengths none{};
+            Levels levels{};
+            int previous = 0;
+            if (first > 0) {
+                trellis::quantise(blocks[static_cast<std::size_t>(first - 1)].data(), table.data(),
+                                  none, 0.0, levels.data());
+                previous = levels[0];
+            }
+            for (int b = first; b < end; ++b) {
+                trellis::quantise(blocks[static_cast<std::size_t>(b)].data(), table.data(), none,
+                                  0.0, levels.data());
+                trellis::countAc(levels.data(), band.ac[kind]);
+                ++band.dc[kind][static_cast<std::size_t>(trellis::sizeCategory(levels[0] - previous))];
+                previous = levels[0];
+            }
+        });
+        for (const Rounded& band : bands) {
+            for (std::size_t symbol = 0; symbol < 256; ++symbol) {
+                symbols.ac[kind][symbol] += band.ac[kind][symbol];
+                symbols.dc[kind][symbol] += band.dc[kind][symbol];
+            }
         }
     }
     return symbols;
@@ -92,11 +114,16 @@ void pass(const jpegblocks::Picture& picture, double lambda, const Rounded* coun
         const jpegblocks::Component& component = picture.components[c];
         std::vector<Levels>& levels = quantised.components[c];
         levels.resize(component.blocks.size());
-        for (std::size_t b = 0; b < component.blocks.size(); ++b) {
-            const float* block = component.blocks[b].data();
-            trellis::quantise(block, table.data(), c == 0 ? luma : chroma,
-                              counts ? lambda * component.lambdaScale[b] : 0.0, levels[b].data());
-        }
+        pooljobs::forEachBand(
+            static_cast<int>(component.blocks.size()), kBandBlocks, [&](int first, int end) {
+                for (auto b = static_cast<std::size_t>(first); b < static_cast<std::size_t>(end);
+                     ++b) {
+                    trellis::quantise(component.blocks[b].data(), table.data(),
+                                      c == 0 ? luma : chroma,
+                                      counts ? lambda * component.lambdaScale[b] : 0.0,
+                                      levels[b].data());
+                }
+            });
     }
 }
 

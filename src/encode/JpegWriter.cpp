@@ -188,7 +188,14 @@ const jpegblocks::Picture* PictureEncoder::blocks(const QImage& image, bool full
     }
     auto& blocks = m_blocks[fullChroma];
     if (!blocks) {
-        blocks = std::make_unique<jpegblocks::Picture>(jpegblocks::transform(m_source, fullChroma));
+        const auto subsampled = m_blocks.find(false);
+        const jpegblocks::Component* sameLuma =
+            fullChroma && subsampled != m_blocks.end() && subsampled->second &&
+                    !subsampled->second->grey
+                ? &subsampled->second->components.front()
+                : nullptr;
+        blocks = std::make_unique<jpegblocks::Picture>(
+            jpegblocks::transform(m_source, fullChroma, sameLuma));
     }
     return blocks.get();
 }

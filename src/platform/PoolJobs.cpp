@@ -101,4 +101,13 @@ void forEach(int count, const std::function<void(int)>& job)
     }
 }
 
+void forEachBand(int count, int band, const std::function<void(int first, int end)>& job)
+{
+    if (count <= 0 || band <= 0) {
+        return;
+    }
+    forEach((count + band - 1) / band,
+            [&](int index) { job(index * band, std::min(count, (index + 1) * band)); });
+}
+
 }  // namespace pooljobs

@@ -34,4 +34,9 @@ private:
 // again here, after the others have finished; jobs not yet begun are then skipped.
 void forEach(int count, const std::function<void(int)>& job);
 
+// Runs job(first, end) over [0, count) cut into bands of `band` (the last one may be
+// shorter), the bands as forEach runs its jobs. The bands do not depend on the
+// threads, so work that sums per band gives the same result however it ran.
+void forEachBand(int count, int band, const std::function<void(int first, int end)>& job);
+
 }  // namespace pooljobs
