@@ -141,10 +141,9 @@ Fitted ours(const QImage& picture, qint64 limit)
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     fitted.cpuMs = threadCpuMs() - cpuStart;
     if (result && result->quality > 0) {
-        const QByteArray file =
-            mdlSavedll::encodeJpeg(picture, result->quality, false, result->fullChroma,
-                                   result->quarters)
-                .value();
+        const QByteArray file = mdlSavedll::encodeJpeg(picture, result->quality, false,
+                                                       result->fullChroma, result->quarters)
+                                    .value();
         fitted.file = file;
         fitted.outcome = {file.size(), ssim::luma(picture, QImage::fromData(file, "JPEG"))};
     }

@@ -37,7 +37,8 @@ void quantise(const std::vector<Link>& chain, const trellis::Lengths& dc)
     std::array<int, 2> previous{0, 0};
     for (std::size_t i = 0; i < chain.size(); ++i) {
         const Link& link = chain[i];
-        const int below = std::clamp(numbers::floorToInt(link.scaled), -kMaxDcLevel, kMaxDcLevel - 1);
+        const int below =
+            std::clamp(numbers::floorToInt(link.scaled), -kMaxDcLevel, kMaxDcLevel - 1);
         Step& step = steps[i];
         std::array<double, 2> next{};
         for (std::size_t c = 0; c < 2; ++c) {

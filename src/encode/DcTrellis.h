@@ -15,8 +15,8 @@ namespace dctrellis {
 
 struct Link
 {
-    float scaled = 0;    // the DC coefficient over its step
-    double lambda = 0;   // the block's price of a bit
+    float scaled = 0;               // the DC coefficient over its step
+    double lambda = 0;              // the block's price of a bit
     std::int16_t* level = nullptr;  // where the chosen level goes
 };
 

@@ -137,9 +137,8 @@ JpegFit::JpegFit(Measure measure, Measure estimate)
 {
 }
 
-std::optional<JpegFit::Search> JpegFit::highestFitting(bool fullChroma, qint64 limitBytes,
-                                                      int hint, int& encodes, Search from,
-                                                      int enough) const
+std::optional<JpegFit::Search> JpegFit::highestFitting(bool fullChroma, qint64 limitBytes, int hint,
+                                                       int& encodes, Search from, int enough) const
 {
     const auto limit = static_cast<double>(limitBytes);
     std::map<int, double> ratios;  // measured size over estimate

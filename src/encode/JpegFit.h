@@ -22,7 +22,8 @@ public:
     // The file length at `quality` 1..100 and `quarters` 0..3 of the way to the next
     // quality's tables, with 4:4:4 (`fullChroma`) or 4:2:0 chroma; nothing when the
     // encode failed.
-    using Measure = std::function<std::optional<qint64>(int quality, int quarters, bool fullChroma)>;
+    using Measure =
+        std::function<std::optional<qint64>(int quality, int quarters, bool fullChroma)>;
 
     struct Result
     {
@@ -68,8 +69,8 @@ public:
 private:
     // The search on from `from` until the answer is known, or until a quality of
     // `enough` or more is known to fit.
-    std::optional<Search> highestFitting(bool fullChroma, qint64 limitBytes, int hint,
-                                         int& encodes, Search from, int enough) const;
+    std::optional<Search> highestFitting(bool fullChroma, qint64 limitBytes, int hint, int& encodes,
+                                         Search from, int enough) const;
     std::optional<int> quartersFitting(const Search& search, bool fullChroma, qint64 limitBytes,
                                        int& encodes) const;
 

@@ -57,7 +57,8 @@ Rounded rounded(const jpegblocks::Picture& picture, const Tables& tables)
         const auto& blocks = picture.components[c].blocks;
         const int count = static_cast<int>(blocks.size());
         // Each band counts its own symbols; the sums are the same whatever thread did what.
-        std::vector<Rounded> bands(static_cast<std::size_t>((count + kBandBlocks - 1) / kBandBlocks));
+        std::vector<Rounded> bands(
+            static_cast<std::size_t>((count + kBandBlocks - 1) / kBandBlocks));
         pooljobs::forEachBand(count, kBandBlocks, [&](int first, int end) {
             Rounded& band = bands[static_cast<std::size_t>(first / kBandBlocks)];
             const trellis::Lengths none{};
@@ -72,7 +73,8 @@ Rounded rounded(const jpegblocks::Picture& picture, const Tables& tables)
                 trellis::quantise(blocks[static_cast<std::size_t>(b)].data(), table.data(), none,
                                   0.0, levels.data());
                 trellis::countAc(levels.data(), band.ac[kind]);
-                ++band.dc[kind][static_cast<std::size_t>(trellis::sizeCategory(levels[0] - previous))];
+                ++band.dc[kind]
+                         [static_cast<std::size_t>(trellis::sizeCategory(levels[0] - previous))];
                 previous = levels[0];
             }
         });
@@ -118,10 +120,9 @@ void pass(const jpegblocks::Picture& picture, double lambda, const Rounded* coun
             static_cast<int>(component.blocks.size()), kBandBlocks, [&](int first, int end) {
                 for (auto b = static_cast<std::size_t>(first); b < static_cast<std::size_t>(end);
                      ++b) {
-                    trellis::quantise(component.blocks[b].data(), table.data(),
-                                      c == 0 ? luma : chroma,
-                                      counts ? lambda * component.lambdaScale[b] : 0.0,
-                                      levels[b].data());
+                    trellis::quantise(
+                        component.blocks[b].data(), table.data(), c == 0 ? luma : chroma,
+                        counts ? lambda * component.lambdaScale[b] : 0.0, levels[b].data());
                 }
             });
     }

@@ -189,11 +189,11 @@ const jpegblocks::Picture* PictureEncoder::blocks(const QImage& image, bool full
     auto& blocks = m_blocks[fullChroma];
     if (!blocks) {
         const auto subsampled = m_blocks.find(false);
-        const jpegblocks::Component* sameLuma =
-            fullChroma && subsampled != m_blocks.end() && subsampled->second &&
-                    !subsampled->second->grey
-                ? &subsampled->second->components.front()
-                : nullptr;
+        const jpegblocks::Component* sameLuma = fullChroma && subsampled != m_blocks.end() &&
+                                                        subsampled->second &&
+                                                        !subsampled->second->grey
+                                                    ? &subsampled->second->components.front()
+                                                    : nullptr;
         blocks = std::make_unique<jpegblocks::Picture>(
             jpegblocks::transform(m_source, fullChroma, sameLuma));
     }

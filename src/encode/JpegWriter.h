@@ -60,7 +60,7 @@ private:
     QSize m_size;
     QImage m_source;  // the samples as the transform reads them
     std::map<bool, std::unique_ptr<jpegblocks::Picture>> m_blocks;  // by full chroma
-    std::map<std::tuple<int, int, bool>, qint64> m_estimates;  // by quality, quarters, chroma
+    std::map<std::tuple<int, int, bool>, qint64> m_estimates;       // by quality, quarters, chroma
     std::unique_ptr<jpegquantiser::Quantised> m_levels;  // the last encode's, memory reused
 };
 

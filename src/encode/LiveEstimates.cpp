@@ -19,8 +19,9 @@ struct LiveEstimates::FitWork
 {
     JpegFit::Measure probe;
     JpegFit::Measure guess;
-    JpegFit fit{[this](int quality, int quarters,
-                       bool fullChroma) { return probe(quality, quarters, fullChroma); },
+    JpegFit fit{[this](int quality, int quarters, bool fullChroma) {
+                    return probe(quality, quarters, fullChroma);
+                },
                 [this](int quality, int quarters, bool fullChroma) {
                     return guess(quality, quarters, fullChroma);
                 }};
@@ -40,8 +41,12 @@ LiveEstimates::~LiveEstimates() = default;
 
 LiveEstimates::Key LiveEstimates::jpegKey(const QImage& canvas, const CompressionSettings& settings)
 {
-    return {canvas.cacheKey(), sizetext::jpegQuality(settings.jpegLevel), settings.jpegProgressive,
-            settings.jpegFullChroma, 0, settings.jpegQuarters};
+    return {canvas.cacheKey(),
+            sizetext::jpegQuality(settings.jpegLevel),
+            settings.jpegProgressive,
+            settings.jpegFullChroma,
+            0,
+            settings.jpegQuarters};
 }
 
 LiveEstimates::Key LiveEstimates::pngKey(const QImage& canvas, const CompressionSettings& settings)
@@ -118,8 +123,7 @@ void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& 
             files[{quality, quarters, fullChroma}] = *file;
             return file->size();
         };
-        fitWork->guess = [&](int quality, int quarters,
-                             bool fullChroma) -> std::optional<qint64> {
+        fitWork->guess = [&](int quality, int quarters, bool fullChroma) -> std::optional<qint64> {
             if (stop.requested()) {
                 return std::nullopt;
             }
@@ -139,8 +143,8 @@ void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& 
         QString advice;
         if (const auto file = files.find({result->quality, result->quarters, result->fullChroma});
             file != files.end()) {
-            made = Made{{canvasKey, result->quality, settings.jpegProgressive, result->fullChroma, 0,
-                         result->quarters},
+            made = Made{{canvasKey, result->quality, settings.jpegProgressive, result->fullChroma,
+                         0, result->quarters},
                         file->second};
             if (adviseOnPng) {
                 advice = pngAdvice(canvas, settings, file->second, stop);

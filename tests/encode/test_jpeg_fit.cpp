@@ -38,17 +38,16 @@ struct Guided
     int encodes = 0;
     jpegwriter::PictureEncoder encoder;
     JpegFit::Measure estimate;
-    JpegFit fit{[this](int quality, int quarters, bool full) -> std::optional<qint64> {
-                    ++encodes;
-                    const auto file =
-                        encoder.encode(picture, quality, {false, full, true, quarters});
-                    return file ? std::optional<qint64>(file->size()) : std::nullopt;
-                },
-                [this](int quality, int quarters, bool full) {
-                    return estimate
-                               ? estimate(quality, quarters, full)
-                               : encoder.estimate(picture, quality, {false, full, true, quarters});
-                }};
+    JpegFit fit{
+        [this](int quality, int quarters, bool full) -> std::optional<qint64> {
+            ++encodes;
+            const auto file = encoder.encode(picture, quality, {false, full, true, quarters});
+            return file ? std::optional<qint64>(file->size()) : std::nullopt;
+        },
+        [this](int quality, int quarters, bool full) {
+            return estimate ? estimate(quality, quarters, full)
+                            : encoder.estimate(picture, quality, {false, full, true, quarters});
+        }};
 };
 
 qint64 jpegSize(const QImage& picture, int quality, bool full = false)

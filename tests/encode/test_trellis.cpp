@@ -193,7 +193,8 @@ private slots:
                 }
                 best = std::min(best, costOf(scaled, lambda, trial));
             }
-            QVERIFY2(costOf(scaled, lambda, found) <= best + 1e-9, qPrintable(QString::number(round)));
+            QVERIFY2(costOf(scaled, lambda, found) <= best + 1e-9,
+                     qPrintable(QString::number(round)));
         }
     }
 
