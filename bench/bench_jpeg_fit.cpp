@@ -11,7 +11,7 @@
 // says what a fit costs on a loaded machine). Goals: median encodes <= 6 cold and <= 3
 // warm, 0 answers off, 0 over, cold at 480 x 854 within 60 ms. Nothing is asserted; the
 // figures are printed. `--fits-only` skips the sweeps (no exactness figures), for
-// profiling the fit alone.
+// profiling the fit alone; SORAKADO_FIT_TRACE=1 prints every fit.
 #include "BenchFigures.h"
 #include "EncodePictures.h"
 #include "encode/JpegFit.h"
@@ -100,6 +100,12 @@ void fitOnce(JpegFit& fit, int& estimates, qint64 limit, const Sweep& subsampled
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
             .count());
     ++tally.fits;
+    if (std::getenv("SORAKADO_FIT_TRACE") != nullptr && result) {
+        std::printf("  limit %7lld  quality %3d + %d/4 %s  encodes %d  estimates %2d  %.1f ms\n",
+                    static_cast<long long>(limit), result->quality, result->quarters,
+                    result->fullChroma ? "4:4:4" : "4:2:0", result->encodes, estimates,
+                    tally.ms.back());
+    }
     if (!result) {
         ++tally.off;
         return;

@@ -37,30 +37,24 @@ Table scaled(const std::array<int, 64>& base, int quality, int quarters)
     return table;
 }
 
-// The symbols of the rounded levels: the first plan prices its bits with their codes,
-// and they give a quick guess at the size of the file.
-struct Rounded
-{
-    trellis::Counts ac[2]{};  // luma, chroma
-    trellis::Counts dc[2]{};  // size categories of the differences
-};
-
 // Blocks in the bands the passes share with idle threads of the pool.
 constexpr int kBandBlocks = 512;
 
-Rounded rounded(const jpegblocks::Picture& picture, const Tables& tables)
+}  // namespace
+
+Symbols roundedSymbols(const jpegblocks::Picture& picture, const Tables& tables)
 {
-    Rounded symbols;
+    Symbols symbols;
     for (std::size_t c = 0; c < picture.components.size(); ++c) {
         const Table& table = c == 0 ? tables.luma : tables.chroma;
         const std::size_t kind = c == 0 ? 0 : 1;
         const auto& blocks = picture.components[c].blocks;
         const int count = static_cast<int>(blocks.size());
         // Each band counts its own symbols; the sums are the same whatever thread did what.
-        std::vector<Rounded> bands(
+        std::vector<Symbols> bands(
             static_cast<std::size_t>((count + kBandBlocks - 1) / kBandBlocks));
         pooljobs::forEachBand(count, kBandBlocks, [&](int first, int end) {
-            Rounded& band = bands[static_cast<std::size_t>(first / kBandBlocks)];
+            Symbols& band = bands[static_cast<std::size_t>(first / kBandBlocks)];
             const trellis::Lengths none{};
             Levels levels{};
             int previous = 0;
@@ -78,7 +72,7 @@ Rounded rounded(const jpegblocks::Picture& picture, const Tables& tables)
                 previous = levels[0];
             }
         });
-        for (const Rounded& band : bands) {
+        for (const Symbols& band : bands) {
             for (std::size_t symbol = 0; symbol < 256; ++symbol) {
                 symbols.ac[kind][symbol] += band.ac[kind][symbol];
                 symbols.dc[kind][symbol] += band.dc[kind][symbol];
@@ -88,9 +82,7 @@ Rounded rounded(const jpegblocks::Picture& picture, const Tables& tables)
     return symbols;
 }
 
-// Bytes of the entropy-coded data, each table optimal for its symbols; the DC
-// differences are taken along the rows of blocks, not in the file's order.
-std::int64_t codedBytes(const Rounded& symbols)
+std::int64_t codedBytes(const Symbols& symbols)
 {
     std::int64_t bits = 0;
     for (std::size_t kind = 0; kind < 2; ++kind) {
@@ -105,7 +97,9 @@ std::int64_t codedBytes(const Rounded& symbols)
     return numbers::divTrunc(bits + 7, 8);
 }
 
-void pass(const jpegblocks::Picture& picture, double lambda, const Rounded* counts,
+namespace {
+
+void pass(const jpegblocks::Picture& picture, double lambda, const Symbols* counts,
           Quantised& quantised)
 {
     const trellis::Lengths none{};
@@ -131,7 +125,7 @@ void pass(const jpegblocks::Picture& picture, double lambda, const Rounded* coun
 // The DC levels of every component chosen along the chain the scan codes them in: one
 // component alone is coded block row by block row over the blocks that hold the
 // picture; interleaved components MCU by MCU, each MCU's blocks of a component row by row.
-void chooseDc(const jpegblocks::Picture& picture, double lambda, const Rounded& counts,
+void chooseDc(const jpegblocks::Picture& picture, double lambda, const Symbols& counts,
               Quantised& quantised)
 {
     std::vector<dctrellis::Link> chain;
@@ -191,19 +185,20 @@ double lambdaFor(int quality)
 }
 
 void quantise(const jpegblocks::Picture& picture, const Tables& tables, double lambda,
-              Quantised& into)
+              Quantised& into, const Symbols* rounded)
 {
     into.tables = tables;
     into.components.resize(picture.components.size());
+    into.rounded = {};
     into.roundedBytes = 0;
     if (lambda <= 0) {
         pass(picture, 0.0, nullptr, into);
         return;
     }
-    const Rounded symbols = rounded(picture, into.tables);
-    into.roundedBytes = codedBytes(symbols);
-    pass(picture, lambda, &symbols, into);
-    chooseDc(picture, lambda, symbols, into);
+    into.rounded = rounded ? *rounded : roundedSymbols(picture, into.tables);
+    into.roundedBytes = codedBytes(into.rounded);
+    pass(picture, lambda, &into.rounded, into);
+    chooseDc(picture, lambda, into.rounded, into);
 }
 
 Quantised quantise(const jpegblocks::Picture& picture, const Tables& tables, double lambda)
@@ -211,11 +206,6 @@ Quantised quantise(const jpegblocks::Picture& picture, const Tables& tables, dou
     Quantised quantised;
     quantise(picture, tables, lambda, quantised);
     return quantised;
-}
-
-std::int64_t roundedBytes(const jpegblocks::Picture& picture, const Tables& tables)
-{
-    return codedBytes(rounded(picture, tables));
 }
 
 }  // namespace jpegquantiser

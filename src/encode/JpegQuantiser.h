@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encode/JpegBlocks.h"
+#include "encode/Trellis.h"
 
 #include <array>
 #include <cstdint>
@@ -32,24 +33,38 @@ Tables tablesFor(int quality, int quarters = 0);
 // The price of a bit in squared quantisation steps at `quality` 1..100.
 double lambdaFor(int quality);
 
+// The symbols of a picture's levels: how often each occurs.
+struct Symbols
+{
+    trellis::Counts ac[2]{};  // luma, chroma
+    trellis::Counts dc[2]{};  // size categories of the differences
+};
+
+// The symbols of the rounded levels under `tables`: the first plan prices its bits with
+// their codes, and they give a quick guess at the size of the file. The DC differences
+// are taken along the rows of blocks, not in the file's order.
+Symbols roundedSymbols(const jpegblocks::Picture& picture, const Tables& tables);
+
+// Bytes of the entropy-coded data of `symbols`, each table optimal for its symbols.
+// Of the rounded levels, it grows with the quality as the file does; the trellis's
+// levels take less.
+std::int64_t codedBytes(const Symbols& symbols);
+
 struct Quantised
 {
     Tables tables;
     std::vector<std::vector<Levels>> components;  // laid out as the picture's blocks
-    std::int64_t roundedBytes = 0;                // roundedBytes() at the quality, when lambda > 0
+    Symbols rounded;                              // roundedSymbols(), when lambda > 0
+    std::int64_t roundedBytes = 0;                // codedBytes(rounded), when lambda > 0
 };
 
 // The levels of every block of `picture` under `tables`; `lambda` 0 rounds.
 Quantised quantise(const jpegblocks::Picture& picture, const Tables& tables, double lambda);
 
 // The same into `into`, whose memory is used again (a search's encodes need no new
-// pages of memory for their levels).
+// pages of memory for their levels). `rounded`, when given, is roundedSymbols() of the
+// same picture and tables, counted before.
 void quantise(const jpegblocks::Picture& picture, const Tables& tables, double lambda,
-              Quantised& into);
-
-// A quick guess at the size of a file under `tables`: the bytes of the entropy-coded
-// data of the rounded levels with optimal Huffman tables. It grows with the quality
-// as the file does; the trellis's levels take less.
-std::int64_t roundedBytes(const jpegblocks::Picture& picture, const Tables& tables);
+              Quantised& into, const Symbols* rounded = nullptr);
 
 }  // namespace jpegquantiser

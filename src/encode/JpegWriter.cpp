@@ -178,7 +178,7 @@ const jpegblocks::Picture* PictureEncoder::blocks(const QImage& image, bool full
     }
     if (image.cacheKey() != m_key || image.size() != m_size) {
         m_blocks.clear();
-        m_estimates.clear();
+        m_rounded.clear();
         m_source = encoderInput(image);
         m_key = image.cacheKey();
         m_size = image.size();
@@ -208,10 +208,13 @@ std::optional<QByteArray> PictureEncoder::encode(const QImage& image, int qualit
         return std::nullopt;
     }
     const int clamped = std::clamp(quality, 1, 100);
+    const std::tuple key{clamped, options.quarters, options.fullChroma};
+    const auto known = m_rounded.find(key);
     jpegquantiser::quantise(*picture, jpegquantiser::tablesFor(clamped, options.quarters),
-                            options.trellis ? jpegquantiser::lambdaFor(clamped) : 0.0, *m_levels);
-    if (options.trellis) {
-        m_estimates[{clamped, options.quarters, options.fullChroma}] = m_levels->roundedBytes;
+                            options.trellis ? jpegquantiser::lambdaFor(clamped) : 0.0, *m_levels,
+                            known != m_rounded.end() ? &known->second : nullptr);
+    if (options.trellis && known == m_rounded.end()) {
+        m_rounded.emplace(key, m_levels->rounded);
     }
     return write(*picture, *m_levels, options);
 }
@@ -225,14 +228,15 @@ std::optional<qint64> PictureEncoder::estimate(const QImage& image, int quality,
     }
     const int clamped = std::clamp(quality, 1, 100);
     const std::tuple key{clamped, options.quarters, options.fullChroma};
-    const auto known = m_estimates.find(key);
-    if (known != m_estimates.end()) {
-        return known->second;
+    auto known = m_rounded.find(key);
+    if (known == m_rounded.end()) {
+        known =
+            m_rounded
+                .emplace(key, jpegquantiser::roundedSymbols(
+                                  *picture, jpegquantiser::tablesFor(clamped, options.quarters)))
+                .first;
     }
-    const qint64 bytes =
-        jpegquantiser::roundedBytes(*picture, jpegquantiser::tablesFor(clamped, options.quarters));
-    m_estimates[key] = bytes;
-    return bytes;
+    return jpegquantiser::codedBytes(known->second);
 }
 
 PictureEncoder::PictureEncoder() : m_levels(std::make_unique<jpegquantiser::Quantised>())

@@ -1,18 +1,13 @@
 #pragma once
 
+#include "encode/JpegQuantiser.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <map>
 #include <memory>
 #include <optional>
 #include <tuple>
-
-namespace jpegblocks {
-struct Picture;
-}
-namespace jpegquantiser {
-struct Quantised;
-}
 
 // A JPEG encode: the DCT and the quantisation here (each block's levels chosen by
 // rate and distortion), the file written by libjpeg-turbo from the levels: baseline
@@ -60,7 +55,9 @@ private:
     QSize m_size;
     QImage m_source;  // the samples as the transform reads them
     std::map<bool, std::unique_ptr<jpegblocks::Picture>> m_blocks;  // by full chroma
-    std::map<std::tuple<int, int, bool>, qint64> m_estimates;       // by quality, quarters, chroma
+    // The symbols of the rounded levels, counted for an estimate or an encode and used
+    // by the other: by quality, quarters and full chroma.
+    std::map<std::tuple<int, int, bool>, jpegquantiser::Symbols> m_rounded;
     std::unique_ptr<jpegquantiser::Quantised> m_levels;  // the last encode's, memory reused
 };
 
