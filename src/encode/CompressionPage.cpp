@@ -114,14 +114,18 @@ QWidget* CompressionPage::buildJpegPage()
     quality->addStretch();
     layout->addLayout(quality);
     layout->addWidget(m_slider);
-    QHBoxLayout* sizeRow = sizeLine(m_sizeJpeg, page);
+    layout->addLayout(sizeLine(m_sizeJpeg, page));
+    // The advice goes under the size, beside the save button: the size's line has no
+    // room left for it on the page.
     m_advice = new QLabel(page);
     m_advice->setObjectName(QStringLiteral("lblAdvice"));
-    sizeRow->insertWidget(3, m_advice);
-    layout->addLayout(sizeRow);
     QPushButton* save = makePictureButton(QStringLiteral("cmdJpeg"), QStringLiteral(" JPEGで保存"),
                                           QStringLiteral("save"), page);
-    layout->addWidget(save, 0, Qt::AlignRight);
+    auto* saveRow = new QHBoxLayout;
+    saveRow->addWidget(m_advice);
+    saveRow->addStretch();
+    saveRow->addWidget(save);
+    layout->addLayout(saveRow);
     m_realtimeSwitch =
         new QCheckBox(QStringLiteral("現在の設定での画質をリアルタイムで表示する"), page);
     m_realtimeSwitch->setObjectName(QStringLiteral("chkRealtime"));
@@ -178,7 +182,8 @@ QWidget* CompressionPage::buildPngPage()
 void CompressionPage::setSizeLimit(const QString& limitKB, qint64 limitBytes)
 {
     m_limitKB = limitKB;
-    m_settings.sizeLimitBytes = limitBytes;
+    // Fitting and colour reduction aim at what the page shows within the limit.
+    m_settings.sizeLimitBytes = sizetext::largestBelowLimit(limitKB, limitBytes);
     sizefield::ShowSizeColour(m_sizeJpeg, m_limitKB);
     sizefield::ShowSizeColour(m_sizePng, m_limitKB);
 }
@@ -241,7 +246,7 @@ void CompressionPage::onReduceSwitched(bool on)
 
 void CompressionPage::fitToLimit()
 {
-    if (m_canvas().isNull() || m_settings.sizeLimitBytes <= 0) {
+    if (m_canvas().isNull() || m_limitKB.isEmpty()) {
         return;
     }
     m_estimates->requestFit(m_canvas(), m_settings, m_takesPng);

@@ -13,7 +13,7 @@ struct CompressionSettings
     int jpegQuarters = 0;         // quarter steps toward the next quality, the same
     int pngLevel = 0;             // 0 standard, 1 low compression (fast), 2 high compression (slow)
     bool pngReduceColours = false;  // lossy palette of at most 256 colours
-    qint64 sizeLimitBytes = 0;      // the model's limit; 0 when unknown
+    qint64 sizeLimitBytes = 0;  // the largest file shown within the model's limit; 0 when unknown
     bool jpegEstimateOn = false;
     bool pngEstimateOn = false;
 };

@@ -46,6 +46,17 @@ bool reachesLimit(const QString& sizeText, const QString& limitKB)
     return !(*limit > numbers::leadingValue(sizeText));
 }
 
+qint64 largestBelowLimit(const QString& limitKB, qint64 limitBytes)
+{
+    const std::optional<double> limit = numbers::exactValue(limitKB);
+    if (!limit) {
+        return limitBytes;
+    }
+    // Shown tenths, (bytes + 50) / 100 cut off, stay below the limit's tenths.
+    const long long tenths = numbers::roundHalfEven(*limit * 10);
+    return std::clamp<qint64>(tenths * 100 - 51, 0, std::max<qint64>(limitBytes, 0));
+}
+
 QString spokenSize(const QString& sizeText, const QString& limitKB)
 {
     if (sizeText.isEmpty()) {

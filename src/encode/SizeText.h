@@ -18,6 +18,12 @@ QString kiloBytes(qint64 bytes);
 // is not a number is never reached.
 bool reachesLimit(const QString& sizeText, const QString& limitKB);
 
+// The largest file whose shown size stays below the limit (black): what fitting and
+// colour reduction aim at. A 10240-byte model shows "10.2", so its files of 10150 bytes
+// and more are shown red; the aim is then 10149. `limitBytes` when it is less, or when
+// the limit text is not a number.
+qint64 largestBelowLimit(const QString& limitKB, qint64 limitBytes);
+
 // A shown size as a screen reader says it: the size and whether it has reached
 // the limit ("12.3 KByte、サイズ上限 10.2 KByte 以上"); empty while no size is shown.
 QString spokenSize(const QString& sizeText, const QString& limitKB);

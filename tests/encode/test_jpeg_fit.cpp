@@ -2,6 +2,7 @@
 #include "encode/CompressionPage.h"
 #include "encode/JpegFit.h"
 #include "encode/JpegWriter.h"
+#include "encode/SizeText.h"
 #include "encode/mdlSavedll.h"
 #include "platform/WorkFolder.h"
 #include "support/FitCheck.h"
@@ -252,6 +253,9 @@ private slots:
         QVERIFY(temp.open(QIODevice::ReadOnly));
         const QByteArray estimated = temp.readAll();
         QVERIFY(estimated.size() <= limit);
+        // The answer is shown within the limit, not at it in red.
+        QVERIFY(
+            !sizetext::reachesLimit(sizetext::kiloBytes(estimated.size()), QStringLiteral("20.4")));
         QCOMPARE(compressionfiles::jpegFile(canvas, page.settings()).value(), estimated);
 
         // Nothing fits: a message, and the settings stay as they were.

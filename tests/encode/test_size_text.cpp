@@ -24,6 +24,23 @@ private slots:
         QVERIFY(!sizetext::reachesLimit(QStringLiteral("999"), QString()));
     }
 
+    // The aim of a fit: the largest file still shown below the limit, whatever the
+    // model's bytes.
+    void largestBelowLimitIsTheLastSizeShownBlack()
+    {
+        for (const int modelBytes : {10240, 20479, 100000, 512000, 150}) {
+            const QString limit = sizetext::sizeLimitKB(modelBytes);
+            const qint64 aim = sizetext::largestBelowLimit(limit, modelBytes);
+            QVERIFY(aim <= modelBytes);
+            QVERIFY2(!sizetext::reachesLimit(sizetext::kiloBytes(aim), limit), qPrintable(limit));
+            QVERIFY2(sizetext::reachesLimit(sizetext::kiloBytes(aim + 1), limit),
+                     qPrintable(limit));
+        }
+        QCOMPARE(sizetext::largestBelowLimit(QStringLiteral("10.2"), 10240), 10149);
+        QCOMPARE(sizetext::largestBelowLimit(QStringLiteral("0"), 80), 0);
+        QCOMPARE(sizetext::largestBelowLimit(QString(), 5000), 5000);
+    }
+
     void spokenSizeSaysTheSizeAndWhetherItReachedTheLimit()
     {
         const QString limit = QStringLiteral("10.2");
