@@ -122,9 +122,48 @@ void pass(const jpegblocks::Picture& picture, double lambda, const Symbols* coun
     }
 }
 
-// The DC levels of every component chosen along the chain the scan codes them in: one
-// component alone is coded block row by block row over the blocks that hold the
-// picture; interleaved components MCU by MCU, each MCU's blocks of a component row by row.
+// Calls visit(index) for each block of `component` that holds the picture, in the order
+// the scan codes them: one component alone row by row; interleaved components MCU by
+// MCU, each MCU's blocks of a component row by row. An interleaved scan also codes the
+// MCUs' blocks beyond the picture, but libjpeg codes them as dummies (no AC levels, the
+// DC of the block before), whatever they hold; `dummies` counts them.
+template <typename Visit>
+void inScanOrder(const jpegblocks::Component& component, bool interleaved, const Visit& visit,
+                 std::int64_t* dummies = nullptr)
+{
+    const auto index = [&component](int row, int column) {
+        return static_cast<std::size_t>(row * component.blocksPerRow + column);
+    };
+    if (!interleaved) {
+        for (int row = 0; row < component.heightInBlocks; ++row) {
+            for (int column = 0; column < component.widthInBlocks; ++column) {
+                visit(index(row, column));
+            }
+        }
+        return;
+    }
+    const int h = component.hSampling;
+    const int v = component.vSampling;
+    for (int mcuRow = 0; mcuRow < component.blockRows / v; ++mcuRow) {
+        for (int mcuColumn = 0; mcuColumn < component.blocksPerRow / h; ++mcuColumn) {
+            for (int y = 0; y < v; ++y) {
+                for (int x = 0; x < h; ++x) {
+                    const int row = mcuRow * v + y;
+                    const int column = mcuColumn * h + x;
+                    if (row < component.heightInBlocks && column < component.widthInBlocks) {
+                        visit(index(row, column));
+                    }
+                }
+            }
+        }
+    }
+    if (dummies != nullptr) {
+        *dummies = static_cast<std::int64_t>(component.blockRows) * component.blocksPerRow -
+                   static_cast<std::int64_t>(component.heightInBlocks) * component.widthInBlocks;
+    }
+}
+
+// The DC levels of every component chosen along the chain the scan codes them in.
 void chooseDc(const jpegblocks::Picture& picture, double lambda, const Symbols& counts,
               Quantised& quantised)
 {
@@ -134,31 +173,11 @@ void chooseDc(const jpegblocks::Picture& picture, double lambda, const Symbols& 
         const jpegblocks::Component& component = picture.components[c];
         const Table& table = c == 0 ? quantised.tables.luma : quantised.tables.chroma;
         std::vector<Levels>& levels = quantised.components[c];
-        const auto link = [&](int row, int column) {
-            const auto at = static_cast<std::size_t>(row * component.blocksPerRow + column);
+        chain.clear();
+        inScanOrder(component, interleaved, [&](std::size_t at) {
             chain.push_back({component.blocks[at][0] / static_cast<float>(table[0]),
                              lambda * component.lambdaScale[at], &levels[at][0]});
-        };
-        chain.clear();
-        if (interleaved) {
-            const int h = component.hSampling;
-            const int v = component.vSampling;
-            for (int mcuRow = 0; mcuRow < component.blockRows / v; ++mcuRow) {
-                for (int mcuColumn = 0; mcuColumn < component.blocksPerRow / h; ++mcuColumn) {
-                    for (int y = 0; y < v; ++y) {
-                        for (int x = 0; x < h; ++x) {
-                            link(mcuRow * v + y, mcuColumn * h + x);
-                        }
-                    }
-                }
-            }
-        } else {
-            for (int row = 0; row < component.heightInBlocks; ++row) {
-                for (int column = 0; column < component.widthInBlocks; ++column) {
-                    link(row, column);
-                }
-            }
-        }
+        });
         dctrellis::quantise(chain, trellis::planningLengths(counts.dc[c == 0 ? 0 : 1]));
     }
 }
@@ -199,6 +218,41 @@ void quantise(const jpegblocks::Picture& picture, const Tables& tables, double l
     into.roundedBytes = codedBytes(into.rounded);
     pass(picture, lambda, &into.rounded, into);
     chooseDc(picture, lambda, into.rounded, into);
+}
+
+Symbols scanSymbols(const jpegblocks::Picture& picture, const Quantised& quantised)
+{
+    const bool interleaved = picture.components.size() > 1;
+    std::vector<Symbols> each(picture.components.size());
+    pooljobs::forEach(static_cast<int>(picture.components.size()), [&](int c) {
+        const auto component = static_cast<std::size_t>(c);
+        const std::size_t kind = component == 0 ? 0 : 1;
+        const std::vector<Levels>& levels = quantised.components[component];
+        Symbols& symbols = each[component];
+        int previous = 0;
+        std::int64_t dummies = 0;
+        inScanOrder(
+            picture.components[component], interleaved,
+            [&](std::size_t at) {
+                trellis::countAc(levels[at].data(), symbols.ac[kind]);
+                const int difference = levels[at][0] - previous;
+                ++symbols.dc[kind][static_cast<std::size_t>(trellis::sizeCategory(difference))];
+                previous = levels[at][0];
+            },
+            &dummies);
+        symbols.ac[kind][0x00] += dummies;  // end of block at once
+        symbols.dc[kind][0] += dummies;     // the same DC as the block before
+    });
+    Symbols all;
+    for (const Symbols& symbols : each) {
+        for (std::size_t kind = 0; kind < 2; ++kind) {
+            for (std::size_t symbol = 0; symbol < 256; ++symbol) {
+                all.ac[kind][symbol] += symbols.ac[kind][symbol];
+                all.dc[kind][symbol] += symbols.dc[kind][symbol];
+            }
+        }
+    }
+    return all;
 }
 
 Quantised quantise(const jpegblocks::Picture& picture, const Tables& tables, double lambda)

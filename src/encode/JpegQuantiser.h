@@ -67,4 +67,8 @@ Quantised quantise(const jpegblocks::Picture& picture, const Tables& tables, dou
 void quantise(const jpegblocks::Picture& picture, const Tables& tables, double lambda,
               Quantised& into, const Symbols* rounded = nullptr);
 
+// The symbols of `quantised`'s levels as a baseline scan codes them: the AC symbols of
+// every coded block, and the size categories of the DC differences in the scan's order.
+Symbols scanSymbols(const jpegblocks::Picture& picture, const Quantised& quantised);
+
 }  // namespace jpegquantiser

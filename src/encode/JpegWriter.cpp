@@ -57,12 +57,32 @@ unsigned long worstCaseSize(int width, int height)
     return paddedWidth * paddedHeight * 6 + 65536;
 }
 
+// A Huffman table holding the optimal code for `counts`: the number of codes of each
+// length, and the symbols in order of length, then of value.
+void fillTable(JHUFF_TBL& table, const trellis::Counts& counts)
+{
+    const trellis::Lengths lengths = trellis::huffmanLengths(counts);
+    std::fill(std::begin(table.bits), std::end(table.bits), UINT8{0});
+    int at = 0;
+    for (int length = 1; length <= 16; ++length) {
+        for (std::size_t symbol = 0; symbol < lengths.size(); ++symbol) {
+            if (lengths[symbol] == length) {
+                ++table.bits[length];
+                table.huffval[at++] = static_cast<UINT8>(symbol);
+            }
+        }
+    }
+    table.sent_table = FALSE;
+}
+
 // The libjpeg calls, on a compress object created for this encode alone: one that
 // is reused after an optimised or progressive encode can keep that encode's tables.
-// The levels go in as they are; libjpeg builds the optimal Huffman tables for them.
+// The levels go in as they are, coded with the optimal tables of `symbols`; without
+// them (a progressive file, whose scans code other symbols) libjpeg counts them itself.
 // Nothing with a destructor may live in this frame: an error leaves it through longjmp.
 bool compress(Libjpeg& encoder, const jpegblocks::Picture& picture,
-              const jpegquantiser::Quantised& quantised, const Options& options)
+              const jpegquantiser::Quantised& quantised, const jpegquantiser::Symbols* symbols,
+              const Options& options)
 {
     jpeg_compress_struct& cinfo = encoder.cinfo;
     cinfo.err = jpeg_std_error(&encoder.errors);
@@ -91,7 +111,16 @@ bool compress(Libjpeg& encoder, const jpegblocks::Picture& picture,
     }
     jpeg_add_quant_table(&cinfo, 0, luma, 100, TRUE);
     jpeg_add_quant_table(&cinfo, 1, chroma, 100, TRUE);
-    cinfo.optimize_coding = TRUE;
+    if (symbols != nullptr) {
+        // The optimal tables are ours already: libjpeg needs no pass to count.
+        cinfo.optimize_coding = FALSE;
+        for (int kind = 0; kind < cinfo.num_components && kind < 2; ++kind) {
+            fillTable(*cinfo.dc_huff_tbl_ptrs[kind], symbols->dc[kind]);
+            fillTable(*cinfo.ac_huff_tbl_ptrs[kind], symbols->ac[kind]);
+        }
+    } else {
+        cinfo.optimize_coding = TRUE;
+    }
     jvirt_barray_ptr arrays[3]{};
     for (int c = 0; c < cinfo.num_components; ++c) {
         const jpegblocks::Component& component = picture.components[static_cast<std::size_t>(c)];
@@ -156,7 +185,11 @@ std::optional<QByteArray> write(const jpegblocks::Picture& picture,
     if (encoder->buffer == nullptr) {
         return std::nullopt;
     }
-    if (!compress(*encoder, picture, quantised, options)) {
+    std::optional<jpegquantiser::Symbols> symbols;
+    if (!options.progressive) {
+        symbols = jpegquantiser::scanSymbols(picture, quantised);
+    }
+    if (!compress(*encoder, picture, quantised, symbols ? &*symbols : nullptr, options)) {
         return std::nullopt;
     }
     return jpegsegments::withTablesJoined(
