@@ -9,32 +9,35 @@
 #include <map>
 #include <utility>
 
+static_assert(JpegFit::kQuarters == jpegquantiser::kQuarters);
+
 namespace {
 
-constexpr int kColdStart = 75;
-constexpr int kNoEnd = 101;  // a search that stops early at no quality
-// Growth of ln(file size) per quality step, for a first prediction from one probe.
-constexpr double kDefaultSlope = 0.03;
+constexpr int settingOf(int quality, int quarters)
+{
+    return (quality - 1) * JpegFit::kQuarters + quarters + 1;
+}
+
+constexpr int kColdStart = settingOf(75, 0);
+constexpr int kNoEnd = JpegFit::kSettings + 1;  // a search that stops early at no setting
+// Growth of ln(file size) per setting, for a first prediction from one probe.
+constexpr double kDefaultSlope = 0.03 / JpegFit::kQuarters;
 // The file's size over the estimate's before any size is measured (the trellis takes
 // less than rounding).
 constexpr double kDefaultRatio = 0.93;
 
-// A size at each quality, growing with it: measured, or predicted.
-using SizeAt = std::function<std::optional<double>(int quality)>;
-
-}  // namespace
-
-namespace {
+// A size at each setting, growing with it: measured, or predicted.
+using SizeAt = std::function<std::optional<double>(int setting)>;
 
 using Search = JpegFit::Search;
 
-// The quality where ln size reaches ln limit on the line through two points.
+// The setting where ln size reaches ln limit on the line through two points.
 double crossing(std::pair<int, double> a, std::pair<int, double> b, double limit)
 {
     const double la = std::log(std::max(a.second, 1.0));
     const double lb = std::log(std::max(b.second, 1.0));
     double slope = a.first == b.first ? 0 : (lb - la) / (b.first - a.first);
-    if (!(slope > 1e-4)) {
+    if (!(slope > 1e-4 / JpegFit::kQuarters)) {
         slope = kDefaultSlope;
     }
     return a.first + (std::log(limit) - la) / slope;
@@ -45,7 +48,8 @@ int nextProbe(const Search& search, double limit, int start, bool bisect)
     const int lo = search.fits;
     const int hi = search.fails;
     if (search.sizes.empty()) {
-        return std::clamp(start >= 1 && start <= 100 ? start : kColdStart, lo + 1, hi - 1);
+        return std::clamp(start >= 1 && start <= JpegFit::kSettings ? start : kColdStart, lo + 1,
+                          hi - 1);
     }
     if (bisect) {
         return static_cast<int>(numbers::divTrunc(lo + hi, 2));
@@ -71,38 +75,38 @@ int nextProbe(const Search& search, double limit, int start, bool bisect)
     return std::clamp(numbers::floorToInt(predicted), lo + 1, hi - 1);
 }
 
-// The highest quality in (fits, fails) whose size is at most `limit`, `fits` when none:
+// The highest setting in (fits, fails) whose size is at most `limit`, `fits` when none:
 // each probe where the sizes taken so far put the limit, bisection when that stops
 // halving the bracket. `chooser`, when given, places the probes instead (inside the
-// bracket). It stops early once a quality of `enough` or more is known to fit. The
+// bracket). It stops early once a setting of `enough` or more is known to fit. The
 // search as it ended; nothing when a size could not be taken.
 std::optional<Search> highestWithin(Search search, double limit, int start, const SizeAt& size,
                                     const std::function<std::optional<int>(const Search&)>& chooser,
                                     int& taken, int enough = kNoEnd)
 {
-    int widthBefore[2] = {102, 102};
+    int widthBefore[2] = {kNoEnd + 1, kNoEnd + 1};
     while (search.fails - search.fits > 1 && search.fits < enough) {
         const int width = search.fails - search.fits;
         const bool bisect = search.sizes.size() >= 2 && width * 2 > widthBefore[0];
-        std::optional<int> quality;
+        std::optional<int> setting;
         if (chooser && !bisect) {
-            quality = chooser(search);
+            setting = chooser(search);
         } else {
-            quality = nextProbe(search, limit, start, bisect);
+            setting = nextProbe(search, limit, start, bisect);
         }
-        if (!quality) {
+        if (!setting) {
             return std::nullopt;
         }
-        const std::optional<double> value = size(*quality);
+        const std::optional<double> value = size(*setting);
         ++taken;
         if (!value) {
             return std::nullopt;
         }
-        search.sizes[*quality] = *value;
+        search.sizes[*setting] = *value;
         if (*value <= limit) {
-            search.fits = *quality;
+            search.fits = *setting;
         } else {
-            search.fails = *quality;
+            search.fails = *setting;
         }
         widthBefore[0] = widthBefore[1];
         widthBefore[1] = width;
@@ -110,22 +114,22 @@ std::optional<Search> highestWithin(Search search, double limit, int start, cons
     return search;
 }
 
-// The ratio of measured size to estimate at `quality`: straight between the nearest
+// The ratio of measured size to estimate at `setting`: straight between the nearest
 // known on either side, the nearest one's beyond them.
-double ratioAt(const std::map<int, double>& ratios, int quality)
+double ratioAt(const std::map<int, double>& ratios, int setting)
 {
     if (ratios.empty()) {
         return kDefaultRatio;
     }
-    const auto above = ratios.lower_bound(quality);
+    const auto above = ratios.lower_bound(setting);
     if (above == ratios.end()) {
         return std::prev(above)->second;
     }
-    if (above->first == quality || above == ratios.begin()) {
+    if (above->first == setting || above == ratios.begin()) {
         return above->second;
     }
     const auto below = std::prev(above);
-    const double t = static_cast<double>(quality - below->first) /
+    const double t = static_cast<double>(setting - below->first) /
                      static_cast<double>(above->first - below->first);
     return below->second + (above->second - below->second) * t;
 }
@@ -141,36 +145,40 @@ std::optional<JpegFit::Search> JpegFit::highestFitting(bool fullChroma, qint64 l
                                                        int& encodes, Search from, int enough) const
 {
     const auto limit = static_cast<double>(limitBytes);
+    const auto quality = [](int setting) { return (setting - 1) / kQuarters + 1; };
+    const auto quarters = [](int setting) { return (setting - 1) % kQuarters; };
     std::map<int, double> ratios;  // measured size over estimate
-    const auto estimate = [this, fullChroma](int quality) -> std::optional<double> {
-        const std::optional<qint64> guess = m_estimate(quality, 0, fullChroma);
+    const auto estimate = [&](int setting) -> std::optional<double> {
+        const std::optional<qint64> guess =
+            m_estimate(quality(setting), quarters(setting), fullChroma);
         return guess ? std::optional(static_cast<double>(std::max<qint64>(*guess, 1)))
                      : std::nullopt;
     };
-    const SizeAt measure = [&](int quality) -> std::optional<double> {
-        const std::optional<qint64> size = m_measure(quality, 0, fullChroma);
+    const SizeAt measure = [&](int setting) -> std::optional<double> {
+        const std::optional<qint64> size =
+            m_measure(quality(setting), quarters(setting), fullChroma);
         if (!size) {
             return std::nullopt;
         }
         if (m_estimate) {
-            const std::optional<double> guess = estimate(quality);
+            const std::optional<double> guess = estimate(setting);
             if (!guess) {
                 return std::nullopt;
             }
-            ratios[quality] = static_cast<double>(*size) / *guess;
+            ratios[setting] = static_cast<double>(*size) / *guess;
         }
         return static_cast<double>(*size);
     };
-    // With estimates: the highest quality predicted to fit, found by the same search
-    // over the predictions, starting where the measured sizes put the limit. A search that starts
-    // from the last answer probes it first: after an edit it moves little.
+    // With estimates: the highest setting predicted to fit, found by the same search
+    // over the predictions, starting where the measured sizes put the limit. A search
+    // that starts from the last answer probes it first: after an edit it moves little.
     const auto predicted = [&](const Search& search) -> std::optional<int> {
-        if (search.sizes.empty() && hint >= 1 && hint <= 100) {
+        if (search.sizes.empty() && hint >= 1 && hint <= kSettings) {
             return hint;
         }
-        const SizeAt prediction = [&](int quality) -> std::optional<double> {
-            const std::optional<double> guess = estimate(quality);
-            return guess ? std::optional(*guess * ratioAt(ratios, quality)) : std::nullopt;
+        const SizeAt prediction = [&](int setting) -> std::optional<double> {
+            const std::optional<double> guess = estimate(setting);
+            return guess ? std::optional(*guess * ratioAt(ratios, setting)) : std::nullopt;
         };
         Search inner;
         inner.fits = search.fits;
@@ -180,32 +188,39 @@ std::optional<JpegFit::Search> JpegFit::highestFitting(bool fullChroma, qint64 l
             inner, limit, nextProbe(search, limit, hint, false), prediction, {}, guesses);
         return best ? std::optional(std::max(best->fits, search.fits + 1)) : std::nullopt;
     };
-    if (m_estimate) {
-        return highestWithin(std::move(from), limit, hint, measure, predicted, encodes, enough);
+    const std::function<std::optional<int>(const Search&)> chooser =
+        m_estimate ? std::function<std::optional<int>(const Search&)>(predicted) : nullptr;
+    std::optional<Search> found =
+        highestWithin(std::move(from), limit, hint, measure, chooser, encodes, enough);
+    // Three quarters on from a whole quality the tables differ so little from the next
+    // quality's that the file can come out the larger: when the search stopped there,
+    // the next whole quality is measured, and the search goes on above it if it fits.
+    while (found && found->fits < enough && found->fails < kNoEnd &&
+           quarters(found->fails) == kQuarters - 1) {
+        const int whole = found->fails + 1;
+        if (found->taken(whole)) {
+            break;
+        }
+        const std::optional<double> size = measure(whole);
+        ++encodes;
+        if (!size) {
+            return std::nullopt;
+        }
+        found->sizes[whole] = *size;
+        if (*size > limit) {
+            break;
+        }
+        found->fits = whole;
+        found->fails = kNoEnd;
+        for (const auto& [setting, known] : found->sizes) {
+            if (setting > whole && known > limit) {
+                found->fails = setting;
+                break;
+            }
+        }
+        found = highestWithin(std::move(*found), limit, whole, measure, chooser, encodes, enough);
     }
-    return highestWithin(std::move(from), limit, hint, measure, {}, encodes, enough);
-}
-
-// Between a quality that fits and the next that does not, the quarter steps are
-// searched as the qualities were, from the two sizes already measured.
-std::optional<int> JpegFit::quartersFitting(const Search& search, bool fullChroma,
-                                            qint64 limitBytes, int& encodes) const
-{
-    const auto below = search.taken(search.fits);
-    const auto above = search.taken(search.fails);
-    if (!below || !above) {
-        return 0;  // quality 100, or nothing fits
-    }
-    Search quarters;
-    quarters.fails = jpegquantiser::kQuarters;
-    quarters.sizes = {{0, below->second}, {jpegquantiser::kQuarters, above->second}};
-    const SizeAt measure = [&](int steps) -> std::optional<double> {
-        const std::optional<qint64> size = m_measure(search.fits, steps, fullChroma);
-        return size ? std::optional(static_cast<double>(*size)) : std::nullopt;
-    };
-    const std::optional<Search> found =
-        highestWithin(quarters, static_cast<double>(limitBytes), 0, measure, {}, encodes);
-    return found ? std::optional(found->fits) : std::nullopt;
+    return found;
 }
 
 std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)
@@ -216,14 +231,15 @@ std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)
     }
     // For a colour picture, the 4:2:0 search only needs to go on until it knows
     // whether 4:4:4 is to be searched.
-    const int enough = picture == Picture::Colour ? kFullChromaFrom : kNoEnd;
+    const int fullChromaFrom = settingOf(kFullChromaFrom, 0);
+    const int enough = picture == Picture::Colour ? fullChromaFrom : kNoEnd;
     std::optional<Search> chosen =
         highestFitting(false, limitBytes, m_lastSubsampled, result.encodes, Search(), enough);
     if (!chosen) {
         return std::nullopt;
     }
     m_lastSubsampled = chosen->fits;
-    if (chosen->fits >= kFullChromaFrom && picture == Picture::Colour) {
+    if (chosen->fits >= fullChromaFrom && picture == Picture::Colour) {
         // The estimates place the first probe unless a 4:4:4 answer is known.
         std::optional<Search> full =
             highestFitting(true, limitBytes, m_lastFull, result.encodes, Search(), kNoEnd);
@@ -243,12 +259,9 @@ std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)
             }
         }
     }
-    result.quality = chosen->fits;
-    const std::optional<int> quarters =
-        quartersFitting(*chosen, result.fullChroma, limitBytes, result.encodes);
-    if (!quarters) {
-        return std::nullopt;
+    if (chosen->fits > 0) {
+        result.quality = (chosen->fits - 1) / kQuarters + 1;
+        result.quarters = (chosen->fits - 1) % kQuarters;
     }
-    result.quarters = *quarters;
     return result;
 }

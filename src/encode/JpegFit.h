@@ -6,16 +6,20 @@
 #include <optional>
 #include <utility>
 
-// Finds the highest JPEG quality whose file fits a size limit, with as few encodes
-// as it can: each probe is placed where the limit is predicted, within the bracket of
-// the highest quality known to fit and the lowest known not to; bisection takes over
-// when that stops halving the bracket. It ends when the two are neighbours, so the
-// answer q fits and q + 1 does not (or q is 100); the same search then finds how many
-// quarter steps toward q + 1 still fit. The prediction is a cheap estimate
-// of the size scaled by its ratio to the sizes measured nearby, when the encoder
-// offers one; otherwise the line of log size against quality (nearly straight over a
-// few steps) through the sizes measured so far. Estimates only place the probes: the
-// answer is that of the measured sizes alone.
+// Finds the highest JPEG setting whose file fits a size limit, with as few encodes as
+// it can. The settings run in order of size: quality 1, a quarter of the way to 2, ..,
+// three quarters of the way to 100, then 100 (each quarter step takes the tables a
+// quarter of the way to the next quality's). Each probe is placed where the limit is
+// predicted, within the bracket of the highest setting known to fit and the lowest
+// known not to; bisection takes over when that stops halving the bracket. It ends when
+// the two are neighbours, so the answer fits and the next setting does not (or it is
+// quality 100). Where the next setting is three quarters on, the next whole quality is
+// measured too: the tables there are so close that a file can come out larger than
+// the next quality's. The prediction is a cheap estimate of the size scaled by its
+// ratio to the sizes measured nearby, when the encoder offers one; otherwise the line
+// of log size against the setting (nearly straight over a few steps) through the sizes
+// measured so far. Estimates only place the probes: the answer is that of the measured
+// sizes alone.
 class JpegFit
 {
 public:
@@ -38,8 +42,7 @@ public:
     static constexpr int kFullChromaFrom = 93;
 
     // `estimate`, when given, is a guess at the file length that costs much less than
-    // `measure` and grows with the quality as the file does (it is asked for whole
-    // qualities only).
+    // `measure` and grows with the setting as the file does.
     explicit JpegFit(Measure measure, Measure estimate = {});
 
     // Whether the picture has colour: a grey one is written with one component, where
@@ -51,11 +54,16 @@ public:
     // Nothing when an encode failed.
     std::optional<Result> fit(qint64 limitBytes, Picture picture = Picture::Colour);
 
+    // Quarter steps a quality is cut into, and the settings 1..kSettings: quality q
+    // with k quarters is setting (q - 1) × kQuarters + k + 1, quality 100 the last.
+    static constexpr int kQuarters = 4;
+    static constexpr int kSettings = 99 * kQuarters + 1;
+
     // The bracket and the sizes taken inside one search.
     struct Search
     {
-        int fits = 0;     // highest setting known to fit; 0: none yet
-        int fails = 101;  // lowest setting above `fits` known not to fit
+        int fits = 0;               // highest setting known to fit; 0: none yet
+        int fails = kSettings + 1;  // lowest setting above `fits` known not to fit
         std::map<int, double> sizes;
 
         // The size taken at `setting`, if it was.
@@ -67,15 +75,13 @@ public:
     };
 
 private:
-    // The search on from `from` until the answer is known, or until a quality of
+    // The search on from `from` until the answer is known, or until a setting of
     // `enough` or more is known to fit.
     std::optional<Search> highestFitting(bool fullChroma, qint64 limitBytes, int hint, int& encodes,
                                          Search from, int enough) const;
-    std::optional<int> quartersFitting(const Search& search, bool fullChroma, qint64 limitBytes,
-                                       int& encodes) const;
 
     Measure m_measure;
     Measure m_estimate;
-    int m_lastSubsampled = 0;
+    int m_lastSubsampled = 0;  // settings
     int m_lastFull = 0;
 };
