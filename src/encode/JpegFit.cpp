@@ -223,15 +223,72 @@ std::optional<JpegFit::Search> JpegFit::highestFitting(bool fullChroma, qint64 l
     return found;
 }
 
+std::optional<int> JpegFit::firstProbe(bool fullChroma, qint64 limitBytes, int hint) const
+{
+    if (hint >= 1 && hint <= kSettings) {
+        return hint;
+    }
+    if (!m_estimate) {
+        return kColdStart;
+    }
+    const SizeAt prediction = [&](int setting) -> std::optional<double> {
+        const std::optional<qint64> guess =
+            m_estimate((setting - 1) / kQuarters + 1, (setting - 1) % kQuarters, fullChroma);
+        return guess
+                   ? std::optional(static_cast<double>(std::max<qint64>(*guess, 1)) * kDefaultRatio)
+                   : std::nullopt;
+    };
+    int guesses = 0;
+    const std::optional<Search> best = highestWithin(Search(), static_cast<double>(limitBytes),
+                                                     kColdStart, prediction, {}, guesses);
+    return best ? std::optional(std::max(best->fits, 1)) : std::nullopt;
+}
+
 std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)
 {
     Result result;
     if (limitBytes <= 0) {
         return result;
     }
+    const auto answer = [&result](const Search& search, bool fullChroma) {
+        if (search.fits > 0) {
+            result.quality = (search.fits - 1) / kQuarters + 1;
+            result.quarters = (search.fits - 1) % kQuarters;
+            result.fullChroma = fullChroma;
+        }
+        return result;
+    };
+    const int fullChromaFrom = settingOf(kFullChromaFrom, 0);
+    std::optional<Search> full;
+    const auto searchFull = [&]() {
+        // The estimates place the first probe unless a 4:4:4 answer is known.
+        full = highestFitting(true, limitBytes, m_lastFull, result.encodes, Search(), kNoEnd);
+        if (full) {
+            m_lastFull = full->fits;
+        }
+        return full.has_value();
+    };
+    // Where the 4:2:0 search would begin a whole quality or more above the rule's, 4:4:4
+    // is searched first. Should its answer reach the rule's quality, 4:2:0's does too (its
+    // file is the smaller at every setting: the same luma, a quarter of the chroma), and
+    // no 4:2:0 file needs making.
+    if (picture == Picture::Colour) {
+        const std::optional<int> first = firstProbe(false, limitBytes, m_lastSubsampled);
+        if (!first) {
+            return std::nullopt;
+        }
+        if (*first >= fullChromaFrom + kQuarters) {
+            m_lastSubsampled = *first;  // the next search starts there too
+            if (!searchFull()) {
+                return std::nullopt;
+            }
+            if (full->fits >= fullChromaFrom) {
+                return answer(*full, true);
+            }
+        }
+    }
     // For a colour picture, the 4:2:0 search only needs to go on until it knows
     // whether 4:4:4 is to be searched.
-    const int fullChromaFrom = settingOf(kFullChromaFrom, 0);
     const int enough = picture == Picture::Colour ? fullChromaFrom : kNoEnd;
     std::optional<Search> chosen =
         highestFitting(false, limitBytes, m_lastSubsampled, result.encodes, Search(), enough);
@@ -239,29 +296,17 @@ std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)
         return std::nullopt;
     }
     m_lastSubsampled = chosen->fits;
-    if (chosen->fits >= fullChromaFrom && picture == Picture::Colour) {
-        // The estimates place the first probe unless a 4:4:4 answer is known.
-        std::optional<Search> full =
-            highestFitting(true, limitBytes, m_lastFull, result.encodes, Search(), kNoEnd);
-        if (!full) {
-            return std::nullopt;
-        }
-        m_lastFull = full->fits;
-        if (full->fits > 0) {
-            chosen = std::move(full);
-            result.fullChroma = true;
-        } else {
-            // Nothing in 4:4:4: the 4:2:0 search goes on where it stopped.
-            chosen = highestFitting(false, limitBytes, chosen->fits, result.encodes,
-                                    std::move(*chosen), kNoEnd);
-            if (!chosen) {
-                return std::nullopt;
-            }
-        }
+    if (chosen->fits < fullChromaFrom || picture == Picture::Grey) {
+        return answer(*chosen, false);
     }
-    if (chosen->fits > 0) {
-        result.quality = (chosen->fits - 1) / kQuarters + 1;
-        result.quarters = (chosen->fits - 1) % kQuarters;
+    if (!full && !searchFull()) {
+        return std::nullopt;
     }
-    return result;
+    if (full->fits > 0) {
+        return answer(*full, true);
+    }
+    // Nothing in 4:4:4: the 4:2:0 search goes on where it stopped.
+    chosen =
+        highestFitting(false, limitBytes, chosen->fits, result.encodes, std::move(*chosen), kNoEnd);
+    return chosen ? std::optional(answer(*chosen, false)) : std::nullopt;
 }

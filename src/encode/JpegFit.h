@@ -75,6 +75,9 @@ public:
     };
 
 private:
+    // Where a fresh search would probe first: the last answer `hint`, or the highest
+    // setting the estimates put within the limit.
+    std::optional<int> firstProbe(bool fullChroma, qint64 limitBytes, int hint) const;
     // The search on from `from` until the answer is known, or until a setting of
     // `enough` or more is known to fit.
     std::optional<Search> highestFitting(bool fullChroma, qint64 limitBytes, int hint, int& encodes,

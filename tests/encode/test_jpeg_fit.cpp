@@ -37,11 +37,13 @@ struct Guided
 {
     QImage picture;
     int encodes = 0;
+    int subsampled = 0;  // the 4:2:0 ones
     jpegwriter::PictureEncoder encoder;
     JpegFit::Measure estimate;
     JpegFit fit{
         [this](int quality, int quarters, bool full) -> std::optional<qint64> {
             ++encodes;
+            subsampled += full ? 0 : 1;
             const auto file = encoder.encode(picture, quality, {false, full, true, quarters});
             return file ? std::optional<qint64>(file->size()) : std::nullopt;
         },
@@ -125,7 +127,7 @@ private slots:
         for (const QImage& picture : m_pictures) {
             for (const int quality : {8, 40, 80, 97}) {
                 const qint64 limit = jpegSize(picture, quality) + 50;
-                Guided guided{picture, 0, {}, {}};
+                Guided guided{picture, 0, 0, {}, {}};
                 JpegFit::Result result;
                 const QString problem = checkFit(guided.fit, picture, limit, &result);
                 QVERIFY2(problem.isEmpty(), qPrintable(problem));
@@ -152,7 +154,7 @@ private slots:
             [](int, int, bool) { return std::optional<qint64>(5000); }};
         for (const auto& estimate : misleading) {
             for (const int quality : {3, 50, 90, 99}) {
-                Guided guided{picture, 0, {}, {}};
+                Guided guided{picture, 0, 0, {}, {}};
                 guided.estimate = estimate;
                 const QString problem = checkFit(guided.fit, picture, jpegSize(picture, quality));
                 QVERIFY2(problem.isEmpty(), qPrintable(problem));
@@ -191,6 +193,20 @@ private slots:
         const auto high = counted.fit.fit(jpegSize(picture, 98)).value();
         QVERIFY(high.fullChroma);
         QVERIFY(jpegSize(picture, high.quality, true) <= jpegSize(picture, 98));
+    }
+
+    // Where the estimates put the 4:2:0 answer well above the rule's quality, 4:4:4 is
+    // searched first; its answer reaching the rule's quality, no 4:2:0 file is made.
+    void highFitsMakeNoSubsampledFile()
+    {
+        for (const QImage& picture : {m_pictures[1], m_pictures[4]}) {
+            Guided guided{picture, 0, 0, {}, {}};
+            JpegFit::Result result;
+            const QString problem = checkFit(guided.fit, picture, jpegSize(picture, 99), &result);
+            QVERIFY2(problem.isEmpty(), qPrintable(problem));
+            QVERIFY(result.fullChroma && result.quality >= JpegFit::kFullChromaFrom);
+            QCOMPARE(guided.subsampled, 0);
+        }
     }
 
     // One component: the chroma choice gives the same file, so it is not searched.
