@@ -18,6 +18,16 @@ constexpr int settingOf(int quality, int quarters)
     return (quality - 1) * JpegFit::kQuarters + quarters + 1;
 }
 
+constexpr int qualityOf(int setting)
+{
+    return (setting - 1) / JpegFit::kQuarters + 1;
+}
+
+constexpr int quartersOf(int setting)
+{
+    return (setting - 1) % JpegFit::kQuarters;
+}
+
 constexpr int kColdStart = settingOf(75, 0);
 constexpr int kNoEnd = JpegFit::kSettings + 1;  // a search that stops early at no setting
 // Growth of ln(file size) per setting, for a first prediction from one probe.
@@ -145,23 +155,15 @@ std::optional<JpegFit::Search> JpegFit::highestFitting(bool fullChroma, qint64 l
                                                        int& encodes, Search from, int enough) const
 {
     const auto limit = static_cast<double>(limitBytes);
-    const auto quality = [](int setting) { return (setting - 1) / kQuarters + 1; };
-    const auto quarters = [](int setting) { return (setting - 1) % kQuarters; };
     std::map<int, double> ratios;  // measured size over estimate
-    const auto estimate = [&](int setting) -> std::optional<double> {
-        const std::optional<qint64> guess =
-            m_estimate(quality(setting), quarters(setting), fullChroma);
-        return guess ? std::optional(static_cast<double>(std::max<qint64>(*guess, 1)))
-                     : std::nullopt;
-    };
     const SizeAt measure = [&](int setting) -> std::optional<double> {
         const std::optional<qint64> size =
-            m_measure(quality(setting), quarters(setting), fullChroma);
+            m_measure(qualityOf(setting), quartersOf(setting), fullChroma);
         if (!size) {
             return std::nullopt;
         }
         if (m_estimate) {
-            const std::optional<double> guess = estimate(setting);
+            const std::optional<double> guess = estimated(setting, fullChroma);
             if (!guess) {
                 return std::nullopt;
             }
@@ -169,34 +171,18 @@ std::optional<JpegFit::Search> JpegFit::highestFitting(bool fullChroma, qint64 l
         }
         return static_cast<double>(*size);
     };
-    // With estimates: the highest setting predicted to fit, found by the same search
-    // over the predictions, starting where the measured sizes put the limit. A search
-    // that starts from the last answer probes it first: after an edit it moves little.
-    const auto predicted = [&](const Search& search) -> std::optional<int> {
-        if (search.sizes.empty() && hint >= 1 && hint <= kSettings) {
-            return hint;
-        }
-        const SizeAt prediction = [&](int setting) -> std::optional<double> {
-            const std::optional<double> guess = estimate(setting);
-            return guess ? std::optional(*guess * ratioAt(ratios, setting)) : std::nullopt;
-        };
-        Search inner;
-        inner.fits = search.fits;
-        inner.fails = search.fails;
-        int guesses = 0;
-        const std::optional<Search> best = highestWithin(
-            inner, limit, nextProbe(search, limit, hint, false), prediction, {}, guesses);
-        return best ? std::optional(std::max(best->fits, search.fits + 1)) : std::nullopt;
-    };
     const std::function<std::optional<int>(const Search&)> chooser =
-        m_estimate ? std::function<std::optional<int>(const Search&)>(predicted) : nullptr;
+        m_estimate ? std::function<std::optional<int>(const Search&)>([&](const Search& search) {
+            return predictedProbe(search, fullChroma, limit, hint, ratios);
+        })
+                   : nullptr;
     std::optional<Search> found =
         highestWithin(std::move(from), limit, hint, measure, chooser, encodes, enough);
     // Three quarters on from a whole quality the tables differ so little from the next
     // quality's that the file can come out the larger: when the search stopped there,
     // the next whole quality is measured, and the search goes on above it if it fits.
     while (found && found->fits < enough && found->fails < kNoEnd &&
-           quarters(found->fails) == kQuarters - 1) {
+           quartersOf(found->fails) == kQuarters - 1) {
         const int whole = found->fails + 1;
         if (found->taken(whole)) {
             break;
@@ -223,25 +209,41 @@ std::optional<JpegFit::Search> JpegFit::highestFitting(bool fullChroma, qint64 l
     return found;
 }
 
-std::optional<int> JpegFit::firstProbe(bool fullChroma, qint64 limitBytes, int hint) const
+std::optional<double> JpegFit::estimated(int setting, bool fullChroma) const
 {
-    if (hint >= 1 && hint <= kSettings) {
+    const std::optional<qint64> guess =
+        m_estimate(qualityOf(setting), quartersOf(setting), fullChroma);
+    return guess ? std::optional(static_cast<double>(std::max<qint64>(*guess, 1))) : std::nullopt;
+}
+
+// With estimates: the highest setting predicted to fit, found by the same search over
+// the predictions, starting where the measured sizes put the limit. A search that
+// starts from the last answer probes it first: after an edit it moves little.
+std::optional<int> JpegFit::predictedProbe(const Search& search, bool fullChroma, double limit,
+                                           int hint, const std::map<int, double>& ratios) const
+{
+    if (search.sizes.empty() && hint >= 1 && hint <= kSettings) {
         return hint;
     }
-    if (!m_estimate) {
-        return kColdStart;
-    }
     const SizeAt prediction = [&](int setting) -> std::optional<double> {
-        const std::optional<qint64> guess =
-            m_estimate((setting - 1) / kQuarters + 1, (setting - 1) % kQuarters, fullChroma);
-        return guess
-                   ? std::optional(static_cast<double>(std::max<qint64>(*guess, 1)) * kDefaultRatio)
-                   : std::nullopt;
+        const std::optional<double> guess = estimated(setting, fullChroma);
+        return guess ? std::optional(*guess * ratioAt(ratios, setting)) : std::nullopt;
     };
+    Search inner;
+    inner.fits = search.fits;
+    inner.fails = search.fails;
     int guesses = 0;
-    const std::optional<Search> best = highestWithin(Search(), static_cast<double>(limitBytes),
-                                                     kColdStart, prediction, {}, guesses);
-    return best ? std::optional(std::max(best->fits, 1)) : std::nullopt;
+    const std::optional<Search> best =
+        highestWithin(inner, limit, nextProbe(search, limit, hint, false), prediction, {}, guesses);
+    return best ? std::optional(std::max(best->fits, search.fits + 1)) : std::nullopt;
+}
+
+std::optional<int> JpegFit::firstProbe(bool fullChroma, qint64 limitBytes, int hint) const
+{
+    if (!m_estimate) {
+        return hint >= 1 && hint <= kSettings ? hint : kColdStart;
+    }
+    return predictedProbe(Search(), fullChroma, static_cast<double>(limitBytes), hint, {});
 }
 
 std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)
@@ -252,8 +254,8 @@ std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)
     }
     const auto answer = [&result](const Search& search, bool fullChroma) {
         if (search.fits > 0) {
-            result.quality = (search.fits - 1) / kQuarters + 1;
-            result.quarters = (search.fits - 1) % kQuarters;
+            result.quality = qualityOf(search.fits);
+            result.quarters = quartersOf(search.fits);
             result.fullChroma = fullChroma;
         }
         return result;

@@ -75,6 +75,12 @@ public:
     };
 
 private:
+    // The estimate at `setting`, at least 1 byte.
+    std::optional<double> estimated(int setting, bool fullChroma) const;
+    // Where the search probes next: the highest setting the estimates, scaled by
+    // `ratios` (measured size over estimate), put within the limit; or `hint` first.
+    std::optional<int> predictedProbe(const Search& search, bool fullChroma, double limit, int hint,
+                                      const std::map<int, double>& ratios) const;
     // Where a fresh search would probe first: the last answer `hint`, or the highest
     // setting the estimates put within the limit.
     std::optional<int> firstProbe(bool fullChroma, qint64 limitBytes, int hint) const;

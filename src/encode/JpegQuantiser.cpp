@@ -42,6 +42,17 @@ constexpr int kBandBlocks = 512;
 
 }  // namespace
 
+Symbols& Symbols::operator+=(const Symbols& other)
+{
+    for (std::size_t kind = 0; kind < 2; ++kind) {
+        for (std::size_t symbol = 0; symbol < 256; ++symbol) {
+            ac[kind][symbol] += other.ac[kind][symbol];
+            dc[kind][symbol] += other.dc[kind][symbol];
+        }
+    }
+    return *this;
+}
+
 Symbols roundedSymbols(const jpegblocks::Picture& picture, const Tables& tables)
 {
     Symbols symbols;
@@ -73,10 +84,7 @@ Symbols roundedSymbols(const jpegblocks::Picture& picture, const Tables& tables)
             }
         });
         for (const Symbols& band : bands) {
-            for (std::size_t symbol = 0; symbol < 256; ++symbol) {
-                symbols.ac[kind][symbol] += band.ac[kind][symbol];
-                symbols.dc[kind][symbol] += band.dc[kind][symbol];
-            }
+            symbols += band;
         }
     }
     return symbols;
@@ -209,13 +217,11 @@ void quantise(const jpegblocks::Picture& picture, const Tables& tables, double l
     into.tables = tables;
     into.components.resize(picture.components.size());
     into.rounded = {};
-    into.roundedBytes = 0;
     if (lambda <= 0) {
         pass(picture, 0.0, nullptr, into);
         return;
     }
     into.rounded = rounded ? *rounded : roundedSymbols(picture, into.tables);
-    into.roundedBytes = codedBytes(into.rounded);
     pass(picture, lambda, &into.rounded, into);
     chooseDc(picture, lambda, into.rounded, into);
 }
@@ -245,12 +251,7 @@ Symbols scanSymbols(const jpegblocks::Picture& picture, const Quantised& quantis
     });
     Symbols all;
     for (const Symbols& symbols : each) {
-        for (std::size_t kind = 0; kind < 2; ++kind) {
-            for (std::size_t symbol = 0; symbol < 256; ++symbol) {
-                all.ac[kind][symbol] += symbols.ac[kind][symbol];
-                all.dc[kind][symbol] += symbols.dc[kind][symbol];
-            }
-        }
+        all += symbols;
     }
     return all;
 }

@@ -38,6 +38,8 @@ struct Symbols
 {
     trellis::Counts ac[2]{};  // luma, chroma
     trellis::Counts dc[2]{};  // size categories of the differences
+
+    Symbols& operator+=(const Symbols& other);
 };
 
 // The symbols of the rounded levels under `tables`: the first plan prices its bits with
@@ -55,7 +57,6 @@ struct Quantised
     Tables tables;
     std::vector<std::vector<Levels>> components;  // laid out as the picture's blocks
     Symbols rounded;                              // roundedSymbols(), when lambda > 0
-    std::int64_t roundedBytes = 0;                // codedBytes(rounded), when lambda > 0
 };
 
 // The levels of every block of `picture` under `tables`; `lambda` 0 rounds.

@@ -233,6 +233,20 @@ const jpegblocks::Picture* PictureEncoder::blocks(const QImage& image, bool full
     return blocks.get();
 }
 
+const jpegquantiser::Symbols& PictureEncoder::rounded(const jpegblocks::Picture& picture,
+                                                      int quality, const Options& options)
+{
+    const std::tuple key{quality, options.quarters, options.fullChroma};
+    auto known = m_rounded.find(key);
+    if (known == m_rounded.end()) {
+        known = m_rounded
+                    .emplace(key, jpegquantiser::roundedSymbols(
+                                      picture, jpegquantiser::tablesFor(quality, options.quarters)))
+                    .first;
+    }
+    return known->second;
+}
+
 std::optional<QByteArray> PictureEncoder::encode(const QImage& image, int quality,
                                                  const Options& options)
 {
@@ -241,13 +255,12 @@ std::optional<QByteArray> PictureEncoder::encode(const QImage& image, int qualit
         return std::nullopt;
     }
     const int clamped = std::clamp(quality, 1, 100);
-    const std::tuple key{clamped, options.quarters, options.fullChroma};
-    const auto known = m_rounded.find(key);
-    jpegquantiser::quantise(*picture, jpegquantiser::tablesFor(clamped, options.quarters),
-                            options.trellis ? jpegquantiser::lambdaFor(clamped) : 0.0, *m_levels,
-                            known != m_rounded.end() ? &known->second : nullptr);
-    if (options.trellis && known == m_rounded.end()) {
-        m_rounded.emplace(key, m_levels->rounded);
+    const jpegquantiser::Tables tables = jpegquantiser::tablesFor(clamped, options.quarters);
+    if (options.trellis) {
+        jpegquantiser::quantise(*picture, tables, jpegquantiser::lambdaFor(clamped), *m_levels,
+                                &rounded(*picture, clamped, options));
+    } else {
+        jpegquantiser::quantise(*picture, tables, 0.0, *m_levels);
     }
     return write(*picture, *m_levels, options);
 }
@@ -259,17 +272,7 @@ std::optional<qint64> PictureEncoder::estimate(const QImage& image, int quality,
     if (picture == nullptr) {
         return std::nullopt;
     }
-    const int clamped = std::clamp(quality, 1, 100);
-    const std::tuple key{clamped, options.quarters, options.fullChroma};
-    auto known = m_rounded.find(key);
-    if (known == m_rounded.end()) {
-        known =
-            m_rounded
-                .emplace(key, jpegquantiser::roundedSymbols(
-                                  *picture, jpegquantiser::tablesFor(clamped, options.quarters)))
-                .first;
-    }
-    return jpegquantiser::codedBytes(known->second);
+    return jpegquantiser::codedBytes(rounded(*picture, std::clamp(quality, 1, 100), options));
 }
 
 PictureEncoder::PictureEncoder() : m_levels(std::make_unique<jpegquantiser::Quantised>())

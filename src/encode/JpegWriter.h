@@ -50,13 +50,16 @@ public:
 
 private:
     const jpegblocks::Picture* blocks(const QImage& image, bool fullChroma);
+    // The symbols of the rounded levels at `quality` 1..100, counted once for the
+    // estimate and the encode alike.
+    const jpegquantiser::Symbols& rounded(const jpegblocks::Picture& picture, int quality,
+                                          const Options& options);
 
     qint64 m_key = 0;
     QSize m_size;
     QImage m_source;  // the samples as the transform reads them
     std::map<bool, std::unique_ptr<jpegblocks::Picture>> m_blocks;  // by full chroma
-    // The symbols of the rounded levels, counted for an estimate or an encode and used
-    // by the other: by quality, quarters and full chroma.
+    // rounded()'s symbols by quality, quarters and full chroma.
     std::map<std::tuple<int, int, bool>, jpegquantiser::Symbols> m_rounded;
     std::unique_ptr<jpegquantiser::Quantised> m_levels;  // the last encode's, memory reused
 };
