@@ -32,9 +32,21 @@ constexpr int kColdStart = settingOf(75, 0);
 constexpr int kNoEnd = JpegFit::kSettings + 1;  // a search that stops early at no setting
 // Growth of ln(file size) per setting, for a first prediction from one probe.
 constexpr double kDefaultSlope = 0.03 / JpegFit::kQuarters;
-// The file's size over the estimate's before any size is measured (the trellis takes
-// less than rounding).
-constexpr double kDefaultRatio = 0.93;
+// The file's size over the estimate's before any size is measured: the trellis takes
+// less than rounding, the least at the highest qualities, where it has fewer levels to
+// trade. Measured on screens, drawings and photos: about 0.93 up to quality 50, 0.96
+// at 95.
+double defaultRatio(int setting)
+{
+    constexpr double kLow = 0.93;
+    constexpr double kHigh = 0.96;
+    constexpr int kRisingFrom = settingOf(50, 0);
+    constexpr int kRisingTo = settingOf(95, 0);
+    const double t = std::clamp(
+        static_cast<double>(setting - kRisingFrom) / static_cast<double>(kRisingTo - kRisingFrom),
+        0.0, 1.0);
+    return kLow + (kHigh - kLow) * t;
+}
 
 // A size at each setting, growing with it: measured, or predicted.
 using SizeAt = std::function<std::optional<double>(int setting)>;
@@ -107,6 +119,10 @@ std::optional<Search> highestWithin(Search search, double limit, int start, cons
         if (!setting) {
             return std::nullopt;
         }
+        // Above `enough`, a probe there settles as much: fitting, it ends the search.
+        if (enough<kNoEnd&& * setting> enough) {
+            setting = enough;
+        }
         const std::optional<double> value = size(*setting);
         ++taken;
         if (!value) {
@@ -129,7 +145,7 @@ std::optional<Search> highestWithin(Search search, double limit, int start, cons
 double ratioAt(const std::map<int, double>& ratios, int setting)
 {
     if (ratios.empty()) {
-        return kDefaultRatio;
+        return defaultRatio(setting);
     }
     const auto above = ratios.lower_bound(setting);
     if (above == ratios.end()) {

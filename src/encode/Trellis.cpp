@@ -84,18 +84,55 @@ Sizes unlimitedSizes(const Counts& counts)
     }
 }
 
-// Whether any AC level of a block (natural order) is not zero.
-bool anyAc(const std::int16_t* levels)
+// For each byte of a mask of natural positions, the same positions as bits in zigzag
+// order: a mask is carried from one order to the other a byte at a time.
+struct ZigzagOfNatural
 {
-#if defined(__SSE2__) || defined(_M_X64)
-    __m128i any = _mm_insert_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(levels)), 0, 0);
-    for (int i = 8; i < 64; i += 8) {
-        any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(levels + i)));
+    std::uint64_t bits[8][256]{};
+
+    constexpr ZigzagOfNatural()
+    {
+        int zigzagOf[64]{};
+        for (int k = 0; k < 64; ++k) {
+            zigzagOf[kNaturalOfZigzag[static_cast<std::size_t>(k)]] = k;
+        }
+        for (int byte = 0; byte < 8; ++byte) {
+            for (int value = 0; value < 256; ++value) {
+                for (int bit = 0; bit < 8; ++bit) {
+                    if ((value >> bit & 1) != 0) {
+                        bits[byte][value] |= std::uint64_t{1} << zigzagOf[byte * 8 + bit];
+                    }
+                }
+            }
+        }
     }
-    return _mm_movemask_epi8(_mm_cmpeq_epi16(any, _mm_setzero_si128())) != 0xffff;
+};
+
+constexpr ZigzagOfNatural kZigzagOfNatural;
+
+// The non-zero levels of a block (natural order) as bits in zigzag order.
+std::uint64_t zigzagNonZero(const std::int16_t* levels)
+{
+    std::uint64_t natural = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i zero = _mm_setzero_si128();
+    for (int i = 0; i < 64; i += 16) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(levels + i));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(levels + i + 8));
+        const __m128i zeros =
+            _mm_packs_epi16(_mm_cmpeq_epi16(low, zero), _mm_cmpeq_epi16(high, zero));
+        natural |= static_cast<std::uint64_t>(~_mm_movemask_epi8(zeros) & 0xffff) << i;
+    }
 #else
-    return std::any_of(levels + 1, levels + 64, [](std::int16_t level) { return level != 0; });
+    for (int i = 0; i < 64; ++i) {
+        natural |= static_cast<std::uint64_t>(levels[i] != 0) << i;
+    }
 #endif
+    std::uint64_t zigzag = 0;
+    for (int byte = 0; byte < 8; ++byte) {
+        zigzag |= kZigzagOfNatural.bits[byte][natural >> (byte * 8) & 0xff];
+    }
+    return zigzag;
 }
 
 // Every level rounded: the coefficient over its step to the nearest integer, ties to
@@ -129,6 +166,40 @@ void roundLevels(const float* coefficients, const std::uint16_t* steps, std::int
             std::clamp(numbers::roundSmallHalfEven(coefficients[i] / static_cast<float>(steps[i])),
                        -limit, limit));
     }
+#endif
+}
+
+// Each coefficient over its step into `scaled`, four at a time where the processor
+// has SSE2 (the same division); whether any AC level rounds to more than zero.
+bool scaleLevels(const float* coefficients, const std::uint16_t* steps, float* scaled)
+{
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128 sign = _mm_set1_ps(-0.0f);
+    const __m128 half = _mm_set1_ps(0.5f);
+    // All lanes but the DC's.
+    const __m128 acOnly = _mm_castsi128_ps(_mm_set_epi32(-1, -1, -1, 0));
+    __m128 over = _mm_setzero_ps();
+    for (int i = 0; i < 64; i += 8) {
+        const __m128i step = _mm_loadu_si128(reinterpret_cast<const __m128i*>(steps + i));
+        const __m128 low = _mm_div_ps(_mm_loadu_ps(coefficients + i),
+                                      _mm_cvtepi32_ps(_mm_unpacklo_epi16(step, zero)));
+        const __m128 high = _mm_div_ps(_mm_loadu_ps(coefficients + i + 4),
+                                       _mm_cvtepi32_ps(_mm_unpackhi_epi16(step, zero)));
+        _mm_storeu_ps(scaled + i, low);
+        _mm_storeu_ps(scaled + i + 4, high);
+        const __m128 lowOver = _mm_cmpgt_ps(_mm_andnot_ps(sign, low), half);
+        over = _mm_or_ps(over, _mm_or_ps(i == 0 ? _mm_and_ps(lowOver, acOnly) : lowOver,
+                                         _mm_cmpgt_ps(_mm_andnot_ps(sign, high), half)));
+    }
+    return _mm_movemask_ps(over) != 0;
+#else
+    bool any = false;
+    for (int i = 0; i < 64; ++i) {
+        scaled[i] = coefficients[i] / static_cast<float>(steps[i]);
+        any = any || (i > 0 && std::fabs(scaled[i]) > 0.5f);
+    }
+    return any;
 #endif
 }
 
@@ -214,30 +285,24 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
         roundLevels(coefficients, steps, levels);
         return;
     }
-    // The coefficients in units of their steps, in natural order.
+    // The coefficients in units of their steps, in natural order. A block whose AC
+    // levels all round to zero keeps them: no choice costs less.
     float scaled[64];
-    for (int i = 0; i < 64; ++i) {
-        scaled[i] = coefficients[i] / static_cast<float>(steps[i]);
-    }
+    const bool anyLevel = scaleLevels(coefficients, steps, scaled);
+    std::fill(levels, levels + 64, std::int16_t{0});
     levels[0] = static_cast<std::int16_t>(
         std::clamp(numbers::roundSmallHalfEven(scaled[0]), -kMaxDcLevel, kMaxDcLevel));
-    for (int k = 1; k < 64; ++k) {
-        levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]] = 0;
+    if (!anyLevel) {
+        return;
     }
     // Along the zigzag order: the scaled magnitude and the cost of all zeros up to each
-    // position. A block whose levels all round to zero keeps them: no choice costs less.
+    // position.
     double magnitude[64];
     double zeroCost[64];  // squared error of zeros at positions 1..k
     zeroCost[0] = 0;
-    bool anyLevel = false;
     for (int k = 1; k < 64; ++k) {
-        const float value = std::fabs(scaled[kNaturalOfZigzag[static_cast<std::size_t>(k)]]);
-        anyLevel = anyLevel || value > 0.5f;
-        magnitude[k] = value;
+        magnitude[k] = std::fabs(scaled[kNaturalOfZigzag[static_cast<std::size_t>(k)]]);
         zeroCost[k] = zeroCost[k - 1] + magnitude[k] * magnitude[k];
-    }
-    if (!anyLevel) {
-        return;
     }
     // For each position that may end on a non-zero level, the cheapest way to get there
     // with the level chosen and the previous non-zero position.
@@ -313,17 +378,8 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
 
 void countAc(const std::int16_t* levels, Counts& counts)
 {
-    if (!anyAc(levels)) {
-        ++counts[kEndOfBlock];
-        return;
-    }
-    // The non-zero levels as bits in zigzag order, walked from one to the next.
-    std::uint64_t nonZero = 0;
-    for (int k = 1; k < 64; ++k) {
-        nonZero |=
-            static_cast<std::uint64_t>(levels[kNaturalOfZigzag[static_cast<std::size_t>(k)]] != 0)
-            << k;
-    }
+    // The non-zero AC levels as bits in zigzag order, walked from one to the next.
+    std::uint64_t nonZero = zigzagNonZero(levels) & ~std::uint64_t{1};
     int previous = 0;
     while (nonZero != 0) {
         const int k = std::countr_zero(nonZero);

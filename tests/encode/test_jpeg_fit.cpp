@@ -209,6 +209,26 @@ private slots:
         }
     }
 
+    // Where 4:4:4 was searched first and fell short of the rule's quality, one 4:2:0
+    // file at that quality settles the choice, however far above it the estimates,
+    // here too small, put the 4:2:0 answer.
+    void aShortFullChromaAnswerNeedsOneSubsampledFile()
+    {
+        for (const QImage& picture : {m_pictures[4], m_pictures[5]}) {
+            Guided guided{picture, 0, 0, {}, {}};
+            guided.estimate = [&guided](int quality, int quarters, bool full) {
+                const auto guess =
+                    guided.encoder.estimate(guided.picture, quality, {false, full, true, quarters});
+                return guess ? std::optional<qint64>(*guess * 3 / 4) : std::nullopt;
+            };
+            JpegFit::Result result;
+            const QString problem = checkFit(guided.fit, picture, jpegSize(picture, 95), &result);
+            QVERIFY2(problem.isEmpty(), qPrintable(problem));
+            QVERIFY(result.fullChroma && result.quality < JpegFit::kFullChromaFrom);
+            QCOMPARE(guided.subsampled, 1);
+        }
+    }
+
     // One component: the chroma choice gives the same file, so it is not searched.
     void greyPicturesAreFittedWithoutAChromaSearch()
     {

@@ -148,6 +148,40 @@ private slots:
         }
     }
 
+    // A block's AC symbols are those of its run-length code: a run of up to 15 zeros
+    // and a size, sixteen zeros as 0xf0, an end of block unless the last level is set.
+    void acSymbolsFollowTheRunLengthCode()
+    {
+        std::mt19937 random(11);
+        std::uniform_int_distribution<int> level(-300, 300);
+        for (int round = 0; round < 300; ++round) {
+            std::int16_t levels[64] = {};
+            const int setCount = round % 20;
+            for (int i = 0; i < setCount; ++i) {
+                levels[std::uniform_int_distribution<int>(0, 63)(random)] =
+                    static_cast<std::int16_t>(level(random));
+            }
+            levels[63] = round % 7 == 0 ? std::int16_t(1) : levels[63];
+            trellis::Counts expected{};
+            int run = 0;
+            for (int k = 1; k < 64; ++k) {
+                const int n = kNaturalOfZigzag[static_cast<std::size_t>(k)];
+                if (levels[n] == 0) {
+                    ++run;
+                    continue;
+                }
+                expected[0xf0] += run / 16;
+                ++expected[static_cast<std::size_t>((run % 16) * 16 +
+                                                    trellis::sizeCategory(levels[n]))];
+                run = 0;
+            }
+            expected[0x00] += run > 0 ? 1 : 0;
+            trellis::Counts counts{};
+            trellis::countAc(levels, counts);
+            QVERIFY2(counts == expected, qPrintable(QString::number(round)));
+        }
+    }
+
     // Along a chain of blocks, the DC levels cost no more than any other choice of the
     // levels either side of each coefficient, each difference priced by its code.
     void dcLevelsCostNoMoreThanAnyAlternative()
