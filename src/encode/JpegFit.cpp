@@ -120,9 +120,7 @@ std::optional<Search> highestWithin(Search search, double limit, int start, cons
             return std::nullopt;
         }
         // Above `enough`, a probe there settles as much: fitting, it ends the search.
-        if (enough<kNoEnd&& * setting> enough) {
-            setting = enough;
-        }
+        setting = std::min(*setting, enough);
         const std::optional<double> value = size(*setting);
         ++taken;
         if (!value) {
