@@ -17,6 +17,7 @@
 #include "encode/JpegFit.h"
 #include "encode/JpegWriter.h"
 #include "encode/mdlSavedll.h"
+#include "platform/HeapTuning.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -162,6 +163,7 @@ Sweep ends(const QImage& picture)
 
 int main(int argc, char** argv)
 {
+    heaptuning::keepFreedMemory();  // as the program does
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

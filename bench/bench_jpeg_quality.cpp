@@ -20,6 +20,7 @@
 #include "encode/JpegWriter.h"
 #include "encode/Ssim.h"
 #include "encode/mdlSavedll.h"
+#include "platform/HeapTuning.h"
 
 #include <QApplication>
 #include <QDir>
@@ -162,6 +163,7 @@ struct ClassFigures
 
 int main(int argc, char** argv)
 {
+    heaptuning::keepFreedMemory();  // as the program does
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

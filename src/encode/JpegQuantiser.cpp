@@ -111,8 +111,8 @@ void pass(const jpegblocks::Picture& picture, double lambda, const Symbols* coun
           Quantised& quantised)
 {
     const trellis::Lengths none{};
-    const trellis::Lengths luma = counts ? trellis::planningLengths(counts->ac[0]) : none;
-    const trellis::Lengths chroma = counts ? trellis::planningLengths(counts->ac[1]) : none;
+    const trellis::AcBits luma(counts ? trellis::planningLengths(counts->ac[0]) : none);
+    const trellis::AcBits chroma(counts ? trellis::planningLengths(counts->ac[1]) : none);
     for (std::size_t c = 0; c < picture.components.size(); ++c) {
         const Table& table = c == 0 ? quantised.tables.luma : quantised.tables.chroma;
         const jpegblocks::Component& component = picture.components[c];

@@ -278,7 +278,28 @@ double lambdaScale(const float* coefficients)
     return 1.0 + energy / 63.0 / kEnergyScale;
 }
 
+AcBits::AcBits(const Lengths& ac) : endOfBlock(ac[kEndOfBlock])
+{
+    for (int size = 1; size <= 10; ++size) {
+        for (int run = 0; run < 64; ++run) {
+            ofRun[size][run] =
+                static_cast<std::uint8_t>((run >> 4) * ac[kSixteenZeros] +
+                                          ac[static_cast<std::size_t>(((run & 15) << 4) | size)]);
+        }
+    }
+}
+
 void quantise(const float* coefficients, const std::uint16_t* steps, const Lengths& ac,
+              double lambda, std::int16_t* levels)
+{
+    if (lambda <= 0) {
+        roundLevels(coefficients, steps, levels);
+        return;
+    }
+    quantise(coefficients, steps, AcBits(ac), lambda, levels);
+}
+
+void quantise(const float* coefficients, const std::uint16_t* steps, const AcBits& ac,
               double lambda, std::int16_t* levels)
 {
     if (lambda <= 0) {
@@ -307,14 +328,14 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
     // For each position that may end on a non-zero level, the cheapest way to get there
     // with the level chosen and the previous non-zero position.
     double cost[64];
-    double base[64];  // cost less the zeros' error up to the position, for the next steps
     int level[64];
     int from[64];
     int states[64];
+    double stateBase[64];  // each state's cost less the zeros' error up to it
     int stateCount = 1;
     states[0] = 0;
+    stateBase[0] = 0;
     cost[0] = 0;
-    base[0] = 0;
     for (int k = 1; k < 64; ++k) {
         if (magnitude[k] < 0.5) {
             continue;  // rounds to zero
@@ -339,31 +360,29 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
             // levels) is never the cheaper one in practice, and it bounds the work.
             const double fixed = zeroCost[k - 1] + error * error;
             const double sizeBits = lambda * size;
+            const std::uint8_t* const bitsAfter = ac.ofRun[size];
             for (int s = first; s < stateCount; ++s) {
-                const int j = states[s];
-                const int run = k - j - 1;
-                const int bits = (run >> 4) * ac[kSixteenZeros] +
-                                 ac[static_cast<std::size_t>(((run & 15) << 4) | size)];
-                const double total = base[j] + fixed + sizeBits + lambda * bits;
+                const double total =
+                    stateBase[s] + fixed + sizeBits + lambda * bitsAfter[k - states[s] - 1];
                 if (total < best) {
                     best = total;
                     bestLevel = candidate;
-                    bestFrom = j;
+                    bestFrom = states[s];
                 }
             }
         }
         cost[k] = best;
         level[k] = bestLevel;
         from[k] = bestFrom;
-        base[k] = best - zeroCost[k];
-        states[stateCount++] = k;
+        states[stateCount] = k;
+        stateBase[stateCount++] = best - zeroCost[k];
     }
     int last = 0;
     double best = std::numeric_limits<double>::infinity();
     for (int s = 0; s < stateCount; ++s) {
         const int j = states[s];
         const double total =
-            cost[j] + (zeroCost[63] - zeroCost[j]) + (j < 63 ? lambda * ac[kEndOfBlock] : 0.0);
+            cost[j] + (zeroCost[63] - zeroCost[j]) + (j < 63 ? lambda * ac.endOfBlock : 0.0);
         if (total < best) {
             best = total;
             last = j;

@@ -32,11 +32,25 @@ inline constexpr std::array<int, 64> kNaturalOfZigzag = {
     41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
     30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
 
+// The bits of the AC codes of `ac`, as the trellis looks them up: for each size 1..10
+// and each run of zeros before it, the symbol's code with the codes for sixteen zeros
+// that a long run needs.
+struct AcBits
+{
+    std::uint8_t ofRun[11][64]{};  // [size][run]
+    std::uint8_t endOfBlock = 0;
+
+    explicit AcBits(const Lengths& ac);
+};
+
 // The levels for the 63 AC coefficients of `coefficients` (natural order) under the
 // quantisation `steps` (natural order): distortion is the squared error in units of
 // each step, λ its price of one bit. λ = 0 gives plain rounding. The DC level is
 // rounding. Levels are written to `levels` in natural order.
 void quantise(const float* coefficients, const std::uint16_t* steps, const Lengths& ac,
+              double lambda, std::int16_t* levels);
+// The same with the codes' bits laid out once for many blocks.
+void quantise(const float* coefficients, const std::uint16_t* steps, const AcBits& ac,
               double lambda, std::int16_t* levels);
 
 // The factor on the price of a bit for one block (natural order): 1 for a flat block,
