@@ -171,23 +171,25 @@ void inScanOrder(const jpegblocks::Component& component, bool interleaved, const
     }
 }
 
-// The DC levels of every component chosen along the chain the scan codes them in.
+// The DC levels of every component chosen along the chain the scan codes them in; each
+// component has a chain of its own, and they are chosen side by side.
 void chooseDc(const jpegblocks::Picture& picture, double lambda, const Symbols& counts,
               Quantised& quantised)
 {
-    std::vector<dctrellis::Link> chain;
     const bool interleaved = picture.components.size() > 1;
-    for (std::size_t c = 0; c < picture.components.size(); ++c) {
+    pooljobs::forEach(static_cast<int>(picture.components.size()), [&](int index) {
+        const auto c = static_cast<std::size_t>(index);
         const jpegblocks::Component& component = picture.components[c];
         const Table& table = c == 0 ? quantised.tables.luma : quantised.tables.chroma;
         std::vector<Levels>& levels = quantised.components[c];
-        chain.clear();
+        std::vector<dctrellis::Link> chain;
+        chain.reserve(component.blocks.size());
         inScanOrder(component, interleaved, [&](std::size_t at) {
             chain.push_back({component.blocks[at][0] / static_cast<float>(table[0]),
                              lambda * component.lambdaScale[at], &levels[at][0]});
         });
         dctrellis::quantise(chain, trellis::planningLengths(counts.dc[c == 0 ? 0 : 1]));
-    }
+    });
 }
 
 }  // namespace
