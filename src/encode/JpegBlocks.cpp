@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <numbers>
 
 namespace jpegblocks {
@@ -37,7 +38,7 @@ struct Plane
     int height = 0;
     int paddedWidth = 0;
     int paddedHeight = 0;
-    std::vector<float> samples;
+    std::unique_ptr<float[]> samples;  // every one written before it is read
 
     float& at(int x, int y) { return samples[static_cast<std::size_t>(y * paddedWidth + x)]; }
 
@@ -62,7 +63,8 @@ Plane plane(int width, int height, int mcuBlocksX, int mcuBlocksY, int mcusX, in
     plane.height = height;
     plane.paddedWidth = mcusX * mcuBlocksX * 8;
     plane.paddedHeight = mcusY * mcuBlocksY * 8;
-    plane.samples.assign(static_cast<std::size_t>(plane.paddedWidth * plane.paddedHeight), 0.0f);
+    plane.samples = std::make_unique_for_overwrite<float[]>(
+        static_cast<std::size_t>(plane.paddedWidth * plane.paddedHeight));
     return plane;
 }
 
@@ -181,52 +183,51 @@ Picture transform(const QImage& image, bool fullChroma, const Component* sameLum
     const int mcusX = (width + lumaBlocks * 8 - 1) / (lumaBlocks * 8);
     const int mcusY = (height + lumaBlocks * 8 - 1) / (lumaBlocks * 8);
     Plane luma = plane(width, height, lumaBlocks, lumaBlocks, mcusX, mcusY);
-    Plane cb = plane(width, height, 1, 1, mcusX, mcusY);
-    Plane cr = cb;
-    // JFIF's YCbCr; chroma is summed here and averaged below when it is subsampled.
-    std::vector<float> cbFull(static_cast<std::size_t>(luma.paddedWidth * luma.paddedHeight));
-    std::vector<float> crFull(cbFull.size());
-    for (int y = 0; y < height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const float r = static_cast<float>(qRed(line[x]));
-            const float g = static_cast<float>(qGreen(line[x]));
-            const float b = static_cast<float>(qBlue(line[x]));
-            luma.at(x, y) = 0.299f * r + 0.587f * g + 0.114f * b - 128.0f;
-            const auto at = static_cast<std::size_t>(y * luma.paddedWidth + x);
-            cbFull[at] = -0.168736f * r - 0.331264f * g + 0.5f * b;
-            crFull[at] = 0.5f * r - 0.418688f * g - 0.081312f * b;
-        }
-    }
-    luma.padEdges();
-    Plane cbSource = luma;  // the same geometry, for edge padding
-    Plane crSource = luma;
-    cbSource.samples = std::move(cbFull);
-    crSource.samples = std::move(crFull);
-    cbSource.padEdges();
-    crSource.padEdges();
-    if (fullChroma) {
-        cb = std::move(cbSource);
-        cr = std::move(crSource);
-    } else {
-        cb.width = (width + 1) / 2;
-        cb.height = (height + 1) / 2;
-        cr.width = cb.width;
-        cr.height = cb.height;
-        for (int y = 0; y < cb.paddedHeight; ++y) {
-            for (int x = 0; x < cb.paddedWidth; ++x) {
-                float sumB = 0;
-                float sumR = 0;
-                for (int dy = 0; dy < 2; ++dy) {
-                    for (int dx = 0; dx < 2; ++dx) {
-                        sumB += cbSource.at(2 * x + dx, 2 * y + dy);
-                        sumR += crSource.at(2 * x + dx, 2 * y + dy);
-                    }
-                }
-                cb.at(x, y) = sumB * 0.25f;
-                cr.at(x, y) = sumR * 0.25f;
+    // JFIF's YCbCr at every pixel, in bands of rows shared with the pool; chroma is
+    // summed and averaged below when it is subsampled.
+    Plane cbFull = plane(width, height, lumaBlocks, lumaBlocks, mcusX, mcusY);
+    Plane crFull = plane(width, height, lumaBlocks, lumaBlocks, mcusX, mcusY);
+    constexpr int kBandPixelRows = 64;
+    pooljobs::forEachBand(height, kBandPixelRows, [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < width; ++x) {
+                const float r = static_cast<float>(qRed(line[x]));
+                const float g = static_cast<float>(qGreen(line[x]));
+                const float b = static_cast<float>(qBlue(line[x]));
+                luma.at(x, y) = 0.299f * r + 0.587f * g + 0.114f * b - 128.0f;
+                cbFull.at(x, y) = -0.168736f * r - 0.331264f * g + 0.5f * b;
+                crFull.at(x, y) = 0.5f * r - 0.418688f * g - 0.081312f * b;
             }
         }
+    });
+    luma.padEdges();
+    cbFull.padEdges();
+    crFull.padEdges();
+    Plane cb;
+    Plane cr;
+    if (fullChroma) {
+        cb = std::move(cbFull);
+        cr = std::move(crFull);
+    } else {
+        cb = plane((width + 1) / 2, (height + 1) / 2, 1, 1, mcusX, mcusY);
+        cr = plane((width + 1) / 2, (height + 1) / 2, 1, 1, mcusX, mcusY);
+        pooljobs::forEachBand(cb.paddedHeight, kBandPixelRows, [&](int first, int end) {
+            for (int y = first; y < end; ++y) {
+                for (int x = 0; x < cb.paddedWidth; ++x) {
+                    float sumB = 0;
+                    float sumR = 0;
+                    for (int dy = 0; dy < 2; ++dy) {
+                        for (int dx = 0; dx < 2; ++dx) {
+                            sumB += cbFull.at(2 * x + dx, 2 * y + dy);
+                            sumR += crFull.at(2 * x + dx, 2 * y + dy);
+                        }
+                    }
+                    cb.at(x, y) = sumB * 0.25f;
+                    cr.at(x, y) = sumR * 0.25f;
+                }
+            }
+        });
     }
     if (fullChroma && sameLuma != nullptr) {
         picture.components.push_back(lumaFrom(*sameLuma, luma));
