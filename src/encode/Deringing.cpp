@@ -1,6 +1,11 @@
 #include "encode/Deringing.h"
 
 #include <algorithm>
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace deringing {
 namespace {
@@ -47,7 +52,124 @@ struct Padded
     }
 };
 
+// A sample's freedom: 1 free above the top, -1 free below the bottom, 0 fixed.
+int freedomOf(float sample)
+{
+    return sample >= kTop ? 1 : (sample <= kBottom ? -1 : 0);
+}
+
+#if defined(__SSE2__)
+// Four blocks, one in each lane, with two samples more on every side, mirrored.
+struct PaddedFour
+{
+    alignas(16) float at[12][12][4]{};
+
+    __m128 get(int y, int x) const { return _mm_load_ps(at[y][x]); }
+    void set(int y, int x, __m128 value) { _mm_store_ps(at[y][x], value); }
+
+    void mirror()
+    {
+        for (int y = 2; y < 10; ++y) {
+            set(y, 1, get(y, 2));
+            set(y, 0, get(y, 3));
+            set(y, 10, get(y, 9));
+            set(y, 11, get(y, 8));
+        }
+        for (int x = 0; x < 12; ++x) {
+            set(1, x, get(2, x));
+            set(0, x, get(3, x));
+            set(10, x, get(9, x));
+            set(11, x, get(8, x));
+        }
+    }
+};
+
+// block() for four blocks, lane by lane: the same sums of the same terms in the same
+// order, every sample of the four visited in row order and kept where it is fixed.
+void fourBlocks(float* const* samples, int count)
+{
+    PaddedFour padded;
+    alignas(16) float lowest[64][4];
+    alignas(16) float highest[64][4];
+    alignas(16) float freeLanes[64][4];  // all ones where the sample is free
+    bool anyFree[64]{};
+    for (int lane = 0; lane < 4; ++lane) {
+        const float* from = samples[lane < count ? lane : 0];
+        for (int i = 0; i < 64; ++i) {
+            padded.at[i / 8 + 2][i % 8 + 2][lane] = from[i];
+            const int freedom = lane < count ? freedomOf(from[i]) : 0;
+            lowest[i][lane] = freedom > 0 ? kTop : kBottom - kOvershoot;
+            highest[i][lane] = freedom > 0 ? kTop + kOvershoot : kBottom;
+            freeLanes[i][lane] = std::bit_cast<float>(freedom != 0 ? ~0U : 0U);
+            anyFree[i] = anyFree[i] || freedom != 0;
+        }
+    }
+    padded.mirror();
+    const __m128 keep = _mm_set1_ps(1.0f - kRelaxation);
+    const __m128 relaxation = _mm_set1_ps(kRelaxation);
+    const __m128 nearWeight = _mm_set1_ps(0.4f);
+    const __m128 diagonalWeight = _mm_set1_ps(0.1f);
+    const __m128 farWeight = _mm_set1_ps(0.05f);
+    const __m128 leftWeight = _mm_set1_ps(0.4f * kRelaxation);
+    for (int sweep = 0; sweep < kSweeps; ++sweep) {
+        for (int i = 0; i < 64; ++i) {
+            if (!anyFree[i]) {
+                continue;
+            }
+            const int y = i / 8 + 2;
+            const int x = i % 8 + 2;
+            const __m128 near = _mm_add_ps(_mm_add_ps(padded.get(y, x + 1), padded.get(y - 1, x)),
+                                           padded.get(y + 1, x));
+            const __m128 diagonal = _mm_add_ps(
+                _mm_add_ps(_mm_add_ps(padded.get(y - 1, x - 1), padded.get(y - 1, x + 1)),
+                           padded.get(y + 1, x - 1)),
+                padded.get(y + 1, x + 1));
+            const __m128 far =
+                _mm_add_ps(_mm_add_ps(_mm_add_ps(padded.get(y, x - 2), padded.get(y, x + 2)),
+                                      padded.get(y - 2, x)),
+                           padded.get(y + 2, x));
+            const __m128 old = padded.get(y, x);
+            const __m128 stencil = _mm_sub_ps(
+                _mm_sub_ps(_mm_mul_ps(nearWeight, near), _mm_mul_ps(diagonalWeight, diagonal)),
+                _mm_mul_ps(farWeight, far));
+            const __m128 rest = _mm_add_ps(_mm_mul_ps(keep, old), _mm_mul_ps(relaxation, stencil));
+            const __m128 moved = _mm_add_ps(rest, _mm_mul_ps(leftWeight, padded.get(y, x - 1)));
+            const __m128 held =
+                _mm_min_ps(_mm_max_ps(moved, _mm_load_ps(lowest[i])), _mm_load_ps(highest[i]));
+            const __m128 lanes = _mm_load_ps(freeLanes[i]);
+            padded.set(y, x, _mm_or_ps(_mm_and_ps(lanes, held), _mm_andnot_ps(lanes, old)));
+        }
+        padded.mirror();
+    }
+    for (int lane = 0; lane < count; ++lane) {
+        for (int i = 0; i < 64; ++i) {
+            samples[lane][i] = padded.at[i / 8 + 2][i % 8 + 2][lane];
+        }
+    }
+}
+#endif
+
 }  // namespace
+
+bool needed(const float* samples)
+{
+    int free = 0;
+    for (int i = 0; i < 64; ++i) {
+        free += freedomOf(samples[i]) != 0 ? 1 : 0;
+    }
+    return free > 0 && free < 64;
+}
+
+void blocks(float* const* samples, int count)
+{
+#if defined(__SSE2__)
+    fourBlocks(samples, count);
+#else
+    for (int b = 0; b < count; ++b) {
+        block(samples[b]);
+    }
+#endif
+}
 
 void block(float* samples)
 {
@@ -55,7 +177,7 @@ void block(float* samples)
     int freedom[64];
     int free = 0;
     for (int i = 0; i < 64; ++i) {
-        freedom[i] = samples[i] >= kTop ? 1 : (samples[i] <= kBottom ? -1 : 0);
+        freedom[i] = freedomOf(samples[i]);
         free += freedom[i] != 0 ? 1 : 0;
     }
     if (free == 0 || free == 64) {

@@ -13,4 +13,12 @@ namespace deringing {
 // range, or with all of them there, is left as it is.
 void block(float* samples);
 
+// Whether block() would reshape `samples`: some of them at an end of the range, not all.
+bool needed(const float* samples);
+
+// Up to four blocks at once that need it: each reshaped exactly as block() would, side
+// by side where the processor has SSE2.
+inline constexpr int kSideBySide = 4;
+void blocks(float* const* samples, int count);
+
 }  // namespace deringing

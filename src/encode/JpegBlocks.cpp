@@ -68,17 +68,18 @@ Plane plane(int width, int height, int mcuBlocksX, int mcuBlocksY, int mcusX, in
     return plane;
 }
 
-void forwardDct(const Basis& basis, const Plane& plane, int bx, int by, bool dering, Block& out)
+// The samples of the block at (bx, by), row by row.
+void samplesOf(const Plane& plane, int bx, int by, float* samples)
 {
-    float samples[64];
     for (int y = 0; y < 8; ++y) {
         const float* line =
             &plane.samples[static_cast<std::size_t>((by * 8 + y) * plane.paddedWidth + bx * 8)];
         std::copy_n(line, 8, samples + y * 8);
     }
-    if (dering) {
-        deringing::block(samples);
-    }
+}
+
+void forwardDct(const Basis& basis, const float* samples, Block& out)
+{
     // Each sum runs over x (then y) in order, eight of them side by side, so that the
     // compiler can keep a row of sums in vector registers.
     float rows[8][8];  // the rows transformed: rows[y][u]
@@ -126,12 +127,40 @@ Component component(const Basis& basis, const Plane& plane, int hSampling, int v
     // Rows of blocks in bands, shared with idle threads of the pool.
     constexpr int kBandRows = 8;
     pooljobs::forEachBand(component.blockRows, kBandRows, [&](int first, int end) {
+        const auto finish = [&](const float* samples, std::size_t at) {
+            forwardDct(basis, samples, component.blocks[at]);
+            component.lambdaScale[at] = trellis::lambdaScale(component.blocks[at].data());
+        };
+        // Blocks to dering wait until there are enough to do side by side.
+        float waiting[deringing::kSideBySide][64];
+        float* waitingSamples[deringing::kSideBySide];
+        std::size_t waitingAt[deringing::kSideBySide];
+        int waitingCount = 0;
+        const auto deringWaiting = [&]() {
+            deringing::blocks(waitingSamples, waitingCount);
+            for (int w = 0; w < waitingCount; ++w) {
+                finish(waiting[w], waitingAt[w]);
+            }
+            waitingCount = 0;
+        };
         for (int by = first; by < end; ++by) {
             for (int bx = 0; bx < component.blocksPerRow; ++bx) {
                 const auto at = static_cast<std::size_t>(by * component.blocksPerRow + bx);
-                forwardDct(basis, plane, bx, by, dering, component.blocks[at]);
-                component.lambdaScale[at] = trellis::lambdaScale(component.blocks[at].data());
+                float* samples = waiting[waitingCount];
+                samplesOf(plane, bx, by, samples);
+                if (!dering || !deringing::needed(samples)) {
+                    finish(samples, at);
+                    continue;
+                }
+                waitingSamples[waitingCount] = samples;
+                waitingAt[waitingCount++] = at;
+                if (waitingCount == deringing::kSideBySide) {
+                    deringWaiting();
+                }
             }
+        }
+        if (waitingCount > 0) {
+            deringWaiting();
         }
     });
     return component;

@@ -315,6 +315,36 @@ private slots:
         }
     }
 
+    // Blocks deringed side by side come out exactly as each alone, however many there
+    // are and whatever their mix of samples at the ends of the range.
+    void blocksSideBySideMatchEachAlone()
+    {
+        std::mt19937 random(3);
+        std::uniform_real_distribution<float> middle(-127.0f, 126.0f);
+        std::uniform_int_distribution<int> kind(0, 9);
+        for (int round = 0; round < 40; ++round) {
+            const int count = 1 + round % deringing::kSideBySide;
+            float together[deringing::kSideBySide][64];
+            float alone[deringing::kSideBySide][64];
+            float* samples[deringing::kSideBySide];
+            for (int b = 0; b < count; ++b) {
+                const int ends = 1 + (round + b) % 8;  // in ten: how many sit at an end
+                for (float& sample : together[b]) {
+                    const int k = kind(random);
+                    sample = k < ends ? (k % 2 == 0 ? 127.0f : -128.0f) : middle(random);
+                }
+                together[b][0] = 0.0f;  // never all at the ends
+                std::copy_n(together[b], 64, alone[b]);
+                deringing::block(alone[b]);
+                samples[b] = together[b];
+            }
+            deringing::blocks(samples, count);
+            for (int b = 0; b < count; ++b) {
+                QVERIFY(std::equal(alone[b], alone[b] + 64, together[b]));
+            }
+        }
+    }
+
     // Whole files: baseline frames with 8-bit tables at every quality, smaller than
     // rounding at the same quality for nearly the same picture (quality 1 aside,
     // where giving up detail for the smallest file is the point).
