@@ -234,7 +234,8 @@ std::optional<double> JpegFit::estimated(int setting, bool fullChroma) const
 // the predictions, starting where the measured sizes put the limit. A search that
 // starts from the last answer probes it first: after an edit it moves little.
 std::optional<int> JpegFit::predictedProbe(const Search& search, bool fullChroma, double limit,
-                                           int hint, const std::map<int, double>& ratios) const
+                                           int hint, const std::map<int, double>& ratios,
+                                           int enough) const
 {
     if (search.sizes.empty() && hint >= 1 && hint <= kSettings) {
         return hint;
@@ -247,17 +248,18 @@ std::optional<int> JpegFit::predictedProbe(const Search& search, bool fullChroma
     inner.fits = search.fits;
     inner.fails = search.fails;
     int guesses = 0;
-    const std::optional<Search> best =
-        highestWithin(inner, limit, nextProbe(search, limit, hint, false), prediction, {}, guesses);
+    const std::optional<Search> best = highestWithin(
+        inner, limit, nextProbe(search, limit, hint, false), prediction, {}, guesses, enough);
     return best ? std::optional(std::max(best->fits, search.fits + 1)) : std::nullopt;
 }
 
-std::optional<int> JpegFit::firstProbe(bool fullChroma, qint64 limitBytes, int hint) const
+std::optional<int> JpegFit::firstProbe(bool fullChroma, qint64 limitBytes, int hint,
+                                       int enough) const
 {
     if (!m_estimate) {
         return hint >= 1 && hint <= kSettings ? hint : kColdStart;
     }
-    return predictedProbe(Search(), fullChroma, static_cast<double>(limitBytes), hint, {});
+    return predictedProbe(Search(), fullChroma, static_cast<double>(limitBytes), hint, {}, enough);
 }
 
 std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)
@@ -289,11 +291,13 @@ std::optional<JpegFit::Result> JpegFit::fit(qint64 limitBytes, Picture picture)
     // file is the smaller at every setting: the same luma, a quarter of the chroma), and
     // no 4:2:0 file needs making.
     if (picture == Picture::Colour) {
-        const std::optional<int> first = firstProbe(false, limitBytes, m_lastSubsampled);
+        // Only whether it begins that high counts: the prediction stops once it knows.
+        const int high = fullChromaFrom + kQuarters;
+        const std::optional<int> first = firstProbe(false, limitBytes, m_lastSubsampled, high);
         if (!first) {
             return std::nullopt;
         }
-        if (*first >= fullChromaFrom + kQuarters) {
+        if (*first >= high) {
             m_lastSubsampled = *first;  // the next search starts there too
             if (!searchFull()) {
                 return std::nullopt;

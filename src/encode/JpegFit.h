@@ -79,11 +79,13 @@ private:
     std::optional<double> estimated(int setting, bool fullChroma) const;
     // Where the search probes next: the highest setting the estimates, scaled by
     // `ratios` (measured size over estimate), put within the limit; or `hint` first.
+    // Once a setting of `enough` or more is put within it, that one.
     std::optional<int> predictedProbe(const Search& search, bool fullChroma, double limit, int hint,
-                                      const std::map<int, double>& ratios) const;
+                                      const std::map<int, double>& ratios,
+                                      int enough = kSettings + 1) const;
     // Where a fresh search would probe first: the last answer `hint`, or the highest
-    // setting the estimates put within the limit.
-    std::optional<int> firstProbe(bool fullChroma, qint64 limitBytes, int hint) const;
+    // setting the estimates put within the limit (or one of `enough` or more).
+    std::optional<int> firstProbe(bool fullChroma, qint64 limitBytes, int hint, int enough) const;
     // The search on from `from` until the answer is known, or until a setting of
     // `enough` or more is known to fit.
     std::optional<Search> highestFitting(bool fullChroma, qint64 limitBytes, int hint, int& encodes,
