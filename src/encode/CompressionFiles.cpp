@@ -8,11 +8,12 @@
 
 namespace compressionfiles {
 
-std::optional<QByteArray> jpegFile(const QImage& canvas, const CompressionSettings& settings)
+std::optional<QByteArray> jpegFile(const QImage& canvas, const CompressionSettings& settings,
+                                   const std::shared_ptr<jpegwriter::SharedTransforms>& shared)
 {
     return mdlSavedll::encodeJpeg(canvas, sizetext::jpegQuality(settings.jpegLevel),
                                   settings.jpegProgressive, settings.jpegFullChroma,
-                                  settings.jpegQuarters);
+                                  settings.jpegQuarters, shared);
 }
 
 std::optional<QByteArray> pngFile(const QImage& canvas, const CompressionSettings& settings,

@@ -204,6 +204,31 @@ std::optional<QByteArray> encode(const QImage& image, int quality, const Options
     return PictureEncoder().encode(image, quality, options);
 }
 
+SharedTransforms::Picture SharedTransforms::find(qint64 key, QSize size, bool fullChroma) const
+{
+    const std::lock_guard lock(m_mutex);
+    return key == m_key && size == m_size ? m_pictures[fullChroma ? 1 : 0] : nullptr;
+}
+
+void SharedTransforms::keep(qint64 key, QSize size, bool fullChroma, Picture picture)
+{
+    const std::lock_guard lock(m_mutex);
+    if (key != m_key || size != m_size) {
+        m_key = key;
+        m_size = size;
+        m_pictures[0] = nullptr;
+        m_pictures[1] = nullptr;
+    }
+    m_pictures[fullChroma ? 1 : 0] = std::move(picture);
+    ++m_kept;
+}
+
+int SharedTransforms::kept() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_kept;
+}
+
 const jpegblocks::Picture* PictureEncoder::blocks(const QImage& image, bool fullChroma)
 {
     if (image.isNull()) {
@@ -212,25 +237,40 @@ const jpegblocks::Picture* PictureEncoder::blocks(const QImage& image, bool full
     if (image.cacheKey() != m_key || image.size() != m_size) {
         m_blocks.clear();
         m_rounded.clear();
-        m_source = encoderInput(image);
+        m_source = QImage();
         m_key = image.cacheKey();
         m_size = image.size();
     }
+    const auto known = [this](bool full) -> SharedTransforms::Picture {
+        const auto own = m_blocks.find(full);
+        if (own != m_blocks.end()) {
+            return own->second;
+        }
+        SharedTransforms::Picture found = m_shared ? m_shared->find(m_key, m_size, full) : nullptr;
+        if (found) {
+            m_blocks[full] = found;
+        }
+        return found;
+    };
+    if (const SharedTransforms::Picture picture = known(fullChroma)) {
+        return picture.get();
+    }
     if (m_source.isNull()) {
-        return nullptr;
+        m_source = encoderInput(image);
+        if (m_source.isNull()) {
+            return nullptr;
+        }
     }
-    auto& blocks = m_blocks[fullChroma];
-    if (!blocks) {
-        const auto subsampled = m_blocks.find(false);
-        const jpegblocks::Component* sameLuma = fullChroma && subsampled != m_blocks.end() &&
-                                                        subsampled->second &&
-                                                        !subsampled->second->grey
-                                                    ? &subsampled->second->components.front()
-                                                    : nullptr;
-        blocks = std::make_unique<jpegblocks::Picture>(
-            jpegblocks::transform(m_source, fullChroma, sameLuma));
+    const SharedTransforms::Picture subsampled = fullChroma ? known(false) : nullptr;
+    const jpegblocks::Component* sameLuma =
+        subsampled && !subsampled->grey ? &subsampled->components.front() : nullptr;
+    auto picture = std::make_shared<const jpegblocks::Picture>(
+        jpegblocks::transform(m_source, fullChroma, sameLuma));
+    m_blocks[fullChroma] = picture;
+    if (m_shared) {
+        m_shared->keep(m_key, m_size, fullChroma, picture);
     }
-    return blocks.get();
+    return picture.get();
 }
 
 const jpegquantiser::Symbols& PictureEncoder::rounded(const jpegblocks::Picture& picture,
@@ -275,7 +315,12 @@ std::optional<qint64> PictureEncoder::estimate(const QImage& image, int quality,
     return jpegquantiser::codedBytes(rounded(*picture, std::clamp(quality, 1, 100), options));
 }
 
-PictureEncoder::PictureEncoder() : m_levels(std::make_unique<jpegquantiser::Quantised>())
+PictureEncoder::PictureEncoder() : PictureEncoder(nullptr)
+{
+}
+
+PictureEncoder::PictureEncoder(std::shared_ptr<SharedTransforms> shared)
+    : m_shared(std::move(shared)), m_levels(std::make_unique<jpegquantiser::Quantised>())
 {
 }
 PictureEncoder::~PictureEncoder() = default;

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <tuple>
 
@@ -31,14 +32,41 @@ struct Options
 // Every call builds and destroys its own compress object. Nothing on failure.
 std::optional<QByteArray> encode(const QImage& image, int quality, const Options& options);
 
+// The transforms of the last picture, for the encoders of several threads (a page's
+// size estimates and its fit): what one has transformed the next takes as it is. A
+// picture counts as the last one while its cache key and size are the same. Safe to use
+// from any thread; the pictures it hands out are never changed.
+class SharedTransforms
+{
+public:
+    using Picture = std::shared_ptr<const jpegblocks::Picture>;
+
+    // The transform of the picture with `key` and `size`, nothing when it is not kept.
+    Picture find(qint64 key, QSize size, bool fullChroma) const;
+    // Keeps `picture` as the transform of that picture; one of another picture makes
+    // room for it.
+    void keep(qint64 key, QSize size, bool fullChroma, Picture picture);
+    // How many transforms have been kept so far.
+    int kept() const;
+
+private:
+    mutable std::mutex m_mutex;
+    qint64 m_key = 0;
+    QSize m_size;
+    Picture m_pictures[2];  // 4:2:0, 4:4:4
+    int m_kept = 0;
+};
+
 // Encodes like `encode`, keeping the transform of the last picture, so that a search
 // over qualities (the fit) transforms its picture once. A picture counts as the last
 // one while its cache key and size are the same (any change to a QImage changes its
-// key). One instance serves one thread.
+// key). With `shared`, transforms are taken from and left there too. One instance
+// serves one thread.
 class PictureEncoder
 {
 public:
     PictureEncoder();
+    explicit PictureEncoder(std::shared_ptr<SharedTransforms> shared);
     ~PictureEncoder();
 
     std::optional<QByteArray> encode(const QImage& image, int quality, const Options& options);
@@ -55,10 +83,11 @@ private:
     const jpegquantiser::Symbols& rounded(const jpegblocks::Picture& picture, int quality,
                                           const Options& options);
 
+    std::shared_ptr<SharedTransforms> m_shared;
     qint64 m_key = 0;
     QSize m_size;
-    QImage m_source;  // the samples as the transform reads them
-    std::map<bool, std::unique_ptr<jpegblocks::Picture>> m_blocks;  // by full chroma
+    QImage m_source;  // the samples as the transform reads them, once one is needed
+    std::map<bool, SharedTransforms::Picture> m_blocks;  // by full chroma
     // rounded()'s symbols by quality, quarters and full chroma.
     std::map<std::tuple<int, int, bool>, jpegquantiser::Symbols> m_rounded;
     std::unique_ptr<jpegquantiser::Quantised> m_levels;  // the last encode's, memory reused

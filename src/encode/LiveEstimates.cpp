@@ -31,6 +31,7 @@ LiveEstimates::LiveEstimates(SizeEstimator estimator, QObject* parent)
     : QObject(parent),
       m_estimator(std::move(estimator)),
       m_fit(std::make_shared<FitWork>()),
+      m_transforms(std::make_shared<jpegwriter::SharedTransforms>()),
       m_jpegWork(std::make_unique<LatestWork>()),
       m_pngWork(std::make_unique<LatestWork>()),
       m_fitWork(std::make_unique<LatestWork>())
@@ -68,11 +69,12 @@ void LiveEstimates::requestJpeg(const QImage& canvas, const CompressionSettings&
         }
     }
     const bool preview = m_previewWanted;
-    m_jpegWork->request([this, key, canvas, settings, preview](const LatestWork::Stop& stop) {
+    m_jpegWork->request([this, key, canvas, settings, preview,
+                         transforms = m_transforms](const LatestWork::Stop& stop) {
         if (stop.requested()) {
             return LatestWork::Delivery();
         }
-        Made made{key, compressionfiles::jpegFile(canvas, settings)};
+        Made made{key, compressionfiles::jpegFile(canvas, settings, transforms)};
         QImage decoded;
         if (made.file && preview && !stop.requested()) {
             decoded = QImage::fromData(*made.file);
@@ -107,10 +109,11 @@ void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& 
                                bool adviseOnPng)
 {
     const qint64 canvasKey = canvas.cacheKey();
-    m_fitWork->request([this, fitWork = m_fit, canvas, canvasKey, settings,
-                        adviseOnPng](const LatestWork::Stop& stop) {
+    m_fitWork->request([this, fitWork = m_fit, canvas, canvasKey, settings, adviseOnPng,
+                        transforms = m_transforms](const LatestWork::Stop& stop) {
         std::map<std::tuple<int, int, bool>, QByteArray> files;
-        jpegwriter::PictureEncoder encoder;  // the canvas transformed once for the search
+        // The canvas transformed once for the search, or already for an estimate.
+        jpegwriter::PictureEncoder encoder(transforms);
         fitWork->probe = [&](int quality, int quarters, bool fullChroma) -> std::optional<qint64> {
             if (stop.requested()) {
                 return std::nullopt;  // overtaken: the search ends here
@@ -239,7 +242,7 @@ std::optional<QByteArray> LiveEstimates::currentJpeg(const QImage& canvas,
     if (m_jpeg && m_jpeg->key == key) {
         return m_jpeg->file;
     }
-    return compressionfiles::jpegFile(canvas, settings);
+    return compressionfiles::jpegFile(canvas, settings, m_transforms);
 }
 
 std::optional<QByteArray> LiveEstimates::currentPng(const QImage& canvas,

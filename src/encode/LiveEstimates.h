@@ -11,6 +11,10 @@
 #include <memory>
 #include <optional>
 
+namespace jpegwriter {
+class SharedTransforms;
+}
+
 // The size estimates and the fit to the limit, worked out off the interface thread on
 // the picture's own (shared) copy; the newest request of each kind wins. A result
 // arrives on the owner's thread, where it writes its work file (temp.jpg, temp.png),
@@ -94,6 +98,8 @@ private:
     std::optional<Key> m_pngRequested;
     std::optional<Made> m_fitFile;  // the fit's answer, made by the fit
     std::shared_ptr<FitWork> m_fit;
+    // The canvas transformed once for the JPEG estimates and the fit alike.
+    std::shared_ptr<jpegwriter::SharedTransforms> m_transforms;
     // Last, so they go first: no result arrives once the rest is gone.
     std::unique_ptr<LatestWork> m_jpegWork;
     std::unique_ptr<LatestWork> m_pngWork;

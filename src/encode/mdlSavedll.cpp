@@ -118,10 +118,12 @@ std::optional<QByteArray> nothingWithoutMemory(const Encode& encode)
 }  // namespace
 
 std::optional<QByteArray> encodeJpeg(const QImage& image, int quality, bool progressive,
-                                     bool fullChroma, int quarters)
+                                     bool fullChroma, int quarters,
+                                     const std::shared_ptr<jpegwriter::SharedTransforms>& shared)
 {
     return nothingWithoutMemory([&] {
-        return jpegwriter::encode(image, quality, {progressive, fullChroma, true, quarters});
+        return jpegwriter::PictureEncoder(shared).encode(image, quality,
+                                                         {progressive, fullChroma, true, quarters});
     });
 }
 

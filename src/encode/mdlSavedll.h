@@ -4,7 +4,12 @@
 #include <QImage>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
+
+namespace jpegwriter {
+class SharedTransforms;
+}
 
 // The image encoders and the PNG reader, on libjpeg-turbo and libpng. Encoders
 // take any QImage (it is read as 24-bit RGB) and return the file's bytes.
@@ -16,8 +21,10 @@ namespace mdlSavedll {
 // picture as one grey component. `quarters` 0..3 take the tables that many quarters
 // of the way to the next quality's (what a fit may choose). A fresh compress object
 // for every call. Nothing on failure.
-std::optional<QByteArray> encodeJpeg(const QImage& image, int quality, bool progressive,
-                                     bool fullChroma = false, int quarters = 0);
+// `shared`, when given, supplies and keeps the picture's transform for other encodes.
+std::optional<QByteArray> encodeJpeg(
+    const QImage& image, int quality, bool progressive, bool fullChroma = false, int quarters = 0,
+    const std::shared_ptr<jpegwriter::SharedTransforms>& shared = {});
 
 // PNG compression choices, as the PNG list offers them.
 enum class PngChoice { Standard = 0, Fast = 1, Small = 2 };

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <random>
 
 namespace {
@@ -386,6 +387,31 @@ private slots:
             }
             picture.setPixel(5, 5, qRgb(255, 0, 0));
         }
+    }
+
+    // Encoders that share transforms: the next one takes the picture's transform as it
+    // is (the 4:4:4 one taking its luma from the kept 4:2:0 one) and makes the same
+    // files; a changed picture is transformed afresh.
+    void sharedTransformsServeTheNextEncoder()
+    {
+        QImage picture = magickPicture(QStringLiteral("logo:"), QSize(115, 83));
+        QVERIFY(!picture.isNull());
+        const auto shared = std::make_shared<jpegwriter::SharedTransforms>();
+        for (const bool full : {false, true}) {
+            const jpegwriter::Options options{false, full, true};
+            const QByteArray first =
+                jpegwriter::PictureEncoder(shared).encode(picture, 60, options).value();
+            QCOMPARE(first, jpegwriter::encode(picture, 60, options).value());
+            const int kept = shared->kept();
+            QCOMPARE(jpegwriter::PictureEncoder(shared).encode(picture, 60, options).value(),
+                     first);
+            QCOMPARE(shared->kept(), kept);
+        }
+        picture.setPixel(5, 5, qRgb(255, 0, 0));
+        const int kept = shared->kept();
+        QCOMPARE(jpegwriter::PictureEncoder(shared).encode(picture, 60, {}).value(),
+                 jpegwriter::encode(picture, 60, {}).value());
+        QCOMPARE(shared->kept(), kept + 1);
     }
 };
 
