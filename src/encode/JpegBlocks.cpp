@@ -212,6 +212,8 @@ Picture transform(const QImage& image, bool fullChroma, const Component* sameLum
     const int mcusX = (width + lumaBlocks * 8 - 1) / (lumaBlocks * 8);
     const int mcusY = (height + lumaBlocks * 8 - 1) / (lumaBlocks * 8);
     Plane luma = plane(width, height, lumaBlocks, lumaBlocks, mcusX, mcusY);
+    // Given the 4:2:0 luma, the plane only lays out the blocks: its samples stay unread.
+    const bool lumaKnown = fullChroma && sameLuma != nullptr;
     // JFIF's YCbCr at every pixel, in bands of rows shared with the pool; chroma is
     // summed and averaged below when it is subsampled.
     Plane cbFull = plane(width, height, lumaBlocks, lumaBlocks, mcusX, mcusY);
@@ -224,13 +226,17 @@ Picture transform(const QImage& image, bool fullChroma, const Component* sameLum
                 const float r = static_cast<float>(qRed(line[x]));
                 const float g = static_cast<float>(qGreen(line[x]));
                 const float b = static_cast<float>(qBlue(line[x]));
-                luma.at(x, y) = 0.299f * r + 0.587f * g + 0.114f * b - 128.0f;
+                if (!lumaKnown) {
+                    luma.at(x, y) = 0.299f * r + 0.587f * g + 0.114f * b - 128.0f;
+                }
                 cbFull.at(x, y) = -0.168736f * r - 0.331264f * g + 0.5f * b;
                 crFull.at(x, y) = 0.5f * r - 0.418688f * g - 0.081312f * b;
             }
         }
     });
-    luma.padEdges();
+    if (!lumaKnown) {
+        luma.padEdges();
+    }
     cbFull.padEdges();
     crFull.padEdges();
     Plane cb;
@@ -258,7 +264,7 @@ Picture transform(const QImage& image, bool fullChroma, const Component* sameLum
             }
         });
     }
-    if (fullChroma && sameLuma != nullptr) {
+    if (lumaKnown) {
         picture.components.push_back(lumaFrom(*sameLuma, luma));
     } else {
         picture.components.push_back(component(basis, luma, lumaBlocks, lumaBlocks, true));
