@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <set>
+#include <tuple>
 
 namespace {
 
@@ -142,6 +144,33 @@ private slots:
         QVERIFY2(
             guidedEncodes * 3 < measuredEncodes * 2,
             qPrintable(QStringLiteral("%1 against %2").arg(guidedEncodes).arg(measuredEncodes)));
+    }
+
+    // Few estimates place each probe: the line through them is drawn against the
+    // tables' fineness, along which the file's log size runs nearly straight, and a
+    // search over them that comes close from one side is not made to bisect.
+    void fewEstimatesPlaceTheProbes()
+    {
+        std::size_t estimated = 0;
+        std::size_t fits = 0;
+        for (const QImage& picture : m_pictures) {
+            for (const int quality : {20, 60, 90, 97}) {
+                Guided guided{picture, 0, 0, {}, {}};
+                std::set<std::tuple<int, int, bool>> asked;
+                guided.estimate = [&guided, &asked](int q, int quarters, bool full) {
+                    asked.insert({q, quarters, full});
+                    return guided.encoder.estimate(guided.picture, q,
+                                                   {false, full, true, quarters});
+                };
+                const QString problem = checkFit(guided.fit, picture, jpegSize(picture, quality));
+                QVERIFY2(problem.isEmpty(), qPrintable(problem));
+                estimated += asked.size();
+                ++fits;
+            }
+        }
+        // Ten a fit when the far end was taken in; a little over eight without.
+        QVERIFY2(estimated <= 9 * fits,
+                 qPrintable(QStringLiteral("%1 in %2 fits").arg(estimated).arg(fits)));
     }
 
     // Estimates that mislead (falling as the quality rises, or all the same) cost
