@@ -17,9 +17,9 @@
 // measured too: the tables there are so close that a file can come out larger than
 // the next quality's. The prediction is a cheap estimate of the size scaled by its
 // ratio to the sizes measured nearby, when the encoder offers one; otherwise the line
-// of log size against the setting (nearly straight over a few steps) through the sizes
-// measured so far. Estimates only place the probes: the answer is that of the measured
-// sizes alone.
+// of log size against the tables' fineness (TableFineness: nearly straight over the
+// whole range) through the sizes measured so far. Estimates only place the probes: the
+// answer is that of the measured sizes alone.
 class JpegFit
 {
 public:
