@@ -107,29 +107,6 @@ std::int64_t codedBytes(const Symbols& symbols)
 
 namespace {
 
-void pass(const jpegblocks::Picture& picture, double lambda, const Symbols* counts,
-          Quantised& quantised)
-{
-    const trellis::Lengths none{};
-    const trellis::AcBits luma(counts ? trellis::planningLengths(counts->ac[0]) : none);
-    const trellis::AcBits chroma(counts ? trellis::planningLengths(counts->ac[1]) : none);
-    for (std::size_t c = 0; c < picture.components.size(); ++c) {
-        const Table& table = c == 0 ? quantised.tables.luma : quantised.tables.chroma;
-        const jpegblocks::Component& component = picture.components[c];
-        std::vector<Levels>& levels = quantised.components[c];
-        levels.resize(component.blocks.size());
-        pooljobs::forEachBand(
-            static_cast<int>(component.blocks.size()), kBandBlocks, [&](int first, int end) {
-                for (auto b = static_cast<std::size_t>(first); b < static_cast<std::size_t>(end);
-                     ++b) {
-                    trellis::quantise(
-                        component.blocks[b].data(), table.data(), c == 0 ? luma : chroma,
-                        counts ? lambda * component.lambdaScale[b] : 0.0, levels[b].data());
-                }
-            });
-    }
-}
-
 // Calls visit(index) for each block of `component` that holds the picture, in the order
 // the scan codes them: one component alone row by row; interleaved components MCU by
 // MCU, each MCU's blocks of a component row by row. An interleaved scan also codes the
@@ -171,24 +148,72 @@ void inScanOrder(const jpegblocks::Component& component, bool interleaved, const
     }
 }
 
-// The DC levels of every component chosen along the chain the scan codes them in; each
-// component has a chain of its own, and they are chosen side by side.
-void chooseDc(const jpegblocks::Picture& picture, double lambda, const Symbols& counts,
-              Quantised& quantised)
+// The DC levels of component `c` chosen along the chain the scan codes them in.
+void chooseDc(const jpegblocks::Picture& picture, std::size_t c, double lambda,
+              const Symbols& counts, Quantised& quantised)
 {
     const bool interleaved = picture.components.size() > 1;
-    pooljobs::forEach(static_cast<int>(picture.components.size()), [&](int index) {
-        const auto c = static_cast<std::size_t>(index);
-        const jpegblocks::Component& component = picture.components[c];
-        const Table& table = c == 0 ? quantised.tables.luma : quantised.tables.chroma;
-        std::vector<Levels>& levels = quantised.components[c];
-        std::vector<dctrellis::Link> chain;
-        chain.reserve(component.blocks.size());
-        inScanOrder(component, interleaved, [&](std::size_t at) {
-            chain.push_back({component.blocks[at][0] / static_cast<float>(table[0]),
-                             lambda * component.lambdaScale[at], &levels[at][0]});
-        });
-        dctrellis::quantise(chain, trellis::planningLengths(counts.dc[c == 0 ? 0 : 1]));
+    const jpegblocks::Component& component = picture.components[c];
+    const Table& table = c == 0 ? quantised.tables.luma : quantised.tables.chroma;
+    std::vector<Levels>& levels = quantised.components[c];
+    std::vector<dctrellis::Link> chain;
+    chain.reserve(component.blocks.size());
+    inScanOrder(component, interleaved, [&](std::size_t at) {
+        chain.push_back({component.blocks[at][0] / static_cast<float>(table[0]),
+                         lambda * component.lambdaScale[at], &levels[at][0]});
+    });
+    dctrellis::quantise(chain, trellis::planningLengths(counts.dc[c == 0 ? 0 : 1]));
+}
+
+// The levels of every block. Planned with `counts` (the trellis), each component's chain
+// of DC levels is a job beside the bands of AC levels: the chains write only the DC
+// levels, the bands only the AC ones, and neither reads what the other writes. Without
+// counts, every level is rounded.
+void pass(const jpegblocks::Picture& picture, double lambda, const Symbols* counts,
+          Quantised& quantised)
+{
+    const trellis::Lengths none{};
+    const trellis::AcBits luma(counts ? trellis::planningLengths(counts->ac[0]) : none);
+    const trellis::AcBits chroma(counts ? trellis::planningLengths(counts->ac[1]) : none);
+    struct Job
+    {
+        std::size_t component;
+        int first;  // a band of blocks, or -1: the component's DC chain
+        int end;
+    };
+    std::vector<Job> jobs;
+    for (std::size_t c = 0; c < picture.components.size(); ++c) {
+        quantised.components[c].resize(picture.components[c].blocks.size());
+        if (counts != nullptr) {
+            jobs.push_back({c, -1, -1});  // the longest jobs first
+        }
+    }
+    for (std::size_t c = 0; c < picture.components.size(); ++c) {
+        const int count = static_cast<int>(picture.components[c].blocks.size());
+        for (int first = 0; first < count; first += kBandBlocks) {
+            jobs.push_back({c, first, std::min(count, first + kBandBlocks)});
+        }
+    }
+    pooljobs::forEach(static_cast<int>(jobs.size()), [&](int index) {
+        const Job& job = jobs[static_cast<std::size_t>(index)];
+        if (job.first < 0) {
+            chooseDc(picture, job.component, lambda, *counts, quantised);
+            return;
+        }
+        const Table& table = job.component == 0 ? quantised.tables.luma : quantised.tables.chroma;
+        const trellis::AcBits& bits = job.component == 0 ? luma : chroma;
+        const jpegblocks::Component& component = picture.components[job.component];
+        std::vector<Levels>& levels = quantised.components[job.component];
+        for (auto b = static_cast<std::size_t>(job.first); b < static_cast<std::size_t>(job.end);
+             ++b) {
+            if (counts != nullptr) {
+                trellis::quantiseAc(component.blocks[b].data(), table.data(), bits,
+                                    lambda * component.lambdaScale[b], levels[b].data());
+            } else {
+                trellis::quantise(component.blocks[b].data(), table.data(), bits, 0.0,
+                                  levels[b].data());
+            }
+        }
     });
 }
 
@@ -225,7 +250,6 @@ void quantise(const jpegblocks::Picture& picture, const Tables& tables, double l
     }
     into.rounded = rounded ? *rounded : roundedSymbols(picture, into.tables);
     pass(picture, lambda, &into.rounded, into);
-    chooseDc(picture, lambda, into.rounded, into);
 }
 
 Symbols scanSymbols(const jpegblocks::Picture& picture, const Quantised& quantised)

@@ -180,13 +180,26 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const AcBit
         roundLevels(coefficients, steps, levels);
         return;
     }
+    quantiseAc(coefficients, steps, ac, lambda, levels);
+    levels[0] = static_cast<std::int16_t>(
+        std::clamp(numbers::roundSmallHalfEven(coefficients[0] / static_cast<float>(steps[0])),
+                   -kMaxDcLevel, kMaxDcLevel));
+}
+
+void quantiseAc(const float* coefficients, const std::uint16_t* steps, const AcBits& ac,
+                double lambda, std::int16_t* levels)
+{
+    if (lambda <= 0) {
+        std::int16_t rounded[64];
+        roundLevels(coefficients, steps, rounded);
+        std::copy(rounded + 1, rounded + 64, levels + 1);
+        return;
+    }
     // The coefficients in units of their steps, in natural order. A block whose AC
     // levels all round to zero keeps them: no choice costs less.
     float scaled[64];
     const bool anyLevel = scaleLevels(coefficients, steps, scaled);
-    std::fill(levels, levels + 64, std::int16_t{0});
-    levels[0] = static_cast<std::int16_t>(
-        std::clamp(numbers::roundSmallHalfEven(scaled[0]), -kMaxDcLevel, kMaxDcLevel));
+    std::fill(levels + 1, levels + 64, std::int16_t{0});
     if (!anyLevel) {
         return;
     }

@@ -52,6 +52,10 @@ void quantise(const float* coefficients, const std::uint16_t* steps, const Lengt
 // The same with the codes' bits laid out once for many blocks.
 void quantise(const float* coefficients, const std::uint16_t* steps, const AcBits& ac,
               double lambda, std::int16_t* levels);
+// The same for the AC levels alone: `levels[0]` is neither read nor written, so that a
+// DC level chosen elsewhere may be written there at the same time.
+void quantiseAc(const float* coefficients, const std::uint16_t* steps, const AcBits& ac,
+                double lambda, std::int16_t* levels);
 
 // The factor on the price of a bit for one block (natural order): 1 for a flat block,
 // more for a busy one (edges, texture), which hides more error.

@@ -6,6 +6,7 @@
 #include "support/MagickPictures.h"
 
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -126,6 +127,13 @@ private slots:
             const double lambda = round % 2 == 0 ? 0.05 : 0.5;
             std::int16_t levels[64];
             trellis::quantise(coefficients, steps, ac, lambda, levels);
+            // The AC levels alone, as a job beside the one choosing the DC levels takes
+            // them: the same levels, the DC level left as it was.
+            std::int16_t acOnly[64];
+            acOnly[0] = -1234;
+            trellis::quantiseAc(coefficients, steps, trellis::AcBits(ac), lambda, acOnly);
+            QCOMPARE(acOnly[0], std::int16_t(-1234));
+            QVERIFY(std::equal(levels + 1, levels + 64, acOnly + 1));
             const double found = costOf(coefficients, steps, levels, ac, lambda);
             // Every combination of rounded, one less in magnitude, or zero.
             double best = std::numeric_limits<double>::infinity();
