@@ -194,11 +194,12 @@ int main(int argc, char** argv)
             int estimates = 0;
             jpegwriter::PictureEncoder encoder;  // one per search, as the page keeps one
             JpegFit fit(
-                [&measured, &encoder](int quality, int quarters,
-                                      bool fullChroma) -> std::optional<qint64> {
-                    const auto file =
-                        encoder.encode(*measured, quality, {false, fullChroma, true, quarters});
-                    return file ? std::optional<qint64>(file->size()) : std::nullopt;
+                [&measured, &encoder, &limit](int quality, int quarters,
+                                              bool fullChroma) -> std::optional<qint64> {
+                    // As the page asks: a file sure to be over the limit is not written.
+                    const auto sized = encoder.encodeWithin(
+                        *measured, quality, {false, fullChroma, true, quarters}, limit);
+                    return sized ? std::optional<qint64>(sized->bytes) : std::nullopt;
                 },
                 [&measured, &encoder, &estimates](int quality, int quarters, bool fullChroma) {
                     ++estimates;

@@ -126,9 +126,10 @@ Fitted ours(const QImage& picture, qint64 limit)
 {
     jpegwriter::PictureEncoder encoder;
     JpegFit fit(
-        [&picture, &encoder](int quality, int quarters, bool full) -> std::optional<qint64> {
-            const auto file = encoder.encode(picture, quality, {false, full, true, quarters});
-            return file ? std::optional<qint64>(file->size()) : std::nullopt;
+        [&picture, &encoder, limit](int quality, int quarters, bool full) -> std::optional<qint64> {
+            const auto sized =
+                encoder.encodeWithin(picture, quality, {false, full, true, quarters}, limit);
+            return sized ? std::optional<qint64>(sized->bytes) : std::nullopt;
         },
         [&picture, &encoder](int quality, int quarters, bool full) {
             return encoder.estimate(picture, quality, {false, full, true, quarters});

@@ -8,6 +8,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 
 #include <jpeglib.h>
@@ -175,26 +176,62 @@ QImage encoderInput(const QImage& image)
     return grey;
 }
 
-// The file of transformed levels.
-std::optional<QByteArray> write(const jpegblocks::Picture& picture,
-                                const jpegquantiser::Quantised& quantised, const Options& options)
+// The bytes of a baseline file of `picture` around its entropy-coded data, as `write`
+// makes it with the optimal tables of `symbols`: SOI, JFIF's APP0, one DQT segment of
+// 8-bit tables, SOF0, one DHT segment, SOS and EOI.
+qint64 headerBytes(const jpegblocks::Picture& picture, const jpegquantiser::Symbols& symbols)
 {
+    const auto components = static_cast<qint64>(picture.components.size());
+    const qint64 kinds = picture.grey ? 1 : 2;  // luma, chroma
+    qint64 huffman = 0;
+    for (std::size_t kind = 0; kind < static_cast<std::size_t>(kinds); ++kind) {
+        for (const trellis::Counts* counts : {&symbols.dc[kind], &symbols.ac[kind]}) {
+            const trellis::Lengths lengths = trellis::huffmanLengths(*counts);
+            huffman += 1 + 16 +
+                       std::count_if(lengths.begin(), lengths.end(),
+                                     [](std::uint8_t length) { return length > 0; });
+        }
+    }
+    constexpr qint64 kStartAndEnd = 2 + 2;
+    constexpr qint64 kJfif = 2 + 16;
+    const qint64 quantisation = 4 + kinds * (1 + 64);
+    const qint64 frame = 2 + 8 + 3 * components;
+    const qint64 scan = 2 + 6 + 2 * components;
+    return kStartAndEnd + kJfif + quantisation + frame + (4 + huffman) + scan;
+}
+
+// The file of transformed levels; for a baseline file whose headers and entropy-coded
+// bits alone come to more than `limitBytes`, only its likely size.
+std::optional<PictureEncoder::Sized> write(const jpegblocks::Picture& picture,
+                                           const jpegquantiser::Quantised& quantised,
+                                           const Options& options, qint64 limitBytes)
+{
+    std::optional<jpegquantiser::Symbols> symbols;
+    if (!options.progressive) {
+        symbols = jpegquantiser::scanSymbols(picture, quantised);
+        const qint64 least = headerBytes(picture, *symbols) + jpegquantiser::codedBytes(*symbols);
+        if (least > limitBytes) {
+            // The size it would likely have: a byte stuffed after one in 256 of the
+            // data's, as often as 0xff comes in bytes that look random.
+            constexpr qint64 kStuffedOneIn = 256;
+            return PictureEncoder::Sized{
+                std::nullopt, least + jpegquantiser::codedBytes(*symbols) / kStuffedOneIn};
+        }
+    }
     auto encoder = std::make_unique<Libjpeg>();
     encoder->bufferSize = worstCaseSize(picture.width, picture.height);
     encoder->buffer = static_cast<unsigned char*>(std::malloc(encoder->bufferSize));
     if (encoder->buffer == nullptr) {
         return std::nullopt;
     }
-    std::optional<jpegquantiser::Symbols> symbols;
-    if (!options.progressive) {
-        symbols = jpegquantiser::scanSymbols(picture, quantised);
-    }
     if (!compress(*encoder, picture, quantised, symbols ? &*symbols : nullptr, options)) {
         return std::nullopt;
     }
-    return jpegsegments::withTablesJoined(
+    QByteArray file = jpegsegments::withTablesJoined(
         QByteArrayView(reinterpret_cast<const char*>(encoder->output),
                        static_cast<qsizetype>(encoder->outputSize)));
+    const qint64 bytes = file.size();
+    return PictureEncoder::Sized{std::move(file), bytes};
 }
 
 }  // namespace
@@ -290,6 +327,15 @@ const jpegquantiser::Symbols& PictureEncoder::rounded(const jpegblocks::Picture&
 std::optional<QByteArray> PictureEncoder::encode(const QImage& image, int quality,
                                                  const Options& options)
 {
+    const std::optional<Sized> sized =
+        encodeWithin(image, quality, options, std::numeric_limits<qint64>::max());
+    return sized ? sized->file : std::nullopt;
+}
+
+std::optional<PictureEncoder::Sized> PictureEncoder::encodeWithin(const QImage& image, int quality,
+                                                                  const Options& options,
+                                                                  qint64 limitBytes)
+{
     const jpegblocks::Picture* picture = blocks(image, options.fullChroma);
     if (picture == nullptr) {
         return std::nullopt;
@@ -302,7 +348,7 @@ std::optional<QByteArray> PictureEncoder::encode(const QImage& image, int qualit
     } else {
         jpegquantiser::quantise(*picture, tables, 0.0, *m_levels);
     }
-    return write(*picture, *m_levels, options);
+    return write(*picture, *m_levels, options, limitBytes);
 }
 
 std::optional<qint64> PictureEncoder::estimate(const QImage& image, int quality,

@@ -71,6 +71,20 @@ public:
 
     std::optional<QByteArray> encode(const QImage& image, int quality, const Options& options);
 
+    // An encode for a search that only needs to know whether the file fits: `file` is
+    // the file, unless the file is sure to be larger than `limitBytes` (its headers and
+    // its entropy-coded bits before any stuffed byte come to more). Then no file is
+    // written, and `bytes` is the size it would likely have, more than the limit;
+    // otherwise the file's length. A progressive file is always written. Nothing on
+    // failure.
+    struct Sized
+    {
+        std::optional<QByteArray> file;
+        qint64 bytes = 0;
+    };
+    std::optional<Sized> encodeWithin(const QImage& image, int quality, const Options& options,
+                                      qint64 limitBytes);
+
     // A quick guess at the size of the file `encode` makes, a tenth of its work or
     // less: it grows with the quality as the file does, in a ratio to it that changes
     // slowly with the quality (for a search to calibrate). Nothing on failure.

@@ -118,13 +118,17 @@ void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& 
             if (stop.requested()) {
                 return std::nullopt;  // overtaken: the search ends here
             }
-            const auto file = encoder.encode(
-                canvas, quality, {settings.jpegProgressive, fullChroma, true, quarters});
-            if (!file) {
+            // A file sure to be over the limit is not written: only its size counts.
+            const auto sized = encoder.encodeWithin(
+                canvas, quality, {settings.jpegProgressive, fullChroma, true, quarters},
+                settings.sizeLimitBytes);
+            if (!sized) {
                 return std::nullopt;
             }
-            files[{quality, quarters, fullChroma}] = *file;
-            return file->size();
+            if (sized->file) {
+                files[{quality, quarters, fullChroma}] = *sized->file;
+            }
+            return sized->bytes;
         };
         fitWork->guess = [&](int quality, int quarters, bool fullChroma) -> std::optional<qint64> {
             if (stop.requested()) {

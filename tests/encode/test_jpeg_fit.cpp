@@ -259,6 +259,39 @@ private slots:
     }
 
     // One component: the chroma choice gives the same file, so it is not searched.
+    // A file sure to be too large is not written: one whose size less the bytes stuffed
+    // after each 0xff in its scan is over the limit. Up to there it is written whole.
+    void aFileSureToBeTooLargeIsNotWritten()
+    {
+        const QImage colour = m_pictures[4];
+        const QImage grey =
+            colour.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32);
+        for (const QImage& picture : {colour, grey}) {
+            for (const bool full : {false, true}) {
+                for (const int quality : {5, 70, 100}) {
+                    jpegwriter::PictureEncoder encoder;
+                    const jpegwriter::Options options{false, full, true, 2};
+                    const QByteArray file = encoder.encode(picture, quality, options).value();
+                    const qsizetype scan = file.indexOf("\xff\xda");
+                    const qsizetype data =
+                        scan + 2 + (uchar(file[scan + 2]) << 8 | uchar(file[scan + 3]));
+                    const qint64 unstuffed =
+                        file.size() - file.mid(data).count(QByteArrayView("\xff\x00", 2));
+                    for (const qint64 limit : {file.size(), unstuffed}) {
+                        const auto within =
+                            encoder.encodeWithin(picture, quality, options, limit).value();
+                        QCOMPARE(within.file.value(), file);
+                        QCOMPARE(within.bytes, file.size());
+                    }
+                    const auto over =
+                        encoder.encodeWithin(picture, quality, options, unstuffed - 1).value();
+                    QVERIFY(!over.file.has_value());
+                    QVERIFY(over.bytes >= unstuffed);
+                }
+            }
+        }
+    }
+
     void greyPicturesAreFittedWithoutAChromaSearch()
     {
         const QImage grey = m_pictures[1]
