@@ -15,22 +15,7 @@ static_assert(JpegFit::kQuarters == jpegquantiser::kQuarters);
 
 namespace {
 
-constexpr int settingOf(int quality, int quarters)
-{
-    return (quality - 1) * JpegFit::kQuarters + quarters + 1;
-}
-
-constexpr int qualityOf(int setting)
-{
-    return (setting - 1) / JpegFit::kQuarters + 1;
-}
-
-constexpr int quartersOf(int setting)
-{
-    return (setting - 1) % JpegFit::kQuarters;
-}
-
-constexpr int kColdStart = settingOf(75, 0);
+constexpr int kColdStart = JpegFit::settingOf(75, 0);
 constexpr int kNoEnd = JpegFit::kSettings + 1;  // a search that stops early at no setting
 // Growth of ln(file size) with the tables' fineness, for a prediction from one
 // probe, and the least taken as growth between two; measured on screens, drawings and
@@ -50,8 +35,8 @@ double defaultRatio(int setting)
 {
     constexpr double kLow = 0.93;
     constexpr double kHigh = 0.96;
-    constexpr int kRisingFrom = settingOf(50, 0);
-    constexpr int kRisingTo = settingOf(95, 0);
+    constexpr int kRisingFrom = JpegFit::settingOf(50, 0);
+    constexpr int kRisingTo = JpegFit::settingOf(95, 0);
     const double t = std::clamp(
         static_cast<double>(setting - kRisingFrom) / static_cast<double>(kRisingTo - kRisingFrom),
         0.0, 1.0);
@@ -113,9 +98,9 @@ int nextProbe(const Search& search, double limit, int start, bool bisect)
 
 // The highest setting in (fits, fails) whose size is at most `limit`, `fits` when none:
 // each probe where the sizes taken so far put the limit, bisection when `patience`
-// probes have not halved the bracket. `chooser`, when given, places the probes instead (inside the
-// bracket). It stops early once a setting of `enough` or more is known to fit. The
-// search as it ended; nothing when a size could not be taken.
+// probes have not halved the bracket. `chooser`, when given, places the probes instead
+// (inside the bracket). It stops early once a setting of `enough` or more is known to
+// fit. The search as it ended; nothing when a size could not be taken.
 std::optional<Search> highestWithin(Search search, double limit, int start, const SizeAt& size,
                                     const std::function<std::optional<int>(const Search&)>& chooser,
                                     int& taken, int enough = kNoEnd,

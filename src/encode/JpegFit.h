@@ -58,6 +58,12 @@ public:
     // with k quarters is setting (q - 1) × kQuarters + k + 1, quality 100 the last.
     static constexpr int kQuarters = 4;
     static constexpr int kSettings = 99 * kQuarters + 1;
+    static constexpr int settingOf(int quality, int quarters)
+    {
+        return (quality - 1) * kQuarters + quarters + 1;
+    }
+    static constexpr int qualityOf(int setting) { return (setting - 1) / kQuarters + 1; }
+    static constexpr int quartersOf(int setting) { return (setting - 1) % kQuarters; }
 
     // The bracket and the sizes taken inside one search.
     struct Search

@@ -92,10 +92,25 @@ Symbols roundedSymbols(const jpegblocks::Picture& picture, const Tables& tables)
 
 std::int64_t codedBytes(const Symbols& symbols)
 {
+    return codedBytes(symbols, codeLengths(symbols));
+}
+
+CodeLengths codeLengths(const Symbols& symbols)
+{
+    CodeLengths lengths;
+    for (std::size_t kind = 0; kind < 2; ++kind) {
+        lengths.ac[kind] = trellis::huffmanLengths(symbols.ac[kind]);
+        lengths.dc[kind] = trellis::huffmanLengths(symbols.dc[kind]);
+    }
+    return lengths;
+}
+
+std::int64_t codedBytes(const Symbols& symbols, const CodeLengths& lengths)
+{
     std::int64_t bits = 0;
     for (std::size_t kind = 0; kind < 2; ++kind) {
-        const trellis::Lengths ac = trellis::huffmanLengths(symbols.ac[kind]);
-        const trellis::Lengths dc = trellis::huffmanLengths(symbols.dc[kind]);
+        const trellis::Lengths& ac = lengths.ac[kind];
+        const trellis::Lengths& dc = lengths.dc[kind];
         for (std::size_t symbol = 0; symbol < 256; ++symbol) {
             const std::int64_t amplitude = static_cast<std::int64_t>(symbol & 15);
             bits += symbols.ac[kind][symbol] * (ac[symbol] + amplitude);

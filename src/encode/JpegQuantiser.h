@@ -52,6 +52,17 @@ Symbols roundedSymbols(const jpegblocks::Picture& picture, const Tables& tables)
 // levels take less.
 std::int64_t codedBytes(const Symbols& symbols);
 
+// The code lengths of the optimal Huffman table of each kind of `symbols`.
+struct CodeLengths
+{
+    trellis::Lengths ac[2]{};  // luma, chroma
+    trellis::Lengths dc[2]{};
+};
+CodeLengths codeLengths(const Symbols& symbols);
+
+// Bytes of the entropy-coded data of `symbols` coded with `lengths`.
+std::int64_t codedBytes(const Symbols& symbols, const CodeLengths& lengths);
+
 struct Quantised
 {
     Tables tables;

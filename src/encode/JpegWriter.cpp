@@ -58,11 +58,10 @@ unsigned long worstCaseSize(int width, int height)
     return paddedWidth * paddedHeight * 6 + 65536;
 }
 
-// A Huffman table holding the optimal code for `counts`: the number of codes of each
-// length, and the symbols in order of length, then of value.
-void fillTable(JHUFF_TBL& table, const trellis::Counts& counts)
+// A Huffman table holding the code of `lengths`: the number of codes of each length,
+// and the symbols in order of length, then of value.
+void fillTable(JHUFF_TBL& table, const trellis::Lengths& lengths)
 {
-    const trellis::Lengths lengths = trellis::huffmanLengths(counts);
     std::fill(std::begin(table.bits), std::end(table.bits), UINT8{0});
     int at = 0;
     for (int length = 1; length <= 16; ++length) {
@@ -78,11 +77,12 @@ void fillTable(JHUFF_TBL& table, const trellis::Counts& counts)
 
 // The libjpeg calls, on a compress object created for this encode alone: one that
 // is reused after an optimised or progressive encode can keep that encode's tables.
-// The levels go in as they are, coded with the optimal tables of `symbols`; without
-// them (a progressive file, whose scans code other symbols) libjpeg counts them itself.
+// The levels go in as they are, coded with the optimal tables of their symbols, whose
+// code `lengths` are given; without them (a progressive file, whose scans code other
+// symbols) libjpeg counts them itself.
 // Nothing with a destructor may live in this frame: an error leaves it through longjmp.
 bool compress(Libjpeg& encoder, const jpegblocks::Picture& picture,
-              const jpegquantiser::Quantised& quantised, const jpegquantiser::Symbols* symbols,
+              const jpegquantiser::Quantised& quantised, const jpegquantiser::CodeLengths* lengths,
               const Options& options)
 {
     jpeg_compress_struct& cinfo = encoder.cinfo;
@@ -112,12 +112,12 @@ bool compress(Libjpeg& encoder, const jpegblocks::Picture& picture,
     }
     jpeg_add_quant_table(&cinfo, 0, luma, 100, TRUE);
     jpeg_add_quant_table(&cinfo, 1, chroma, 100, TRUE);
-    if (symbols != nullptr) {
+    if (lengths != nullptr) {
         // The optimal tables are ours already: libjpeg needs no pass to count.
         cinfo.optimize_coding = FALSE;
         for (int kind = 0; kind < cinfo.num_components && kind < 2; ++kind) {
-            fillTable(*cinfo.dc_huff_tbl_ptrs[kind], symbols->dc[kind]);
-            fillTable(*cinfo.ac_huff_tbl_ptrs[kind], symbols->ac[kind]);
+            fillTable(*cinfo.dc_huff_tbl_ptrs[kind], lengths->dc[kind]);
+            fillTable(*cinfo.ac_huff_tbl_ptrs[kind], lengths->ac[kind]);
         }
     } else {
         cinfo.optimize_coding = TRUE;
@@ -177,18 +177,17 @@ QImage encoderInput(const QImage& image)
 }
 
 // The bytes of a baseline file of `picture` around its entropy-coded data, as `write`
-// makes it with the optimal tables of `symbols`: SOI, JFIF's APP0, one DQT segment of
-// 8-bit tables, SOF0, one DHT segment, SOS and EOI.
-qint64 headerBytes(const jpegblocks::Picture& picture, const jpegquantiser::Symbols& symbols)
+// makes it with the tables of `lengths`: SOI, JFIF's APP0, one DQT segment of 8-bit
+// tables, SOF0, one DHT segment, SOS and EOI.
+qint64 headerBytes(const jpegblocks::Picture& picture, const jpegquantiser::CodeLengths& lengths)
 {
     const auto components = static_cast<qint64>(picture.components.size());
     const qint64 kinds = picture.grey ? 1 : 2;  // luma, chroma
     qint64 huffman = 0;
     for (std::size_t kind = 0; kind < static_cast<std::size_t>(kinds); ++kind) {
-        for (const trellis::Counts* counts : {&symbols.dc[kind], &symbols.ac[kind]}) {
-            const trellis::Lengths lengths = trellis::huffmanLengths(*counts);
+        for (const trellis::Lengths* table : {&lengths.dc[kind], &lengths.ac[kind]}) {
             huffman += 1 + 16 +
-                       std::count_if(lengths.begin(), lengths.end(),
+                       std::count_if(table->begin(), table->end(),
                                      [](std::uint8_t length) { return length > 0; });
         }
     }
@@ -206,16 +205,17 @@ std::optional<PictureEncoder::Sized> write(const jpegblocks::Picture& picture,
                                            const jpegquantiser::Quantised& quantised,
                                            const Options& options, qint64 limitBytes)
 {
-    std::optional<jpegquantiser::Symbols> symbols;
+    std::optional<jpegquantiser::CodeLengths> lengths;
     if (!options.progressive) {
-        symbols = jpegquantiser::scanSymbols(picture, quantised);
-        const qint64 least = headerBytes(picture, *symbols) + jpegquantiser::codedBytes(*symbols);
+        const jpegquantiser::Symbols symbols = jpegquantiser::scanSymbols(picture, quantised);
+        lengths = jpegquantiser::codeLengths(symbols);
+        const qint64 coded = jpegquantiser::codedBytes(symbols, *lengths);
+        const qint64 least = headerBytes(picture, *lengths) + coded;
         if (least > limitBytes) {
             // The size it would likely have: a byte stuffed after one in 256 of the
             // data's, as often as 0xff comes in bytes that look random.
             constexpr qint64 kStuffedOneIn = 256;
-            return PictureEncoder::Sized{
-                std::nullopt, least + jpegquantiser::codedBytes(*symbols) / kStuffedOneIn};
+            return PictureEncoder::Sized{std::nullopt, least + coded / kStuffedOneIn};
         }
     }
     auto encoder = std::make_unique<Libjpeg>();
@@ -224,7 +224,7 @@ std::optional<PictureEncoder::Sized> write(const jpegblocks::Picture& picture,
     if (encoder->buffer == nullptr) {
         return std::nullopt;
     }
-    if (!compress(*encoder, picture, quantised, symbols ? &*symbols : nullptr, options)) {
+    if (!compress(*encoder, picture, quantised, lengths ? &*lengths : nullptr, options)) {
         return std::nullopt;
     }
     QByteArray file = jpegsegments::withTablesJoined(

@@ -8,9 +8,9 @@
 TableFineness::TableFineness()
 {
     for (int setting = 1; setting <= JpegFit::kSettings; ++setting) {
-        const int quality = (setting - 1) / JpegFit::kQuarters + 1;
-        const int quarters = (setting - 1) % JpegFit::kQuarters;
-        const jpegquantiser::Table table = jpegquantiser::tablesFor(quality, quarters).luma;
+        const jpegquantiser::Table table =
+            jpegquantiser::tablesFor(JpegFit::qualityOf(setting), JpegFit::quartersOf(setting))
+                .luma;
         double sum = 0;
         for (const std::uint16_t step : table) {
             sum -= std::log(static_cast<double>(step));
