@@ -1,5 +1,6 @@
 #include "platform/Dialogs.h"
 
+#include "platform/FileNameTypes.h"
 #include "platform/MessageBox.h"
 
 #include <QColorDialog>
@@ -15,7 +16,17 @@ void QtDialogs::information(QWidget* parent, const QString& text)
 QString QtDialogs::saveFileName(QWidget* parent, const QString& filter)
 {
     // No default suffix: a name typed without extension is used as typed.
-    return QFileDialog::getSaveFileName(parent, QString(), QString(), filter);
+    QFileDialog dialog(parent, QString(), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Qt's own dialog (where the desktop offers none) names the files' types from their
+    // names, never from what they hold.
+    FileNameTypes types;
+    dialog.setIconProvider(&types);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles().value(0);
 }
 
 std::optional<QColor> QtDialogs::chooseColour(QWidget* parent, const QColor& initial)
