@@ -275,6 +275,7 @@ void frmMain::undo()
     m_fill->resetWidths();
     m_canvas->refresh();
     m_undo->setEnabled(m_images.undoAvailable());
+    m_compression->canvasChanged();
 }
 
 void frmMain::RestoreCaptured()
@@ -283,6 +284,7 @@ void frmMain::RestoreCaptured()
     m_images.RestoreCaptured();
     m_canvas->refresh();
     m_undo->setEnabled(m_images.undoAvailable());
+    m_compression->canvasChanged();
 }
 
 void frmMain::setHistoryShown(bool shown)

@@ -253,8 +253,13 @@ void CompressionPage::fitToLimit()
     setPending(m_sizeJpeg);
 }
 
-void CompressionPage::applyFit(const JpegFit::Result& fitted, const QString& advice)
+void CompressionPage::applyFit(const JpegFit::Result& fitted, const QString& advice, qint64 canvas)
 {
+    if (canvas != m_canvas().cacheKey()) {
+        // Worked out for a picture no longer on the canvas: the size of this one instead.
+        EstimateJpegSize();
+        return;
+    }
     sizefield::settle(m_sizeJpeg, m_limitKB);  // until the estimate of the answer
     if (fitted.quality == 0) {
         m_advice->clear();
@@ -301,6 +306,16 @@ void CompressionPage::cancelEstimates()
     sizefield::settle(m_sizePng, m_limitKB);
 }
 
+void CompressionPage::canvasChanged()
+{
+    if (!isVisible() || !m_settings.jpegEstimateOn) {
+        return;  // the page estimates again when it is shown
+    }
+    cancelEstimates();
+    EstimateJpegSize();
+    EstimatePngSize();
+}
+
 void CompressionPage::finishEstimates()
 {
     m_estimates->finish();
@@ -313,6 +328,7 @@ bool CompressionPage::estimating() const
 
 std::optional<QByteArray> CompressionPage::currentJpegFile()
 {
+    m_estimates->finishFit();
     return m_estimates->currentJpeg(m_canvas(), m_settings);
 }
 

@@ -52,13 +52,17 @@ public:
     // Drops the estimates and the fit under way (the canvas is about to change, or the
     // page is gone); the sizes shown stay as they are.
     void cancelEstimates();
+    // The canvas has changed under the page (undo, restore): while the page is shown,
+    // what was under way for the old canvas is dropped and both sizes are asked again.
+    void canvasChanged();
     // Completes the estimates under way here and shows them.
     void finishEstimates();
     // A size field waits for its next figure.
     bool estimating() const;
 
     // The file of the current settings, the one whose size is shown (its estimate is
-    // finished first when it is not current, under the busy pointer).
+    // finished first when it is not current, under the busy pointer). A fit under way
+    // is finished and applied first: its answer is what the JPEG file is made with.
     std::optional<QByteArray> currentJpegFile();
     std::optional<QByteArray> currentPngFile();
 
@@ -88,7 +92,7 @@ private:
     void onPngChosen(int index);
     void onReduceSwitched(bool on);
     void fitToLimit();
-    void applyFit(const JpegFit::Result& result, const QString& advice);
+    void applyFit(const JpegFit::Result& result, const QString& advice, qint64 canvas);
     void onJpegEstimated(const std::optional<qint64>& bytes, const QImage& preview);
     void setPending(QLabel* field);
     void showSize(QLabel* field, const std::optional<qint64>& bytes);

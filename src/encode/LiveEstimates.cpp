@@ -109,6 +109,7 @@ void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& 
                                bool adviseOnPng)
 {
     const qint64 canvasKey = canvas.cacheKey();
+    m_fitUnderWay = true;
     m_fitWork->request([this, fitWork = m_fit, canvas, canvasKey, settings, adviseOnPng,
                         transforms = m_transforms](const LatestWork::Stop& stop) {
         std::map<std::tuple<int, int, bool>, QByteArray> files;
@@ -160,9 +161,10 @@ void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& 
         if (stop.requested()) {
             return LatestWork::Delivery();
         }
-        return LatestWork::Delivery([this, result = *result, made, advice] {
+        return LatestWork::Delivery([this, result = *result, made, advice, canvasKey] {
+            m_fitUnderWay = false;
             m_fitFile = made;
-            emit fitted(result, advice);
+            emit fitted(result, advice, canvasKey);
         });
     });
 }
@@ -185,6 +187,7 @@ void LiveEstimates::cancel()
     m_jpegWork->cancel();
     m_pngWork->cancel();
     m_fitWork->cancel();
+    m_fitUnderWay = false;
     m_jpegRequested.reset();
     m_pngRequested.reset();
 }
@@ -199,6 +202,17 @@ void LiveEstimates::deliverNow(LatestWork& work, LatestWork::Delivery delivery)
 void LiveEstimates::cancelFit()
 {
     m_fitWork->cancel();
+    m_fitUnderWay = false;
+}
+
+void LiveEstimates::finishFit()
+{
+    if (!std::exchange(m_fitUnderWay, false)) {
+        return;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    m_fitWork->finish();
+    QGuiApplication::restoreOverrideCursor();
 }
 
 void LiveEstimates::finish()

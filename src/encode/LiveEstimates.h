@@ -41,6 +41,8 @@ public:
     // Drops every request; nothing arrives from them.
     void cancel();
     void cancelFit();
+    // Waits for the fit under way, if any, and delivers its answer here.
+    void finishFit();
     // Completes both estimates here (waiting for work under way) and delivers them.
     void finish();
 
@@ -56,9 +58,10 @@ signals:
     // and for JPEG the decoded file when the preview was wanted.
     void jpegEstimated(std::optional<qint64> bytes, const QImage& preview);
     void pngEstimated(std::optional<qint64> bytes);
-    // The fit's answer; its file has been kept, so the estimate of that quality is
-    // shown at once. `advice`: the line to show beside the size, or empty.
-    void fitted(const JpegFit::Result& result, const QString& advice);
+    // The fit's answer for the canvas whose cache key is `canvas`; its file has been
+    // kept, so the estimate of that quality is shown at once. `advice`: the line to show
+    // beside the size, or empty.
+    void fitted(const JpegFit::Result& result, const QString& advice, qint64 canvas);
 
 private:
     struct Key
@@ -98,6 +101,7 @@ private:
     std::optional<Key> m_pngRequested;
     std::optional<Made> m_fitFile;  // the fit's answer, made by the fit
     std::shared_ptr<FitWork> m_fit;
+    bool m_fitUnderWay = false;  // a fit was asked for and has not answered nor been dropped
     // The canvas transformed once for the JPEG estimates and the fit alike.
     std::shared_ptr<jpegwriter::SharedTransforms> m_transforms;
     // Last, so they go first: no result arrives once the rest is gone.

@@ -149,6 +149,60 @@ private slots:
         }
     }
 
+    // Undo and restore on the saving page change the canvas under the sizes: both are
+    // worked out again, and a fit's answer for another canvas is never applied.
+    void theSavingPageFollowsTheCanvasItShows()
+    {
+        main->deliverCapture(picture);
+        QVERIFY(sizesShown(*main));
+        auto* tabs = control<QTabWidget>("SSTab1");
+        tabs->setCurrentIndex(3);
+        main->images().canvas().fill(Qt::white);
+        tabs->setCurrentIndex(0);
+        QVERIFY(sizesShown(*main));
+        control<QPushButton>("cmdFormat")->click();
+        QVERIFY(page().estimating());
+        QVERIFY(sizesShown(*main));
+        const QByteArray restored = mdlSavedll::encodeJpeg(picture, 50, false).value();
+        QCOMPARE(contents(workFile("temp.jpg")), restored);
+        QCOMPARE(control<QLabel>("lblSizeJ")->text(), sizetext::kiloBytes(restored.size()));
+        QCOMPARE(
+            control<QLabel>("lblSizeP")->text(),
+            sizetext::kiloBytes(compressionfiles::pngFile(picture, page().settings())->size()));
+
+        // The canvas changes while the fit works on the one before.
+        control<QPushButton>("cmdFit")->click();
+        main->images().canvas().fill(Qt::white);
+        drainResults();
+        QVERIFY(sizesShown(*main));
+        QCOMPARE(control<QLineEdit>("txtJpeg")->text(), QStringLiteral("5"));
+        QCOMPARE(contents(workFile("temp.jpg")),
+                 mdlSavedll::encodeJpeg(main->images().canvas(), 50, false).value());
+    }
+
+    // A save pressed at once after the fit waits for its answer: the file saved is the
+    // fitted one the page then shows, within the limit.
+    void aSaveRightAfterTheFitWritesTheFittedFile()
+    {
+        main->deliverCapture(picture);
+        auto* quality = control<QLineEdit>("txtJpeg");
+        quality->setText(QStringLiteral("10"));
+        QVERIFY(sizesShown(*main));
+        QVERIFY(contents(workFile("temp.jpg")).size() > 20000);
+        const QString saved = workFile("saved.jpg");
+        dialogs.savePaths = {saved};
+        control<QPushButton>("cmdFit")->click();
+        control<QPushButton>("cmdJpeg")->click();
+        const QByteArray file = contents(saved);
+        QVERIFY(!file.isEmpty());
+        QVERIFY(file.size() <= 20000);
+        QVERIFY(quality->text() != QStringLiteral("10"));
+        QVERIFY(sizesShown(*main));
+        drainResults();
+        QCOMPARE(contents(workFile("temp.jpg")), file);
+        QCOMPARE(control<QLabel>("lblSizeJ")->text(), sizetext::kiloBytes(file.size()));
+    }
+
     // The save does not wait for the event loop: it writes the file of the settings
     // chosen a moment before, and the work file becomes that very file.
     void aSaveWhileAnEstimateIsPendingWritesTheCurrentSettingsFile()
