@@ -21,6 +21,9 @@ struct PipeWireStream::Pw
     pw_stream* stream = nullptr;
     spa_hook streamListener{};
     pw_stream_events streamEvents{};
+    pw_registry* registry = nullptr;
+    spa_hook registryListener{};
+    pw_registry_events registryEvents{};
 };
 
 namespace {
@@ -84,6 +87,7 @@ bool PipeWireStream::isOpen() const
 bool PipeWireStream::open(int fd, std::uint32_t node)
 {
     close();
+    m_endTold = false;
     m_pw = std::make_unique<Pw>();
     Pw& pw = *m_pw;
     pw.thread = pw_thread_loop_new("sorakado-screen", nullptr);
@@ -95,10 +99,37 @@ bool PipeWireStream::open(int fd, std::uint32_t node)
         ::close(fd);
     }
     m_node = node;
-    if (!pw.core || !connectStream() || pw_thread_loop_start(pw.thread) < 0) {
+    if (!pw.core || !watchNode() || !connectStream() || pw_thread_loop_start(pw.thread) < 0) {
         close();
         return false;
     }
+    return true;
+}
+
+bool PipeWireStream::watchNode()
+{
+    // The stream alone does not tell when the screen's node goes (its sender ended
+    // without closing the session): it stays "streaming" with no frames. The registry
+    // does.
+    Pw& pw = *m_pw;
+    pw.registry = pw_core_get_registry(pw.core, PW_VERSION_REGISTRY, 0);
+    if (!pw.registry) {
+        return false;
+    }
+    pw.registryEvents = pw_registry_events{};
+    pw.registryEvents.version = PW_VERSION_REGISTRY_EVENTS;
+    pw.registryEvents.global_remove = [](void* data, std::uint32_t id) {
+        auto* self = static_cast<PipeWireStream*>(data);
+        if (id == self->m_node) {
+            self->onNodeRemoved();
+        }
+    };
+    pw.registryListener = spa_hook{};
+    // A macro of C casts in older PipeWire.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wold-style-cast"
+    pw_registry_add_listener(pw.registry, &pw.registryListener, &pw.registryEvents, this);
+#pragma GCC diagnostic pop
     return true;
 }
 
@@ -167,6 +198,10 @@ void PipeWireStream::close()
     }
     disconnectStream();
     const std::unique_ptr<Pw> pw = std::move(m_pw);
+    if (pw->registry) {
+        spa_hook_remove(&pw->registryListener);
+        pw_proxy_destroy(reinterpret_cast<pw_proxy*>(pw->registry));
+    }
     if (pw->core) {
         pw_core_disconnect(pw->core);
     }
@@ -289,8 +324,21 @@ void PipeWireStream::onStateChanged(int state)
         return;
     }
     if (state == PW_STREAM_STATE_ERROR || (m_streaming && state == PW_STREAM_STATE_UNCONNECTED)) {
-        m_streaming = false;
-        // Told from outside the PipeWire callback, so that a receiver may close the stream.
-        QMetaObject::invokeMethod(this, &PipeWireStream::ended, Qt::QueuedConnection);
+        tellEnded();
     }
+}
+
+void PipeWireStream::onNodeRemoved()
+{
+    tellEnded();
+}
+
+void PipeWireStream::tellEnded()
+{
+    m_streaming = false;
+    if (m_endTold.exchange(true)) {
+        return;
+    }
+    // Told from outside the PipeWire callback, so that a receiver may close the stream.
+    QMetaObject::invokeMethod(this, &PipeWireStream::ended, Qt::QueuedConnection);
 }

@@ -41,11 +41,13 @@ public:
 
 signals:
     void frameArrived();
-    // The stream stopped on its own (the session closed, the monitor went away).
+    // The stream stopped on its own (the session closed, the monitor went away, the
+    // screen's sender ended); told once per open().
     void ended();
 
 private:
     struct Pw;
+    bool watchNode();
     bool connectStream();
     void disconnectStream();
     // On the stream's thread:
@@ -53,12 +55,15 @@ private:
     bool copyFrame(const spa_buffer& buffer);
     void onStateChanged(int state);
     void onFormat(const void* param);
+    void onNodeRemoved();
+    void tellEnded();
 
     std::unique_ptr<Pw> m_pw;
     mutable QMutex m_frameLock;
     QImage m_frame;  // under m_frameLock
     QImage m_spare;  // the stream thread's, for the next copy
     std::atomic<bool> m_announced = false;
+    std::atomic<bool> m_endTold = false;
     QImage::Format m_format = QImage::Format_Invalid;
     int m_width = 0;
     int m_height = 0;

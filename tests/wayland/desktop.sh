@@ -64,6 +64,32 @@ CHOOSER
   cc -O2 -shared -fPIC -o "$D/xdpw_shm_shim.so" "$HERE/xdpw_shm_shim.c" -ldl
   cc -O2 -o "$D/virtual_pointer" "$HERE/virtual_pointer.c" -lwayland-client
   XDPW=$(libexec xdg-desktop-portal-wlr); XDP=$(libexec xdg-desktop-portal)
+  # The portal's wlr backend with the shim, however it starts: by the session, by the
+  # bus when a call finds it gone, or by a test that ended it (XDPW_CONTROL inside the
+  # desktop): `xdpw.sh start`, `xdpw.sh stop`.
+  cat > "$D/xdpw.sh" <<XDPWCTL
+#!/bin/sh
+D="$D"; L="\$D/log"
+wait_for() { i=0; until eval "\$1" || [ \$i -ge 200 ]; do sleep 0.05; i=\$((i+1)); done; eval "\$1"; }
+owned() { gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus -m org.freedesktop.DBus.NameHasOwner "\$1" 2>/dev/null | grep -q true; }
+case "\$1" in
+run)
+  echo \$\$ > "\$L/xdpw.pid"
+  XDG_CONFIG_HOME="\$D/cfg" LD_PRELOAD="\$D/xdpw_shm_shim.so" exec "$XDPW" >> "\$L/xdpw.log" 2>&1 ;;
+start)
+  owned org.freedesktop.impl.portal.desktop.wlr || sh "\$0" run &
+  # The backend must own its name before the portal looks for it.
+  wait_for 'owned org.freedesktop.impl.portal.desktop.wlr' ;;
+stop)
+  # The one that owns the name (a second one started meanwhile has ended by itself).
+  pid=\$(gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus \\
+    -m org.freedesktop.DBus.GetConnectionUnixProcessID org.freedesktop.impl.portal.desktop.wlr |
+    sed 's/.*uint32 \\([0-9]*\\).*/\\1/')
+  kill "\$pid" && while kill -0 "\$pid" 2>/dev/null; do sleep 0.05; done ;;
+esac
+XDPWCTL
+  printf '[D-BUS Service]\nName=org.freedesktop.impl.portal.desktop.wlr\nExec=/bin/sh %s run\n' \
+    "$D/xdpw.sh" > "$D/home/.local/share/dbus-1/services/org.freedesktop.impl.portal.desktop.wlr.service"
   cat > "$D/session.sh" <<SESSION
 #!/bin/sh
 D="$D"; L="\$D/log"
@@ -82,17 +108,14 @@ wait_for '[ -S "\$XDG_RUNTIME_DIR/pipewire-0" ]' || exit 1
 wireplumber > "\$L/wireplumber.log" 2>&1 & echo \$! > "\$L/wireplumber.pid"
 dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_SESSION_TYPE XDG_RUNTIME_DIR XDG_CONFIG_HOME HOME SWAYSOCK
 owned() { gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus -m org.freedesktop.DBus.NameHasOwner "\$1" 2>/dev/null | grep -q true; }
-LD_PRELOAD="\$D/xdpw_shm_shim.so" "$XDPW" > "\$L/xdpw.log" 2>&1 & echo \$! > "\$L/xdpw.pid"
-# The backend must own its name before the portal looks for it: otherwise the bus
-# starts a second one by activation, without the shim.
-wait_for 'owned org.freedesktop.impl.portal.desktop.wlr' || exit 1
+sh "\$D/xdpw.sh" start || exit 1
 "$XDP" > "\$L/xdp.log" 2>&1 & echo \$! > "\$L/xdp.pid"
 wait_for 'owned org.freedesktop.portal.Desktop' || exit 1
 cat > "\$XDG_RUNTIME_DIR/session.env" <<ENV
 export XDG_RUNTIME_DIR='\$XDG_RUNTIME_DIR' WAYLAND_DISPLAY='\$WAYLAND_DISPLAY' SWAYSOCK='\$SWAYSOCK'
 export DBUS_SESSION_BUS_ADDRESS='\$DBUS_SESSION_BUS_ADDRESS' HOME='\$HOME' XDG_CONFIG_HOME='\$HOME/.config'
 export XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=wayland
-export CHOOSER_LOG='\$L/chooser.log' VIRTUAL_POINTER='\$D/virtual_pointer'
+export CHOOSER_LOG='\$L/chooser.log' VIRTUAL_POINTER='\$D/virtual_pointer' XDPW_CONTROL='\$D/xdpw.sh'
 unset DISPLAY
 ENV
 echo ready > "\$L/ready"

@@ -5,6 +5,7 @@
 
 #include <QDBusConnection>
 #include <QDeadlineTimer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -152,6 +153,34 @@ private slots:
             }));
         }
         QCOMPARE(kept, before);
+    }
+
+    // The portal's backend ends while it casts, without closing the session: the
+    // screen's node goes, and the stream is told as ended rather than serving its last
+    // frame for ever.
+    void aStreamWhoseSenderEndsIsToldAsEnded()
+    {
+        const QString control = qEnvironmentVariable("XDPW_CONTROL");
+        if (control.isEmpty()) {
+            QSKIP("the portal's backend of the sway desktop is ended");
+        }
+        OwnGrabber own;
+        PortalScreenGrabber& grabber = own.grabber;
+        QVERIFY(streamsTheBackground(grabber));
+        QSignalSpy ended(&grabber, &StreamGrabber::streamEnded);
+        const int stopped =
+            QProcess::execute(QStringLiteral("sh"), {control, QStringLiteral("stop")});
+        const bool told = ended.wait(20000);
+        const int started =
+            QProcess::execute(QStringLiteral("sh"), {control, QStringLiteral("start")});
+        QCOMPARE(stopped, 0);
+        QCOMPARE(started, 0);
+        QVERIFY(told);
+        QVERIFY(ended.at(0).at(0).toString().contains(QStringLiteral("画面の共有が終了")));
+        QVERIFY(!grabber.isStreaming());
+        QVERIFY(grabber.newestFrame().isNull());
+        // The next start asks the new backend for a session of its own.
+        QVERIFY(streamsTheBackground(grabber));
     }
 
     void aPortalThatIsNotRunningGivesTheMessage()
