@@ -234,6 +234,7 @@ bool PipeWireStream::setActive(bool active)
 
 void PipeWireStream::onFormat(const void* param)
 {
+    m_formatSinceStreaming = true;
     // The last frame has the old size and layout.
     {
         const QMutexLocker lock(&m_frameLock);
@@ -321,9 +322,13 @@ void PipeWireStream::onStateChanged(int state)
 {
     if (state == PW_STREAM_STATE_STREAMING) {
         m_streaming = true;
+        m_formatSinceStreaming = false;
         return;
     }
-    if (state == PW_STREAM_STATE_ERROR || (m_streaming && state == PW_STREAM_STATE_UNCONNECTED)) {
+    // Leaving "streaming" unasked is the end, unless a new format is being agreed (the
+    // monitor's size changed): then the stream pauses until its new buffers are made.
+    if (state == PW_STREAM_STATE_ERROR ||
+        (m_streaming && (state == PW_STREAM_STATE_UNCONNECTED || !m_formatSinceStreaming))) {
         tellEnded();
     }
 }
