@@ -1,5 +1,6 @@
 #pragma once
 
+#include "encode/CompressionControls.h"
 #include "encode/CompressionSettings.h"
 #include "encode/JpegFit.h"
 #include "encode/SizeEstimator.h"
@@ -7,19 +8,12 @@
 #include <QByteArray>
 #include <optional>
 
-#include <QPointer>
 #include <QWidget>
 #include <functional>
 
-class QCheckBox;
-class QComboBox;
 class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSlider;
-class QTabWidget;
 class LiveEstimates;
-class frmRealtime;
+class RealtimeSwitch;
 
 // The pages "JPEG保存オプション" and "PNG保存オプション": the compression controls,
 // their coupling, and the live size of the canvas as a file with these settings. The
@@ -84,8 +78,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QWidget* buildJpegPage();
-    QWidget* buildPngPage();
     void onPresetChosen(int index);
     void onQualityTextChanged(const QString& text);
     void onSliderMoved(int position);
@@ -97,8 +89,6 @@ private:
     void setPending(QLabel* field);
     void showSize(QLabel* field, const std::optional<qint64>& bytes);
     void reportMissingWorkFolder();
-    void onRealtimeSwitched(bool on);
-    void refreshRealtime(const QString& jpegPath);
 
     CanvasSource m_canvas;
     CompressionSettings m_settings;
@@ -109,20 +99,7 @@ private:
     bool m_resumeJpeg = false;
     bool m_resumePng = false;
     LiveEstimates* m_estimates = nullptr;
-    QImage m_preview;  // the decoded JPEG of the estimate being shown, when it came with one
 
-    QTabWidget* m_pages = nullptr;
-    QComboBox* m_presets = nullptr;
-    QLineEdit* m_quality = nullptr;
-    QSlider* m_slider = nullptr;
-    QLabel* m_sizeJpeg = nullptr;
-    QLabel* m_advice = nullptr;  // after a fit: whether the reduced-colour PNG looks better
-    QPushButton* m_fitButton = nullptr;
-    QComboBox* m_png = nullptr;
-    QCheckBox* m_reduce = nullptr;
-    QLabel* m_sizePng = nullptr;
-    QCheckBox* m_realtimeSwitch = nullptr;
-    // The real-time preview, a window of its own owned by the main window; null
-    // until first switched on and again once closed through its frame.
-    QPointer<frmRealtime> m_realtime;
+    CompressionControls m_c;
+    RealtimeSwitch* m_realtime = nullptr;
 };
