@@ -149,8 +149,8 @@ private slots:
         router.pressed(2, Qt::MiddleButton, {1, 2});
         router.moved(2, Qt::NoButton, {3, 4});
         router.pressed(3, Qt::LeftButton, {5, 6});
-        QCOMPARE(tools.calls, (QStringList{u"commit 1,2"_s, u"follow 3,4"_s, u"commit 5,6"_s,
-                                           u"start 5,6"_s}));
+        QCOMPARE(tools.calls,
+                 (QStringList{u"commit 1,2"_s, u"follow 3,4"_s, u"commit 5,6"_s, u"start 5,6"_s}));
     }
 };
 
