@@ -21,7 +21,8 @@
 #  - startup shows the overview, banners, animations and a background it cannot
 #    decode -> solid background, no banners or animations, the overview hidden; no hot
 #    corner (a test's pointer starts in the top left corner)
-#  - the document portal would leave a FUSE mount in DIR/run/doc -> not started
+#  - the document portal would leave a FUSE mount in DIR/run/doc -> a stand-in that
+#    mounts nothing answers in its place (tests/wayland/documents.py)
 # What it does not hide (tests must live with it):
 #  - windows are placed by mutter; a client cannot move them (the tests do, by Eval)
 #  - a RemoteDesktop session's keyboard appears at its first key, which a client sees
@@ -44,7 +45,9 @@ start)
   as_user test -x "$D" || { echo "uid $TU cannot enter $D"; exit 1; }
   cp "$HERE/approve.py" "$HERE/input.py" "$D/bin/"
   cp /usr/share/xdg-desktop-portal/portals/gnome.portal "$D/portals/"
-  printf '[D-BUS Service]\nName=org.freedesktop.portal.Documents\nExec=/bin/false\n' \
+  cp "$HERE/../wayland/documents.py" "$D/bin/"
+  printf '[D-BUS Service]\nName=org.freedesktop.portal.Documents\nExec=/usr/bin/python3 %s %s\n' \
+    "$D/bin/documents.py" "$D/run/doc" \
     > "$D/home/.local/share/dbus-1/services/org.freedesktop.portal.Documents.service"
   cat > "$D/sysbus.conf" <<CONF
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN" "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">

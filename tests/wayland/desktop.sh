@@ -17,7 +17,8 @@
 #  - the output chooser would need a human: DIR/chooser.sh picks HEADLESS-1 and adds a
 #    line to DIR/log/chooser.log (named by CHOOSER_LOG inside the desktop), so that a
 #    test can tell whether the user would have been asked
-#  - the document portal would leave a FUSE mount in DIR/run/doc -> not started
+#  - the document portal would leave a FUSE mount in DIR/run/doc -> documents.py, a
+#    stand-in that mounts nothing, answers in its place (xdg-desktop-portal 1.20 needs one)
 # What it does not hide (tests must live with it):
 #  - a new cast gets its first frame only once the output changes (copy with damage)
 #  - the seat has a pointer only while a virtual one exists: virtual_pointer.c (built
@@ -42,8 +43,10 @@ start)
   mkdir -p "$D/run" "$D/home/.local/share/dbus-1/services" "$D/log" "$D/cfg/sway" \
     "$D/cfg/xdg-desktop-portal-wlr"
   # The document portal, started by the desktop portal where FUSE is installed, would
-  # leave a FUSE mount in DIR/run/doc: the session bus starts nothing in its place.
-  printf '[D-BUS Service]\nName=org.freedesktop.portal.Documents\nExec=/bin/false\n' \
+  # leave a FUSE mount in DIR/run/doc: the session bus starts a stand-in in its place.
+  cp "$HERE/documents.py" "$D/documents.py"
+  printf '[D-BUS Service]\nName=org.freedesktop.portal.Documents\nExec=/usr/bin/python3 %s %s\n' \
+    "$D/documents.py" "$D/run/doc" \
     > "$D/home/.local/share/dbus-1/services/org.freedesktop.portal.Documents.service"
   as_user test -x "$D" || { echo "uid $TU cannot enter $D"; exit 1; }
   cat > "$D/cfg/sway/config" <<'CONF'

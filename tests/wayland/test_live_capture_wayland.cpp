@@ -5,6 +5,7 @@
 #include "common/SelectionState.h"
 #include "platform/PortalScreenGrabber.h"
 #include "platform/ScreenCastTokenStore.h"
+#include "support/TryWait.h"
 #include "wayland/OutputScale.h"
 #include "wayland/PatternOnDesk.h"
 
@@ -266,7 +267,7 @@ private slots:
         const double ratio = waylanddesk::scaleOutputByAboutHalfMore();
         const auto restore = qScopeGuard([] { waylanddesk::unscaleOutput(); });
         QVERIFY(ratio > 1);
-        QTRY_COMPARE_WITH_TIMEOUT(pattern->devicePixelRatioF(), 2.0, 10000);
+        TRY_COMPARE_WITH_TIMEOUT(pattern->devicePixelRatioF(), 2.0, 10000);
         // About 853 x 682 logical pixels: the preview beside the pattern's top left.
         auto session = openSession(CaptureScale{}, false);
         QVERIFY(waylanddesk::moveWindow(QStringLiteral("プレビュー"), QPoint(560, 300)));
