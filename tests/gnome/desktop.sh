@@ -1,5 +1,5 @@
 #!/bin/sh
-# A headless GNOME desktop for the tests labelled `gnome`: gnome-shell 43 (mutter 43,
+# A headless GNOME desktop for the tests labelled `gnome`: gnome-shell 43 or 48 (mutter,
 # --headless, one 1280x1024 virtual monitor, llvmpipe), PipeWire + WirePlumber,
 # xdg-desktop-portal with the GNOME backend, on a private session bus.
 #
