@@ -65,6 +65,7 @@ export LANG=C.UTF-8 GTK_A11Y=atspi
 unset DISPLAY WAYLAND_DISPLAY
 wait_for() { i=0; until eval "\$1" || [ \$i -ge \$2 ]; do sleep 0.1; i=\$((i+1)); done; eval "\$1"; }
 owned() { gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus -m org.freedesktop.DBus.NameHasOwner "\$1" 2>/dev/null | grep -q true; }
+screencast_offered() { gdbus call --session -d org.freedesktop.portal.Desktop -o /org/freedesktop/portal/desktop -m org.freedesktop.DBus.Properties.Get org.freedesktop.portal.ScreenCast version >/dev/null 2>&1; }
 dbus-daemon --config-file="\$D/sysbus.conf" --nofork > "\$L/sysbus.log" 2>&1 &
 wait_for '[ -S "\$R/system_bus_socket" ]' 50 || exit 1
 export DBUS_SYSTEM_BUS_ADDRESS="unix:path=\$R/system_bus_socket"
@@ -84,8 +85,11 @@ export WAYLAND_DISPLAY=wayland-0
 dbus-update-activation-environment DBUS_SYSTEM_BUS_ADDRESS WAYLAND_DISPLAY XDG_CURRENT_DESKTOP \
   XDG_SESSION_TYPE XDG_RUNTIME_DIR HOME XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME GTK_A11Y LANG
 /usr/libexec/xdg-desktop-portal-gnome > "\$L/xdpg.log" 2>&1 &
+# The backend must own its name before the portal looks for it: a portal that comes
+# first offers no screen cast (xdg-desktop-portal 1.20 on a slow start).
+wait_for 'owned org.freedesktop.impl.portal.desktop.gnome' 300 || exit 1
 XDG_DESKTOP_PORTAL_DIR="\$D/portals" /usr/libexec/xdg-desktop-portal > "\$L/xdp.log" 2>&1 &
-wait_for 'owned org.freedesktop.portal.Desktop && owned org.freedesktop.impl.portal.desktop.gnome' 300 || exit 1
+wait_for 'owned org.freedesktop.portal.Desktop && screencast_offered' 300 || exit 1
 gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell -m org.gnome.Shell.Eval \
   'Main.overview.hide()' > "\$L/overview.log" 2>&1 || true
 : > "\$L/chooser.log"

@@ -85,12 +85,13 @@ wait_for '[ -S "\$XDG_RUNTIME_DIR/pipewire-0" ]' || exit 1
 wireplumber > "\$L/wireplumber.log" 2>&1 & echo \$! > "\$L/wireplumber.pid"
 dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_SESSION_TYPE XDG_RUNTIME_DIR XDG_CONFIG_HOME HOME SWAYSOCK
 owned() { gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus -m org.freedesktop.DBus.NameHasOwner "\$1" 2>/dev/null | grep -q true; }
+screencast_offered() { gdbus call --session -d org.freedesktop.portal.Desktop -o /org/freedesktop/portal/desktop -m org.freedesktop.DBus.Properties.Get org.freedesktop.portal.ScreenCast version >/dev/null 2>&1; }
 LD_PRELOAD="\$D/xdpw_shm_shim.so" "$XDPW" > "\$L/xdpw.log" 2>&1 & echo \$! > "\$L/xdpw.pid"
 # The backend must own its name before the portal looks for it: otherwise the bus
 # starts a second one by activation, without the shim.
 wait_for 'owned org.freedesktop.impl.portal.desktop.wlr' || exit 1
 "$XDP" > "\$L/xdp.log" 2>&1 & echo \$! > "\$L/xdp.pid"
-wait_for 'owned org.freedesktop.portal.Desktop' || exit 1
+wait_for 'owned org.freedesktop.portal.Desktop && screencast_offered' || exit 1
 cat > "\$XDG_RUNTIME_DIR/session.env" <<ENV
 export XDG_RUNTIME_DIR='\$XDG_RUNTIME_DIR' WAYLAND_DISPLAY='\$WAYLAND_DISPLAY' SWAYSOCK='\$SWAYSOCK'
 export DBUS_SESSION_BUS_ADDRESS='\$DBUS_SESSION_BUS_ADDRESS' HOME='\$HOME' XDG_CONFIG_HOME='\$HOME/.config'

@@ -20,9 +20,13 @@ def call(connection, sender, path, interface, method, parameters, invocation):
         invocation.return_dbus_error("org.freedesktop.DBus.Error.UnknownMethod", method)
 
 
+# Ends with the bus (when the desktop stops) or when another owns the name.
+loop = GLib.MainLoop()
 bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+bus.set_exit_on_close(False)
+bus.connect("closed", lambda *_: loop.quit())
 bus.register_object("/org/freedesktop/portal/documents",
                     Gio.DBusNodeInfo.new_for_xml(XML).interfaces[0], call, None, None)
 Gio.bus_own_name_on_connection(bus, "org.freedesktop.portal.Documents",
-                               Gio.BusNameOwnerFlags.NONE, None, lambda *_: sys.exit(1))
-GLib.MainLoop().run()
+                               Gio.BusNameOwnerFlags.NONE, None, lambda *_: loop.quit())
+loop.run()
