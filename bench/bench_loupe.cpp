@@ -190,6 +190,18 @@ void runLiveLoop(bool moving, benchmark::State& state, ActiveRig& rigs, const Wo
     }
 }
 
+// Whether a run ended in SkipWithError: Google Benchmark 1.7 says so in error_occurred, 1.8 and
+// later in skipped.
+template <typename R>
+bool endedInError(const R& run)
+{
+    if constexpr (requires { run.error_occurred; }) {
+        return run.error_occurred;
+    } else {
+        return run.skipped != decltype(run.skipped){};
+    }
+}
+
 // Prints the console table and keeps the counters that the goals are checked against.
 class GoalReporter final : public benchmark::ConsoleReporter
 {
@@ -199,7 +211,7 @@ public:
     void ReportRuns(const std::vector<Run>& reports) override
     {
         for (const Run& run : reports) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+            if (run.run_type == Run::RT_Iteration && !endedInError(run)) {
                 for (const auto& [counter, value] : run.counters) {
                     m_counters[run.run_name.function_name][counter] = value.value;
                 }

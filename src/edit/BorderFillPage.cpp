@@ -67,8 +67,8 @@ QString widthText(const char16_t* direction, int value)
 BorderFillPage::BorderFillPage(ToolContext& context, QWidget* parent)
     : QWidget(parent), m_context(context), m_fill(context.images, context.colours)
 {
-    m_picker = new ColourPicker(
-        context, [this] { redrawStrips(); }, this);
+    const auto redraw = [this] { redrawStrips(); };
+    m_picker = new ColourPicker(context, redraw, this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     buildWidthRows(layout);

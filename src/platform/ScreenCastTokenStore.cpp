@@ -42,9 +42,7 @@ QString ScreenCastTokenStore::load() const
     if (fd < 0) {
         return {};
     }
-    struct stat status
-    {
-    };
+    struct stat status = {};
     QFile file;
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
         !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {

@@ -2,6 +2,7 @@
 #include "history/frmPicFiles.h"
 #include "platform/WorkFolder.h"
 #include "support/FakeDialogs.h"
+#include "support/TryWait.h"
 
 #include <QScreen>
 #include <QTemporaryDir>
@@ -33,7 +34,7 @@ private slots:
         frmPicFiles& history = main->history();
         QVERIFY(QTest::qWaitForWindowExposed(main.get()));
         QVERIFY(QTest::qWaitForWindowExposed(&history));
-        QTRY_COMPARE(history.pos(), main->frameGeometry().topRight() + QPoint(1, 0));
+        TRY_COMPARE(history.pos(), main->frameGeometry().topRight() + QPoint(1, 0));
         QVERIFY(screen.contains(main->frameGeometry()));
         QVERIFY(screen.contains(history.frameGeometry()));
         QCOMPARE(main->frameGeometry().top(), screen.top() + 40);
@@ -44,11 +45,11 @@ private slots:
         main->open();
         frmPicFiles& history = main->history();
         QVERIFY(QTest::qWaitForWindowExposed(&history));
-        QTRY_COMPARE(history.pos(), main->frameGeometry().topRight() + QPoint(1, 0));
+        TRY_COMPARE(history.pos(), main->frameGeometry().topRight() + QPoint(1, 0));
         const QRect screen = available();
         main->move(screen.right() + 1 - main->frameGeometry().width(), screen.top());
-        QTRY_COMPARE(history.frameGeometry().topRight(),
-                     main->frameGeometry().topLeft() - QPoint(1, 0));
+        TRY_COMPARE(history.frameGeometry().topRight(),
+                    main->frameGeometry().topLeft() - QPoint(1, 0));
         QVERIFY(screen.contains(history.frameGeometry()));
 
         // The user may still move the history away.

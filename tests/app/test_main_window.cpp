@@ -24,6 +24,8 @@
 #include <QTest>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QImage numbered(int width, int height)
@@ -226,7 +228,7 @@ private slots:
         control<QPushButton>("cmdPng")->click();
         main->findChild<QAction*>(QStringLiteral("mnuSaveAs"))->trigger();
         QCOMPARE(dialogs.saveFilters,
-                 (QStringList{u"JPEG (*.jpg)"_qs, u"PNG (*.png)"_qs, u"BMP (*.bmp)"_qs}));
+                 (QStringList{u"JPEG (*.jpg)"_s, u"PNG (*.png)"_s, u"BMP (*.bmp)"_s}));
         QCOMPARE(contents(jpeg), contents(workFile("temp.jpg")));
         QCOMPARE(contents(png), contents(workFile("temp.png")));
         QCOMPARE(QImage(bmp).convertToFormat(QImage::Format_RGB32), picture);
@@ -275,8 +277,8 @@ private slots:
             QCOMPARE(contents(path), old);
         }
         // No temporary file is left beside them.
-        QCOMPARE(QDir(work.path()).entryList({u"earlier*"_qs}, QDir::Files | QDir::Hidden),
-                 (QStringList{u"earlier.jpg"_qs, u"earlier.png"_qs}));
+        QCOMPARE(QDir(work.path()).entryList({u"earlier*"_s}, QDir::Files | QDir::Hidden),
+                 (QStringList{u"earlier.jpg"_s, u"earlier.png"_s}));
     }
 
     // A size is never that of a cut work file; no writable work folder is told once.
@@ -316,9 +318,9 @@ private slots:
         main->deliverCapture(picture);
         QVERIFY(sizesShown(*main));
         QCOMPARE(control<QLabel>("lblSizeJ")->text(),
-                 sizetext::kiloBytes(QFileInfo(cache + u"temp.jpg"_qs).size()));
+                 sizetext::kiloBytes(QFileInfo(cache + u"temp.jpg"_s).size()));
         QCOMPARE(control<QLabel>("lblSizeP")->text(),
-                 sizetext::kiloBytes(QFileInfo(cache + u"temp.png"_qs).size()));
+                 sizetext::kiloBytes(QFileInfo(cache + u"temp.png"_s).size()));
         QVERIFY(dialogs.messages.isEmpty());
     }
 

@@ -15,6 +15,7 @@
 #include "support/FakeDialogs.h"
 #include "support/PatternWindow.h"
 #include "support/SizesShown.h"
+#include "support/TryWait.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -120,7 +121,7 @@ private slots:
         presets->setCurrentIndex(3);
         emit presets->activated(3);
         main->findChild<QPushButton*>(QStringLiteral("Command3"))->click();
-        QTRY_VERIFY(!flow->mainWindow());
+        TRY_VERIFY(!flow->mainWindow());
         QVERIFY(flow->zoomDialog()->isVisible());
         captureOverPattern(*flow, zoom, &hole);
         QVERIFY(flow->mainWindow());

@@ -7,6 +7,8 @@ using Outcome = ConfirmDecision::Outcome;
 Q_DECLARE_METATYPE(Outcome)
 Q_DECLARE_METATYPE(CaptureSize)
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 ConfirmDecision decide(const QString& height, const QString& width, int shrink = 100,
@@ -70,13 +72,13 @@ private slots:
 
     void shrinkingKeepsASmallScreenUsable()
     {
-        QCOMPARE(decide(u"120"_qs, u"30"_qs, 1000).outcome, Outcome::StartLiveCapture);
+        QCOMPARE(decide(u"120"_s, u"30"_s, 1000).outcome, Outcome::StartLiveCapture);
     }
 
     void noModelKeepsTheSizeHeldSoFar()
     {
         const CaptureSize held{false, 320, 240};
-        const ConfirmDecision again = decide(u"320"_qs, {}, 100, 100, held);
+        const ConfirmDecision again = decide(u"320"_s, {}, 100, 100, held);
         QVERIFY(again.modelMissing);
         QCOMPARE(again.size, held);
         QCOMPARE(again.outcome, Outcome::StartLiveCapture);
@@ -84,7 +86,7 @@ private slots:
 
     void absurdSizesDoNotOverflow()
     {
-        const ConfirmDecision decision = decide(u"2147483647"_qs, u"10"_qs, 1000);
+        const ConfirmDecision decision = decide(u"2147483647"_s, u"10"_s, 1000);
         QVERIFY(decision.size.workHeight > 0);
         CaptureScale scale;
         scale.shrinkValue = 1000;

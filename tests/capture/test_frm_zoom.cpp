@@ -13,6 +13,8 @@
 #include <QTest>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kNoModel = QStringLiteral("機種を選択してください。");
@@ -164,8 +166,8 @@ private slots:
     {
         control<QRadioButton>("Option1_1")->click();  // every control enabled
         control<QWidget>("HScroll1")->setEnabled(true);
-        const QStringList expected{u"Check1"_qs,   u"Option1_0"_qs, u"HScroll1"_qs, u"Option1_1"_qs,
-                                   u"HScroll2"_qs, u"cmdOk"_qs,     u"cmdBack"_qs,  u"cmdEnd"_qs};
+        const QStringList expected{u"Check1"_s,   u"Option1_0"_s, u"HScroll1"_s, u"Option1_1"_s,
+                                   u"HScroll2"_s, u"cmdOk"_s,     u"cmdBack"_s,  u"cmdEnd"_s};
         QCOMPARE(tabOrder(control<QWidget>("Check1"), 8), expected);
     }
 };

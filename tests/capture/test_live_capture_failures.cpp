@@ -5,6 +5,7 @@
 #include "platform/StreamGrabber.h"
 #include "support/FakeDialogs.h"
 #include "support/PrivateBus.h"
+#include "support/TryWait.h"
 
 #include <QApplication>
 #include <QDBusContext>
@@ -203,7 +204,7 @@ private slots:
         // Returns once every loop the live capture runs has ended.
         QCOMPARE(QCoreApplication::exec(), 0);
         QCOMPARE(portal.asked, 1);
-        QTRY_COMPARE(portal.requests.dropped, 1);
+        TRY_COMPARE(portal.requests.dropped, 1);
         QCOMPARE(started.count(), 0);
         QVERIFY(!anyLiveCaptureWindowShown());
         QVERIFY(dialogs.messages.isEmpty());

@@ -5,6 +5,7 @@
 #include "common/SelectionState.h"
 #include "platform/ScreenGrabber.h"
 #include "platform/ScreenGrabberFactory.h"
+#include "support/TryWait.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -62,7 +63,7 @@ private slots:
         }
         windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         QVERIFY(windowManager.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(windowManagerRunning(), 10000);
+        TRY_VERIFY_WITH_TIMEOUT(windowManagerRunning(), 10000);
     }
     void cleanupTestCase()
     {
@@ -89,9 +90,9 @@ private slots:
         // What the window manager's minimise button or shortcut sends.
         QProcess::execute(QStringLiteral("xdotool"),
                           {QStringLiteral("windowminimize"), QString::number(preview.winId())});
-        QTRY_VERIFY(watch.minimised > 0);
-        QTRY_VERIFY(!(preview.windowState() & Qt::WindowMinimized) &&
-                    preview.windowHandle()->isExposed());
+        TRY_VERIFY(watch.minimised > 0);
+        TRY_VERIFY(!(preview.windowState() & Qt::WindowMinimized) &&
+                   preview.windowHandle()->isExposed());
         QVERIFY(session.runPass());
 
         // When the live capture ends, the preview goes for good.

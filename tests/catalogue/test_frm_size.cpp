@@ -15,6 +15,8 @@
 #include <QTest>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QByteArray kAu =
@@ -95,14 +97,14 @@ private slots:
         models()->setCurrentIndex(2);
         QVERIFY(!stops.isEmpty());
         QCOMPARE(QStringList({shown("Combo3"), shown("Combo4"), shown("Combo5")}),
-                 QStringList({u"220"_qs, u"176"_qs, u"20479"_qs}));
+                 QStringList({u"220"_s, u"176"_s, u"20479"_s}));
         const PhoneModel& phone = state.phone;
         QCOMPARE(QStringList({QString::number(phone.carrier), phone.carrierName,
                               QString::number(phone.model), phone.modelName,
                               QString::number(phone.height), QString::number(phone.width),
                               QString::number(phone.fileSize)}),
-                 QStringList({u"1"_qs, u"au"_qs, u"2"_qs, u"QCIF+ 176x220"_qs, u"220"_qs, u"176"_qs,
-                              u"20479"_qs}));
+                 QStringList({u"1"_s, u"au"_s, u"2"_s, u"QCIF+ 176x220"_s, u"220"_s, u"176"_s,
+                              u"20479"_s}));
 
         // Another carrier empties the model and the panel until a model is picked.
         carriers()->setCurrentIndex(0);
@@ -278,10 +280,10 @@ private slots:
     void keyboardOrderAndAccessibleNames()
     {
         startDialog();
-        const QStringList expected{u"Combo1"_qs,  u"Combo2"_qs, u"obtnStyle0"_qs, u"obtnStyle1"_qs,
-                                   u"chkSkip"_qs, u"cmdEnd"_qs, u"cmdNext"_qs};
+        const QStringList expected{u"Combo1"_s,  u"Combo2"_s, u"obtnStyle0"_s, u"obtnStyle1"_s,
+                                   u"chkSkip"_s, u"cmdEnd"_s, u"cmdNext"_s};
         QCOMPARE(tabOrder(carriers(), 7), expected);
-        for (const QString& name : expected + QStringList{u"Combo3"_qs, u"Combo5"_qs}) {
+        for (const QString& name : expected + QStringList{u"Combo3"_s, u"Combo5"_s}) {
             QAccessibleInterface* iface =
                 QAccessible::queryAccessibleInterface(dialog->findChild<QWidget*>(name));
             QVERIFY2(iface && !iface->text(QAccessible::Name).isEmpty(), qPrintable(name));

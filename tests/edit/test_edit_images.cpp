@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QImage filled(QRgb colour, QSize size = QSize(6, 4))
@@ -136,7 +138,7 @@ private slots:
         QVERIFY(tools.calls.isEmpty());
         router.pressed(3, Qt::LeftButton, {4, 5});
         router.moved(3, Qt::LeftButton, {6, 7});
-        QCOMPARE(tools.calls, (QStringList{u"start 4,5"_qs, u"extend 6,7"_qs}));
+        QCOMPARE(tools.calls, (QStringList{u"start 4,5"_s, u"extend 6,7"_s}));
     }
 
     void pickingServesAnyButtonFirst()
@@ -147,8 +149,8 @@ private slots:
         router.pressed(2, Qt::MiddleButton, {1, 2});
         router.moved(2, Qt::NoButton, {3, 4});
         router.pressed(3, Qt::LeftButton, {5, 6});
-        QCOMPARE(tools.calls, (QStringList{u"commit 1,2"_qs, u"follow 3,4"_qs, u"commit 5,6"_qs,
-                                           u"start 5,6"_qs}));
+        QCOMPARE(tools.calls,
+                 (QStringList{u"commit 1,2"_s, u"follow 3,4"_s, u"commit 5,6"_s, u"start 5,6"_s}));
     }
 };
 

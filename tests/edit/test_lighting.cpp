@@ -9,6 +9,7 @@
 #include "edit/ToolContext.h"
 #include "support/FakeDialogs.h"
 #include "support/PoolSize.h"
+#include "support/TryWait.h"
 
 #include <QFocusEvent>
 #include <QGuiApplication>
@@ -238,7 +239,7 @@ private slots:
         }
         LightingRun& run = *made;
         // The owner never steps: the whole picture is the helper's.
-        QTRY_VERIFY_WITH_TIMEOUT(run.finished(), 10000);
+        TRY_VERIFY_WITH_TIMEOUT(run.finished(), 10000);
         QCOMPARE(run.helperRows(), source.height());
         QVERIFY(throughTableEverywhere(source, run.result(), table));
         QVERIFY(run.step(std::chrono::hours(1)));  // nothing left: returns at once

@@ -14,6 +14,8 @@
 #include <QSpinBox>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kFamily = QString::fromUtf16(TextSurface::kFallbackFamily);
@@ -86,12 +88,12 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("bytes");
         QTest::addColumn<QString>("prefix");
-        QTest::newRow("second cut in half") << u"日本"_qs << 3 << u"日"_qs;
-        QTest::newRow("first cut in half") << u"日本"_qs << 1 << QString();
-        QTest::newRow("mixed") << u"ab日c"_qs << 3 << u"ab"_qs;
-        QTest::newRow("half-width kana is one byte") << u"ｱｲ"_qs << 1 << u"ｱ"_qs;
-        QTest::newRow("no CP932 form: one byte") << u"é日"_qs << 2 << u"é"_qs;
-        QTest::newRow("negative count") << u"a"_qs << -1 << QString();
+        QTest::newRow("second cut in half") << u"日本"_s << 3 << u"日"_s;
+        QTest::newRow("first cut in half") << u"日本"_s << 1 << QString();
+        QTest::newRow("mixed") << u"ab日c"_s << 3 << u"ab"_s;
+        QTest::newRow("half-width kana is one byte") << u"ｱｲ"_s << 1 << u"ｱ"_s;
+        QTest::newRow("no CP932 form: one byte") << u"é日"_s << 2 << u"é"_s;
+        QTest::newRow("negative count") << u"a"_s << -1 << QString();
     }
     void cutsAtWholeCharacters()
     {
@@ -107,9 +109,9 @@ private slots:
         QTest::addColumn<QString>("drawn");
         const int j = static_cast<int>(TextLanguage::Japanese);
         const int e = static_cast<int>(TextLanguage::Alphanumeric);
-        QTest::newRow("日本語: 日本") << j << u"日本"_qs << u"日本"_qs;
-        QTest::newRow("英数字: 日本") << e << u"日本"_qs << u"日"_qs;
-        QTest::newRow("日本語: Hello, count past the bytes") << j << u"Hello"_qs << u"Hello"_qs;
+        QTest::newRow("日本語: 日本") << j << u"日本"_s << u"日本"_s;
+        QTest::newRow("英数字: 日本") << e << u"日本"_s << u"日"_s;
+        QTest::newRow("日本語: Hello, count past the bytes") << j << u"Hello"_s << u"Hello"_s;
     }
     void languageSetsTheByteCount()
     {
@@ -143,13 +145,13 @@ private slots:
         EditImages images;
         enterTextTab(images);
         DrawText tool(images);
-        tool.settings.text = u"日本"_qs;
+        tool.settings.text = u"日本"_s;
         tool.RedrawTextPreview();
         tool.CommitText();
         tool.settings.position = QPoint(90, 20);
         tool.redrawAtNewPosition();
-        const QImage committed = rendered(u"日本"_qs);
-        QCOMPARE(images.canvas(), rendered(u"日本"_qs, QPoint(90, 20), {kFamily}, 0, committed));
+        const QImage committed = rendered(u"日本"_s);
+        QCOMPARE(images.canvas(), rendered(u"日本"_s, QPoint(90, 20), {kFamily}, 0, committed));
         QCOMPARE(images.picUndo(), committed);  // a move starts from the base
     }
 
@@ -162,10 +164,10 @@ private slots:
         TextPage page{context};
         enterTextTab(images);
         page.enterTab();
-        page.findChild<QLineEdit*>(QStringLiteral("txtDrawText"))->setText(u"日本"_qs);
-        QCOMPARE(images.canvas(), rendered(u"日本"_qs));
+        page.findChild<QLineEdit*>(QStringLiteral("txtDrawText"))->setText(u"日本"_s);
+        QCOMPARE(images.canvas(), rendered(u"日本"_s));
         page.findChild<QScrollBar*>(QStringLiteral("scrlDrawTextLeft"))->setValue(40);
-        QCOMPARE(images.canvas(), rendered(u"日本"_qs, QPoint(40, 0)));
+        QCOMPARE(images.canvas(), rendered(u"日本"_s, QPoint(40, 0)));
     }
 
     void sizeTextFallsBackToTheUpDown_data()
@@ -174,12 +176,12 @@ private slots:
         QTest::addColumn<int>("upDown");
         QTest::addColumn<float>("points");
         QTest::addColumn<int>("upDownAsked");  // -1: the up-down is left alone
-        QTest::newRow("half to even") << u"10.5"_qs << 9 << 10.5F << 10;
-        QTest::newRow("half up to even") << u"11.5"_qs << 9 << 11.5F << 12;
+        QTest::newRow("half to even") << u"10.5"_s << 9 << 10.5F << 10;
+        QTest::newRow("half up to even") << u"11.5"_s << 9 << 11.5F << 12;
         QTest::newRow("empty") << QString() << 9 << 9.0F << -1;
-        QTest::newRow("not a number") << u"12pt"_qs << 14 << 14.0F << -1;
-        QTest::newRow("above 100") << u"150"_qs << 9 << 9.0F << -1;
-        QTest::newRow("up-down clamped") << u"x"_qs << 0 << 1.0F << -1;
+        QTest::newRow("not a number") << u"12pt"_s << 14 << 14.0F << -1;
+        QTest::newRow("above 100") << u"150"_s << 9 << 9.0F << -1;
+        QTest::newRow("up-down clamped") << u"x"_s << 0 << 1.0F << -1;
     }
     void sizeTextFallsBackToTheUpDown()
     {
@@ -194,19 +196,19 @@ private slots:
         PageFixture f;
         auto* size = f.find<QLineEdit>("txtDrawFontSize");
         auto* upDown = f.find<QSpinBox>("updnDrawFontSize");
-        f.find<QLineEdit>("txtDrawText")->setText(u"日本"_qs);
-        size->setText(u"10.5"_qs);
-        QCOMPARE(size->text(), u"10"_qs);
+        f.find<QLineEdit>("txtDrawText")->setText(u"日本"_s);
+        size->setText(u"10.5"_s);
+        QCOMPARE(size->text(), u"10"_s);
         QCOMPARE(upDown->value(), 10);
-        QCOMPARE(f.images.canvas(), rendered(u"日本"_qs, {}, {kFamily, 10.0F}));
-        size->setText(u"abc"_qs);  // the up-down's size is drawn
+        QCOMPARE(f.images.canvas(), rendered(u"日本"_s, {}, {kFamily, 10.0F}));
+        size->setText(u"abc"_s);  // the up-down's size is drawn
         QCOMPARE(upDown->value(), 10);
-        QCOMPARE(f.images.canvas(), rendered(u"日本"_qs, {}, {kFamily, 10.0F}));
+        QCOMPARE(f.images.canvas(), rendered(u"日本"_s, {}, {kFamily, 10.0F}));
 
         upDown->setValue(9);
         f.dialogs.fonts = {dialogFont(10.5)};
         f.find<QPushButton>("cmdDrawFont")->click();
-        QCOMPARE(size->text(), u"10"_qs);
+        QCOMPARE(size->text(), u"10"_s);
         QCOMPARE(upDown->value(), 10);
     }
 
@@ -216,30 +218,30 @@ private slots:
         f.dialogs.fonts = {dialogFont(9, true, true), std::nullopt};
         auto* text = f.find<QLineEdit>("txtDrawText");
         auto* fontButton = f.find<QPushButton>("cmdDrawFont");
-        text->setText(u"日本"_qs);
+        text->setText(u"日本"_s);
         fontButton->click();
-        const QImage boldItalic = rendered(u"日本"_qs, {}, {kFamily, 9.0F, true, true});
-        QVERIFY(boldItalic != rendered(u"日本"_qs));
+        const QImage boldItalic = rendered(u"日本"_s, {}, {kFamily, 9.0F, true, true});
+        QVERIFY(boldItalic != rendered(u"日本"_s));
         QCOMPARE(f.images.canvas(), boldItalic);
         fontButton->click();  // cancelled: redraws nothing by itself
         QCOMPARE(f.images.canvas(), boldItalic);
-        text->setText(u"日本語"_qs);
-        QCOMPARE(f.images.canvas(), rendered(u"日本語"_qs));
+        text->setText(u"日本語"_s);
+        QCOMPARE(f.images.canvas(), rendered(u"日本語"_s));
     }
 
     void colourDialogColoursTheText()
     {
         PageFixture f;
         f.dialogs.colours = {QColor(Qt::red), std::nullopt};
-        f.find<QLineEdit>("txtDrawText")->setText(u"A"_qs);
+        f.find<QLineEdit>("txtDrawText")->setText(u"A"_s);
         auto* swatch = f.find<ColourSwatch>("lblDrawColor");
         QCOMPARE(swatch->colour(), colourref::kBlack);
         swatch->click();
         QCOMPARE(swatch->colour(), colourref::kRed);
-        QCOMPARE(f.images.canvas(), rendered(u"A"_qs, {}, {kFamily}, colourref::kRed));
+        QCOMPARE(f.images.canvas(), rendered(u"A"_s, {}, {kFamily}, colourref::kRed));
         swatch->click();  // cancelled: the colour stays
         QCOMPARE(f.dialogs.colourStarts.last(), QColor(Qt::red));
-        QCOMPARE(f.images.canvas(), rendered(u"A"_qs, {}, {kFamily}, colourref::kRed));
+        QCOMPARE(f.images.canvas(), rendered(u"A"_s, {}, {kFamily}, colourref::kRed));
     }
 };
 

@@ -29,9 +29,7 @@ bool putFile(const QString& path, const QByteArray& bytes)
 
 bool isFifo(const QString& path)
 {
-    struct stat status
-    {
-    };
+    struct stat status = {};
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISFIFO(status.st_mode);
 }
 

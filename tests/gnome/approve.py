@@ -1,6 +1,7 @@
 """Approves xdg-desktop-portal-gnome's screen-cast dialogs through AT-SPI, as a user
-would: selects the first monitor row, then presses Share, and adds a line to LOG for
-each dialog. usage: approve.py LOG (runs until killed)"""
+would: selects the first monitor (a row of a list in GNOME 43, a toggle button in GNOME
+48), then presses Share, and adds a line to LOG for each dialog.
+usage: approve.py LOG (runs until killed)"""
 import sys, time
 import pyatspi
 def find(a, pred, depth=0):
@@ -21,10 +22,16 @@ while True:
     dlg = app and find(app, lambda x: x.getRoleName() == 'frame' and x.getState().contains(pyatspi.STATE_SHOWING))
     if dlg:
         lst = find(dlg, lambda x: x.getRoleName() == 'list')
-        share = find(dlg, lambda x: x.getRoleName() == 'push button' and 'Share' in x.name)
-        if lst is not None and share is not None and lst.childCount > 0:
-            lst.querySelection().selectChild(0)
+        monitor = find(dlg, lambda x: x.getRoleName() == 'toggle button')
+        share = find(dlg, lambda x: x.getRoleName() in ('push button', 'button') and 'Share' in x.name)
+        if share is not None and (monitor is not None or (lst is not None and lst.childCount > 0)):
+            if monitor is None:
+                lst.querySelection().selectChild(0)
+            elif not monitor.getState().contains(pyatspi.STATE_CHECKED):
+                monitor.queryAction().doAction(0)
             t = time.monotonic() + 3
+            while time.monotonic() < t and monitor is not None and not monitor.getState().contains(pyatspi.STATE_CHECKED):
+                time.sleep(0.1)
             while time.monotonic() < t and not share.getState().contains(pyatspi.STATE_SENSITIVE):
                 time.sleep(0.1)
             if share.getState().contains(pyatspi.STATE_SENSITIVE):

@@ -1,5 +1,5 @@
 #!/bin/sh
-# A headless GNOME desktop for the tests labelled `gnome`: gnome-shell 43 (mutter 43,
+# A headless GNOME desktop for the tests labelled `gnome`: gnome-shell 43 or 48 (mutter,
 # --headless, one 1280x1024 virtual monitor, llvmpipe), PipeWire + WirePlumber,
 # xdg-desktop-portal with the GNOME backend, on a private session bus.
 #
@@ -21,7 +21,8 @@
 #  - startup shows the overview, banners, animations and a background it cannot
 #    decode -> solid background, no banners or animations, the overview hidden; no hot
 #    corner (a test's pointer starts in the top left corner)
-#  - the document portal would leave a FUSE mount in DIR/run/doc -> not started
+#  - the document portal would leave a FUSE mount in DIR/run/doc -> a stand-in that
+#    mounts nothing answers in its place (tests/wayland/documents.py)
 # What it does not hide (tests must live with it):
 #  - windows are placed by mutter; a client cannot move them (the tests do, by Eval)
 #  - a RemoteDesktop session's keyboard appears at its first key, which a client sees
@@ -44,7 +45,9 @@ start)
   as_user test -x "$D" || { echo "uid $TU cannot enter $D"; exit 1; }
   cp "$HERE/approve.py" "$HERE/input.py" "$D/bin/"
   cp /usr/share/xdg-desktop-portal/portals/gnome.portal "$D/portals/"
-  printf '[D-BUS Service]\nName=org.freedesktop.portal.Documents\nExec=/bin/false\n' \
+  cp "$HERE/../wayland/documents.py" "$D/bin/"
+  printf '[D-BUS Service]\nName=org.freedesktop.portal.Documents\nExec=/usr/bin/python3 %s %s\n' \
+    "$D/bin/documents.py" "$D/run/doc" \
     > "$D/home/.local/share/dbus-1/services/org.freedesktop.portal.Documents.service"
   cat > "$D/sysbus.conf" <<CONF
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN" "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -62,6 +65,7 @@ export LANG=C.UTF-8 GTK_A11Y=atspi
 unset DISPLAY WAYLAND_DISPLAY
 wait_for() { i=0; until eval "\$1" || [ \$i -ge \$2 ]; do sleep 0.1; i=\$((i+1)); done; eval "\$1"; }
 owned() { gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus -m org.freedesktop.DBus.NameHasOwner "\$1" 2>/dev/null | grep -q true; }
+screencast_offered() { gdbus call --session -d org.freedesktop.portal.Desktop -o /org/freedesktop/portal/desktop -m org.freedesktop.DBus.Properties.Get org.freedesktop.portal.ScreenCast version >/dev/null 2>&1; }
 dbus-daemon --config-file="\$D/sysbus.conf" --nofork > "\$L/sysbus.log" 2>&1 &
 wait_for '[ -S "\$R/system_bus_socket" ]' 50 || exit 1
 export DBUS_SYSTEM_BUS_ADDRESS="unix:path=\$R/system_bus_socket"
@@ -81,8 +85,11 @@ export WAYLAND_DISPLAY=wayland-0
 dbus-update-activation-environment DBUS_SYSTEM_BUS_ADDRESS WAYLAND_DISPLAY XDG_CURRENT_DESKTOP \
   XDG_SESSION_TYPE XDG_RUNTIME_DIR HOME XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME GTK_A11Y LANG
 /usr/libexec/xdg-desktop-portal-gnome > "\$L/xdpg.log" 2>&1 &
+# The backend must own its name before the portal looks for it: a portal that comes
+# first offers no screen cast (xdg-desktop-portal 1.20 on a slow start).
+wait_for 'owned org.freedesktop.impl.portal.desktop.gnome' 300 || exit 1
 XDG_DESKTOP_PORTAL_DIR="\$D/portals" /usr/libexec/xdg-desktop-portal > "\$L/xdp.log" 2>&1 &
-wait_for 'owned org.freedesktop.portal.Desktop && owned org.freedesktop.impl.portal.desktop.gnome' 300 || exit 1
+wait_for 'owned org.freedesktop.portal.Desktop && screencast_offered' 300 || exit 1
 gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell -m org.gnome.Shell.Eval \
   'Main.overview.hide()' > "\$L/overview.log" 2>&1 || true
 : > "\$L/chooser.log"

@@ -98,6 +98,18 @@ inline double scaleOutputByAboutHalfMore()
     return scale > 1 ? scale : 0;
 }
 
+// The device pixels to a logical pixel of a window on an output of `ratio`: what the
+// compositor asks for in 120ths where the toolkit takes fractions (Qt 6.5 and later; the
+// test desktops' compositors offer it on Debian 13), else the whole scale above it.
+inline double windowRatio(double ratio)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    return std::round(ratio * 120) / 120;
+#else
+    return std::ceil(ratio);
+#endif
+}
+
 inline void unscaleOutput()
 {
     if (!isGnome()) {

@@ -127,10 +127,37 @@ inline QRect windowRect(const QString& title)
             rect.value(QStringLiteral("height")).toInt()};
 }
 
+// Whether mutter shows the window with the given title: it places a window itself when
+// it first shows it, which a slow desktop does long after the program has drawn it.
+inline bool shownByMutter(const QString& title)
+{
+    return shellEval(shellWindows(title) +
+                     QStringLiteral(".filter(w => { const a = w.get_compositor_private(); "
+                                    "return a && a.is_mapped(); }).length"))
+               .toInt() > 0;
+}
+
+// Waits until the desktop shows the window with the given title (at most ten seconds):
+// sway finds a window by its title only once it shows it.
+inline bool waitUntilShown(const QString& title)
+{
+    QDeadlineTimer deadline(10000);
+    while (isGnome() && !shownByMutter(title)) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        serveEvents();
+    }
+    return true;
+}
+
 // Where the compositor shows the window once it has placed it (the same for a few
 // checks in a row; at most ten seconds); empty when nowhere.
 inline QRect placedRect(const QString& title)
 {
+    if (!waitUntilShown(title)) {
+        return {};
+    }
     QDeadlineTimer deadline(10000);
     QRect last;
     for (int stayed = 0; stayed < 3 && !deadline.hasExpired();) {
@@ -194,7 +221,10 @@ inline bool moveWindow(const QString& title, const QPoint& to)
         return onWindow(title, sway, shell);
     }
     // mutter places a window itself when it first shows it, over an earlier move: the
-    // move is made again until the window stays.
+    // move is made once mutter shows the window, and again until the window stays.
+    if (!waitUntilShown(title)) {
+        return false;
+    }
     QDeadlineTimer deadline(10000);
     for (int stayed = 0; stayed < 3;) {
         if (windowRect(title).topLeft() == to) {

@@ -17,7 +17,8 @@
 #  - the output chooser would need a human: DIR/chooser.sh picks HEADLESS-1 and adds a
 #    line to DIR/log/chooser.log (named by CHOOSER_LOG inside the desktop), so that a
 #    test can tell whether the user would have been asked
-#  - the document portal would leave a FUSE mount in DIR/run/doc -> not started
+#  - the document portal would leave a FUSE mount in DIR/run/doc -> documents.py, a
+#    stand-in that mounts nothing, answers in its place (xdg-desktop-portal 1.20 needs one)
 # What it does not hide (tests must live with it):
 #  - a new cast gets its first frame only once the output changes (copy with damage)
 #  - the seat has a pointer only while a virtual one exists: virtual_pointer.c (built
@@ -42,8 +43,10 @@ start)
   mkdir -p "$D/run" "$D/home/.local/share/dbus-1/services" "$D/log" "$D/cfg/sway" \
     "$D/cfg/xdg-desktop-portal-wlr"
   # The document portal, started by the desktop portal where FUSE is installed, would
-  # leave a FUSE mount in DIR/run/doc: the session bus starts nothing in its place.
-  printf '[D-BUS Service]\nName=org.freedesktop.portal.Documents\nExec=/bin/false\n' \
+  # leave a FUSE mount in DIR/run/doc: the session bus starts a stand-in in its place.
+  cp "$HERE/documents.py" "$D/documents.py"
+  printf '[D-BUS Service]\nName=org.freedesktop.portal.Documents\nExec=/usr/bin/python3 %s %s\n' \
+    "$D/documents.py" "$D/run/doc" \
     > "$D/home/.local/share/dbus-1/services/org.freedesktop.portal.Documents.service"
   as_user test -x "$D" || { echo "uid $TU cannot enter $D"; exit 1; }
   cat > "$D/cfg/sway/config" <<'CONF'
@@ -108,9 +111,10 @@ wait_for '[ -S "\$XDG_RUNTIME_DIR/pipewire-0" ]' || exit 1
 wireplumber > "\$L/wireplumber.log" 2>&1 & echo \$! > "\$L/wireplumber.pid"
 dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_SESSION_TYPE XDG_RUNTIME_DIR XDG_CONFIG_HOME HOME SWAYSOCK
 owned() { gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus -m org.freedesktop.DBus.NameHasOwner "\$1" 2>/dev/null | grep -q true; }
+screencast_offered() { gdbus call --session -d org.freedesktop.portal.Desktop -o /org/freedesktop/portal/desktop -m org.freedesktop.DBus.Properties.Get org.freedesktop.portal.ScreenCast version >/dev/null 2>&1; }
 sh "\$D/xdpw.sh" start || exit 1
 "$XDP" > "\$L/xdp.log" 2>&1 & echo \$! > "\$L/xdp.pid"
-wait_for 'owned org.freedesktop.portal.Desktop' || exit 1
+wait_for 'owned org.freedesktop.portal.Desktop && screencast_offered' || exit 1
 cat > "\$XDG_RUNTIME_DIR/session.env" <<ENV
 export XDG_RUNTIME_DIR='\$XDG_RUNTIME_DIR' WAYLAND_DISPLAY='\$WAYLAND_DISPLAY' SWAYSOCK='\$SWAYSOCK'
 export DBUS_SESSION_BUS_ADDRESS='\$DBUS_SESSION_BUS_ADDRESS' HOME='\$HOME' XDG_CONFIG_HOME='\$HOME/.config'

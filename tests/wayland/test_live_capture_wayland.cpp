@@ -5,6 +5,7 @@
 #include "common/SelectionState.h"
 #include "platform/PortalScreenGrabber.h"
 #include "platform/ScreenCastTokenStore.h"
+#include "support/TryWait.h"
 #include "wayland/OutputScale.h"
 #include "wayland/PatternOnDesk.h"
 
@@ -257,16 +258,18 @@ private slots:
                  shown);
     }
 
-    // An output scaled by a fraction: the toolkit draws the windows at twice the size
-    // and the compositor scales them down, blending every edge. The preview still shows
-    // the output's pixels under the hole, to the device pixel, at odd logical positions
-    // (half device pixels) as at even ones.
+    // An output scaled by a fraction: Qt 6.4 draws the windows at twice the size and the
+    // compositor scales them down, blending every edge; Qt 6.5 and later draw them at the
+    // fraction itself (wp_fractional_scale_v1, in 120ths). The preview still shows the
+    // output's pixels under the hole, to the device pixel, at odd logical positions (half
+    // device pixels) as at even ones.
     void previewIsExactOnAFractionallyScaledOutput()
     {
         const double ratio = waylanddesk::scaleOutputByAboutHalfMore();
         const auto restore = qScopeGuard([] { waylanddesk::unscaleOutput(); });
         QVERIFY(ratio > 1);
-        QTRY_COMPARE_WITH_TIMEOUT(pattern->devicePixelRatioF(), 2.0, 10000);
+        TRY_COMPARE_WITH_TIMEOUT(pattern->devicePixelRatioF(), waylanddesk::windowRatio(ratio),
+                                 10000);
         // About 853 x 682 logical pixels: the preview beside the pattern's top left.
         auto session = openSession(CaptureScale{}, false);
         QVERIFY(waylanddesk::moveWindow(QStringLiteral("プレビュー"), QPoint(560, 300)));

@@ -1,6 +1,7 @@
 #include "platform/PortalScreenGrabber.h"
 #include "platform/ScreenCastTokenStore.h"
 #include "support/StreamStart.h"
+#include "support/TryWait.h"
 #include "wayland/WaylandDesk.h"
 
 #include <QDBusConnection>
@@ -115,7 +116,7 @@ private slots:
         QImage region;
         QVERIFY(grabber.grab(QRect(5, 6, 7, 8), region));
         QCOMPARE(region.size(), QSize(7, 8));
-        QTRY_VERIFY(frames.count() > 0);  // told once the window serves its events
+        TRY_VERIFY(frames.count() > 0);  // told once the window serves its events
 
         const QString token = ScreenCastTokenStore(own.folder.path()).load();
         QVERIFY(!token.isEmpty());

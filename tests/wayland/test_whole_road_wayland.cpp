@@ -11,6 +11,7 @@
 #include "support/CatalogueFolder.h"
 #include "support/FakeDialogs.h"
 #include "support/StreamStart.h"
+#include "support/TryWait.h"
 #include "wayland/PatternOnDesk.h"
 
 #include <QClipboard>
@@ -148,7 +149,7 @@ private slots:
 
         // Capture again: the same session, nobody is asked.
         main->findChild<QPushButton*>(QStringLiteral("Command3"))->click();
-        QTRY_VERIFY(!flow->mainWindow());
+        TRY_VERIFY(!flow->mainWindow());
         captureOver(*flow, zoom, QPoint(300, 400), &shown, QStringLiteral("プレビュー"));
         QVERIFY(flow->mainWindow());
         QCOMPARE(flow->mainWindow()->images().canvas(),
