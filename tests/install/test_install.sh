@@ -58,10 +58,11 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Maintainer)" = "Sorakado developers <dev@example.org>" ] || fail "maintainer"
 [ -n "$(field Description)" ] || fail "no description"
 depends=$(field Depends)
+# Debian 13 renamed some libraries for the 64-bit time_t change (libqt6core6t64,
+# libpng16-16t64, libpipewire-0.3-0t64): either name is the library dpkg-shlibdeps found.
 for p in libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo libpng16-16 fonts-noto-cjk \
     qt6-wayland qt6-translations-l10n libpipewire-0.3-0 libqt6dbus6; do
-    [[ ", $depends," == *", $p "* || ", $depends," == *", $p,"* ]] ||
-        fail "Depends lacks $p: $depends"
+    [[ ", $depends," =~ ,\ $p(t64)?[\ ,] ]] || fail "Depends lacks $p: $depends"
 done
 recommends=$(field Recommends)
 [[ ", $recommends," == *", xdg-desktop-portal,"* ]] || fail "Recommends lacks xdg-desktop-portal: $recommends"
