@@ -234,7 +234,6 @@ bool PipeWireStream::setActive(bool active)
 
 void PipeWireStream::onFormat(const void* param)
 {
-    m_formatSinceStreaming = true;
     // The last frame has the old size and layout.
     {
         const QMutexLocker lock(&m_frameLock);
@@ -322,13 +321,12 @@ void PipeWireStream::onStateChanged(int state)
 {
     if (state == PW_STREAM_STATE_STREAMING) {
         m_streaming = true;
-        m_formatSinceStreaming = false;
         return;
     }
-    // Leaving "streaming" unasked is the end, unless a new format is being agreed (the
-    // monitor's size changed): then the stream pauses until its new buffers are made.
-    if (state == PW_STREAM_STATE_ERROR ||
-        (m_streaming && (state == PW_STREAM_STATE_UNCONNECTED || !m_formatSinceStreaming))) {
+    // A stream that only pauses or connects again may be agreeing a new format (the
+    // monitor's size changed; Debian 13's sway leaves "streaming" for that): its end
+    // is told by the registry, when the screen's node goes.
+    if (state == PW_STREAM_STATE_ERROR || (m_streaming && state == PW_STREAM_STATE_UNCONNECTED)) {
         tellEnded();
     }
 }

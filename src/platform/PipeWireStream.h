@@ -69,5 +69,4 @@ private:
     int m_height = 0;
     std::uint32_t m_node = 0;
     bool m_streaming = false;
-    bool m_formatSinceStreaming = false;  // a format came while streaming
 };
