@@ -121,7 +121,7 @@ bool PipeWireStream::watchNode()
     pw.registryEvents.global_remove = [](void* data, std::uint32_t id) {
         auto* self = static_cast<PipeWireStream*>(data);
         if (id == self->m_node) {
-            self->onNodeRemoved();
+            self->tellEnded();
         }
     };
     pw.registryListener = spa_hook{};
@@ -329,11 +329,6 @@ void PipeWireStream::onStateChanged(int state)
     if (state == PW_STREAM_STATE_ERROR || (m_streaming && state == PW_STREAM_STATE_UNCONNECTED)) {
         tellEnded();
     }
-}
-
-void PipeWireStream::onNodeRemoved()
-{
-    tellEnded();
 }
 
 void PipeWireStream::tellEnded()

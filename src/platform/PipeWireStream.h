@@ -55,7 +55,6 @@ private:
     bool copyFrame(const spa_buffer& buffer);
     void onStateChanged(int state);
     void onFormat(const void* param);
-    void onNodeRemoved();
     void tellEnded();
 
     std::unique_ptr<Pw> m_pw;

@@ -150,8 +150,9 @@ private slots:
     }
 
     // Undo and restore on the saving page change the canvas under the sizes: both are
-    // worked out again, and a fit's answer for another canvas is never applied.
-    void theSavingPageFollowsTheCanvasItShows()
+    // worked out again, a fit's answer for another canvas is never applied, and a save
+    // waits for the fit under way.
+    void theSavingPageFollowsTheCanvasAndTheFit()
     {
         main->deliverCapture(picture);
         QVERIFY(sizesShown(*main));
@@ -175,13 +176,10 @@ private slots:
         QCOMPARE(control<QLineEdit>("txtJpeg")->text(), QStringLiteral("5"));
         QCOMPARE(contents(workFile("temp.jpg")),
                  mdlSavedll::encodeJpeg(main->images().canvas(), 50, false).value());
-    }
 
-    // A save pressed at once after the fit waits for its answer: the file saved is the
-    // fitted one the page then shows, within the limit.
-    void aSaveRightAfterTheFitWritesTheFittedFile()
-    {
-        main->deliverCapture(picture);
+        // A save pressed at once after the fit waits for its answer: the file saved is
+        // the fitted one the page then shows, within the limit.
+        control<QPushButton>("cmdFormat")->click();
         auto* quality = control<QLineEdit>("txtJpeg");
         quality->setText(QStringLiteral("10"));
         QVERIFY(sizesShown(*main));
