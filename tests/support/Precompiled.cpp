@@ -1,0 +1,1 @@
+// Compiles the tests' shared precompiled header (Precompiled.h); holds no code.
