@@ -10,8 +10,8 @@
 #include "capture/frmLoupe.h"
 #include "capture/frmPreview.h"
 #include "common/SelectionState.h"
-#include "platform/ScreenGrabber.h"
-#include "platform/ScreenGrabberFactory.h"
+#include "screen/ScreenGrabber.h"
+#include "screen/ScreenGrabberFactory.h"
 
 #include <benchmark/benchmark.h>
 #include <xcb/xcb.h>

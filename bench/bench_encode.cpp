@@ -17,7 +17,7 @@
 #include "BenchFigures.h"
 #include "EncodePictures.h"
 #include "PlainJpeg.h"
-#include "encode/mdlSavedll.h"
+#include "saving/mdlSavedll.h"
 
 #include <benchmark/benchmark.h>
 

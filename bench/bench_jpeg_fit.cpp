@@ -14,10 +14,10 @@
 // profiling the fit alone; SORAKADO_FIT_TRACE=1 prints every fit.
 #include "BenchFigures.h"
 #include "EncodePictures.h"
-#include "encode/JpegFit.h"
-#include "encode/JpegWriter.h"
-#include "encode/mdlSavedll.h"
+#include "jpeg/JpegFit.h"
+#include "jpeg/JpegWriter.h"
 #include "platform/HeapTuning.h"
+#include "saving/mdlSavedll.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -16,11 +16,11 @@
 #include "EncodePictures.h"
 #include "PlainJpeg.h"
 #include "QualityPictures.h"
-#include "encode/JpegFit.h"
-#include "encode/JpegWriter.h"
-#include "encode/Ssim.h"
-#include "encode/mdlSavedll.h"
+#include "jpeg/JpegFit.h"
+#include "jpeg/JpegWriter.h"
+#include "jpeg/Ssim.h"
 #include "platform/HeapTuning.h"
+#include "saving/mdlSavedll.h"
 
 #include <QApplication>
 #include <QDir>

@@ -16,8 +16,8 @@
 #include "capture/frmPreview.h"
 #include "capture/mdlZoom.h"
 #include "common/SelectionState.h"
-#include "platform/ScreenGrabber.h"
-#include "platform/ScreenGrabberFactory.h"
+#include "screen/ScreenGrabber.h"
+#include "screen/ScreenGrabberFactory.h"
 
 #include "BenchFigures.h"
 #include "LoupeRig.h"

@@ -16,8 +16,8 @@
 #include "capture/frmLoupe.h"
 #include "capture/frmPreview.h"
 #include "common/SelectionState.h"
-#include "platform/PortalScreenGrabber.h"
-#include "platform/StreamFrame.h"
+#include "screen/PortalScreenGrabber.h"
+#include "screen/StreamFrame.h"
 #include "wayland/WaylandDesk.h"
 
 #include "BenchFigures.h"

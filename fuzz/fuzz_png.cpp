@@ -3,7 +3,7 @@
 // beyond the bounds it promises; a picture it gives is one of Qt's 32-bit formats.
 // The chunk checksums are made right before reading, so that changed bytes reach
 // the chunks' contents instead of failing every check at once.
-#include "encode/PngReader.h"
+#include "png/PngReader.h"
 
 #include <QByteArray>
 #include <cstddef>

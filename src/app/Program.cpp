@@ -3,7 +3,7 @@
 #include "platform/AppPaths.h"
 #include "platform/FileLimits.h"
 #include "platform/QtTexts.h"
-#include "platform/ScreenGrabberFactory.h"
+#include "screen/ScreenGrabberFactory.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -3,9 +3,9 @@
 #include "app/ProgramFlow.h"
 #include "capture/mdlZoom.h"
 #include "platform/Dialogs.h"
-#include "platform/ScreenGrabber.h"
 #include "platform/WorkFolder.h"
 #include "platform/mdlIni.h"
+#include "screen/ScreenGrabber.h"
 
 #include <memory>
 

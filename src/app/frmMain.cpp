@@ -1,27 +1,24 @@
 #include "app/frmMain.h"
 
 #include "app/HistoryDock.h"
-#include "app/ModelPanel.h"
+#include "app/MainTabs.h"
 #include "app/WebLinks.h"
 #include "app/frmAbout.h"
 #include "common/Twips.h"
 #include "edit/BorderFillPage.h"
 #include "edit/EditCanvas.h"
 #include "edit/FreehandPage.h"
-#include "edit/LightingPage.h"
 #include "edit/TextPage.h"
-#include "encode/CompressionPage.h"
-#include "encode/FormatAdvice.h"
-#include "encode/Saving.h"
-#include "encode/SizeText.h"
 #include "history/frmPicFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/PictureButton.h"
+#include "saving/CompressionPage.h"
+#include "saving/Saving.h"
+#include "saving/SizeText.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -32,15 +29,6 @@ namespace {
 
 constexpr int kClientWidthTwips = 9930;
 constexpr int kClientHeightTwips = 7965;
-
-QLabel* helpLabel(const QString& objectName, const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(objectName);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    return label;
-}
 
 }  // namespace
 
@@ -72,36 +60,15 @@ void frmMain::buildControls()
     m_context.reset(new ToolContext{m_images, m_dialogs, m_colours, [this] { m_canvas->refresh(); },
                                     [this](bool cross) { m_canvas->setPickPointer(cross); }});
 
-    m_tabs = new QTabWidget(client);
-    m_tabs->setObjectName(QStringLiteral("SSTab1"));
-    // Five captions in the width beside the canvas.
-    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 5px; }"));
-    m_tabs->addTab(buildSavePage(), QStringLiteral("画像の確認・保存"));
-    m_tabs->addTab(
-        buildToolPage(new LightingPage(*m_context, client), QStringLiteral("lblHelp1"), QString()),
-        QStringLiteral("色調補正"));
-    m_fill = new BorderFillPage(*m_context, client);
-    m_tabs->addTab(
-        buildToolPage(
-            m_fill, QStringLiteral("lblHelp2"),
-            QStringLiteral(
-                "画像の上下左右を任意の幅で塗りつぶすことが出来ます。\n"
-                "色の取得をONにして画像の任意の箇所をクリックすると画像の色を取得できます。")),
-        QStringLiteral("塗りつぶし"));
-    m_draw = new FreehandPage(*m_context, client);
-    m_tabs->addTab(buildToolPage(m_draw, QStringLiteral("lblHelp3"),
-                                 QStringLiteral("画像にマウスで絵を描くことが出来ます。\n"
-                                                "画像から色を取得したい場合は塗りつぶしタブで色を取"
-                                                "得してから絵を描いてください。")),
-                   QStringLiteral("絵を描く"));
-    m_text = new TextPage(*m_context, client);
-    m_tabs->addTab(
-        buildToolPage(m_text, QStringLiteral("lblHelp4"),
-                      QStringLiteral("画像に文字を描くことが出来ます。文字列を入力する前に必ず入力"
-                                     "する文字列に適した言語を選択してください。\n"
-                                     "日本語と英数字・記号は混合できません。フォント・位置等を決め"
-                                     "決定をクリックすると実際に画像に文字列が描写されます。")),
-        QStringLiteral("文字を描く"));
+    MainTabs made = MainTabs::build(
+        m_phone, *m_context, m_workFolder, [this]() -> const QImage& { return m_images.canvas(); },
+        client);
+    m_tabs = made.tabs;
+    m_compression = made.compression;
+    m_fill = made.fill;
+    m_draw = made.draw;
+    m_text = made.text;
+    wireSavePage();
     columns->addWidget(m_tabs, 1);
     m_router = std::make_unique<CanvasRouter>(m_fill->picker(), m_draw->stroke());
     root->addLayout(columns, 1);
@@ -144,42 +111,14 @@ QWidget* frmMain::buildCanvasColumn()
     return column;
 }
 
-QWidget* frmMain::buildSavePage()
+void frmMain::wireSavePage()
 {
-    auto* page = new QWidget(this);
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(new ModelPanel(m_phone, page));
-    m_compression = new CompressionPage(
-        SizeEstimator(m_workFolder), [this]() -> const QImage& { return m_images.canvas(); }, page);
-    m_compression->setSizeLimit(m_phone.sizeLimitKB, m_phone.fileSize);
-    m_compression->setCarrierTakesPng(formatadvice::carrierTakesPng(m_phone.carrier));
-    layout->addWidget(m_compression, 1);
-    layout->addWidget(helpLabel(
-        QStringLiteral("lblHelp0"),
-        QStringLiteral(
-            "必要に応じて色調補正等を行い、JPEG及びPNGで保存してください。保存する際はファイルサイ"
-            "ズにご注意ください。\n"
-            "保存後、画像をアップロードをクリックすると画像アップロードサイトが開きます。"),
-        page));
     connect(m_compression, &CompressionPage::saveJpegRequested, this, &frmMain::saveJpeg);
     connect(m_compression, &CompressionPage::savePngRequested, this, &frmMain::savePng);
     connect(m_compression, &CompressionPage::informationRequested, this,
             [this](const QString& text) { m_dialogs.information(this, text); });
     connect(m_compression, &CompressionPage::workFolderUnavailable, this,
             [this](const QString& message) { m_dialogs.information(this, message); });
-    return page;
-}
-
-QWidget* frmMain::buildToolPage(QWidget* tool, const QString& helpName, const QString& help)
-{
-    auto* page = new QWidget(this);
-    auto* layout = new QVBoxLayout(page);
-    if (tool) {
-        layout->addWidget(tool);
-    }
-    layout->addStretch(1);
-    layout->addWidget(helpLabel(helpName, help, page));
-    return page;
 }
 
 QLayout* frmMain::buildBottomRow()

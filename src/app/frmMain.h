@@ -65,8 +65,7 @@ protected:
 
 private:
     void buildControls();
-    QWidget* buildSavePage();
-    QWidget* buildToolPage(QWidget* tool, const QString& helpName, const QString& help);
+    void wireSavePage();
     QWidget* buildCanvasColumn();
     QLayout* buildBottomRow();
     void wireMenus();

@@ -2,7 +2,7 @@
 
 #include "common/DevicePixels.h"
 #include "common/Numbers.h"
-#include "platform/StreamFrame.h"
+#include "screen/StreamFrame.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -9,8 +9,8 @@
 #include "common/DevicePixels.h"
 #include "common/Numbers.h"
 #include "common/SelectionState.h"
-#include "platform/ScreenGrabber.h"
-#include "platform/StreamGrabber.h"
+#include "screen/ScreenGrabber.h"
+#include "screen/StreamGrabber.h"
 
 #include <QEventLoop>
 #include <QScreen>

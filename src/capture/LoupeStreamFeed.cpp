@@ -3,7 +3,7 @@
 #include "capture/frmLoupe.h"
 #include "capture/frmPreview.h"
 #include "common/DevicePixels.h"
-#include "platform/StreamGrabber.h"
+#include "screen/StreamGrabber.h"
 
 #include <QEventLoop>
 #include <QObject>

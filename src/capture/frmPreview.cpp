@@ -3,7 +3,7 @@
 #include "capture/LoupeMarker.h"
 #include "capture/PreviewSnapshot.h"
 #include "capture/ScreenFit.h"
-#include "platform/ScreenGrabber.h"
+#include "screen/ScreenGrabber.h"
 
 #include <QEvent>
 #include <QPainter>

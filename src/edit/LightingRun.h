@@ -1,8 +1,8 @@
 #pragma once
 
+#include "common/PoolJobs.h"
 #include "edit/LPSLighting.h"
 #include "edit/LightingRows.h"
-#include "platform/PoolJobs.h"
 
 #include <QImage>
 #include <atomic>

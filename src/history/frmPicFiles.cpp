@@ -1,7 +1,6 @@
 #include "history/frmPicFiles.h"
 
 #include "common/Twips.h"
-#include "encode/mdlPng.h"
 #include "history/HandPointer.h"
 #include "history/HistoryGeometry.h"
 #include "history/HistorySlot.h"
@@ -9,6 +8,7 @@
 #include "platform/AppPaths.h"
 #include "platform/PictureButton.h"
 #include "platform/WindowPlacement.h"
+#include "saving/mdlPng.h"
 
 #include <QClipboard>
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 #include "platform/IniFile.h"
 
 #include "common/Blanks.h"
+#include "common/WholeFile.h"
 #include "platform/TextCodec.h"
-#include "platform/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>

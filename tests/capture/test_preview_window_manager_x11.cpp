@@ -3,8 +3,8 @@
 #include "capture/LoupeSession.h"
 #include "capture/frmPreview.h"
 #include "common/SelectionState.h"
-#include "platform/ScreenGrabber.h"
-#include "platform/ScreenGrabberFactory.h"
+#include "screen/ScreenGrabber.h"
+#include "screen/ScreenGrabberFactory.h"
 #include "support/TryWait.h"
 
 #include <QProcess>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "encode/JpegFit.h"
-#include "encode/mdlSavedll.h"
+#include "jpeg/JpegFit.h"
+#include "saving/mdlSavedll.h"
 
 #include <QImage>
 #include <QString>

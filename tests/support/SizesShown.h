@@ -1,6 +1,6 @@
 #pragma once
 
-#include "encode/CompressionPage.h"
+#include "saving/CompressionPage.h"
 
 #include <QSignalSpy>
 #include <QWidget>

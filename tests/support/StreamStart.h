@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/StreamGrabber.h"
+#include "screen/StreamGrabber.h"
 
 #include <QSignalSpy>
 #include <QString>

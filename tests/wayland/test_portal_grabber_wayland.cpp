@@ -1,5 +1,5 @@
-#include "platform/PortalScreenGrabber.h"
-#include "platform/ScreenCastTokenStore.h"
+#include "screen/PortalScreenGrabber.h"
+#include "screen/ScreenCastTokenStore.h"
 #include "support/StreamStart.h"
 #include "support/TryWait.h"
 #include "wayland/WaylandDesk.h"
