@@ -7,9 +7,10 @@
 
 TableFineness::TableFineness()
 {
-    for (int setting = 1; setting <= JpegFit::kSettings; ++setting) {
+    for (int setting = 1; setting <= fitsettings::kSettings; ++setting) {
         const jpegquantiser::Table table =
-            jpegquantiser::tablesFor(JpegFit::qualityOf(setting), JpegFit::quartersOf(setting))
+            jpegquantiser::tablesFor(fitsettings::qualityOf(setting),
+                                     fitsettings::quartersOf(setting))
                 .luma;
         double sum = 0;
         for (const std::uint16_t step : table) {
@@ -28,7 +29,7 @@ const TableFineness& TableFineness::ofSettings()
 
 double TableFineness::at(int setting) const
 {
-    return m_of[static_cast<std::size_t>(std::clamp(setting, 1, JpegFit::kSettings))];
+    return m_of[static_cast<std::size_t>(std::clamp(setting, 1, fitsettings::kSettings))];
 }
 
 double TableFineness::settingAt(double x) const
@@ -36,8 +37,8 @@ double TableFineness::settingAt(double x) const
     if (x <= m_of[1]) {
         return 1;
     }
-    if (x >= m_of[JpegFit::kSettings]) {
-        return JpegFit::kSettings;
+    if (x >= m_of[fitsettings::kSettings]) {
+        return fitsettings::kSettings;
     }
     // The last setting at or below x, and the next one above it.
     const auto above = std::upper_bound(m_of.begin() + 1, m_of.end(), x);

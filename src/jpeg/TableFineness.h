@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jpeg/JpegFit.h"
+#include "jpeg/FitSettings.h"
 
 #include <array>
 
@@ -14,7 +14,7 @@ public:
     // The table of every setting, made once.
     static const TableFineness& ofSettings();
 
-    // The fineness at `setting` 1..JpegFit::kSettings (clamped).
+    // The fineness at `setting` 1..fitsettings::kSettings (clamped).
     double at(int setting) const;
 
     // The setting, fractional, where the fineness is `x`: between the two settings
@@ -24,5 +24,5 @@ public:
 private:
     TableFineness();
 
-    std::array<double, JpegFit::kSettings + 1> m_of{};  // by setting; [0] unused
+    std::array<double, fitsettings::kSettings + 1> m_of{};  // by setting; [0] unused
 };

@@ -92,12 +92,19 @@ private:
     bool previewShowsTheOutput(LoupeSession& session, const QPoint& hole, double ratio)
     {
         const LoupeFrame& frame = session.loupe().loupeFrame();
-        if (!waylanddesk::moveWindow(QStringLiteral("ルーペ"), hole - frame.hole.topLeft())) {
-            return false;
-        }
         const QRect device = devicepixels::edgesToDevice(QRect(hole, frame.hole.size()), ratio);
-        QDeadlineTimer deadline(10000);
+        QDeadlineTimer deadline(20000);
+        QDeadlineTimer moveAgain;
         while (!deadline.hasExpired()) {
+            // A loaded compositor may still place the window itself after the move:
+            // the move is made again now and then until the preview shows the place.
+            if (moveAgain.hasExpired()) {
+                if (!waylanddesk::moveWindow(QStringLiteral("ルーペ"),
+                                             hole - frame.hole.topLeft())) {
+                    return false;
+                }
+                moveAgain.setRemainingTime(2000);
+            }
             if (grabber->newestFrame().isNull()) {
                 waylanddesk::damageOutput();
             }
