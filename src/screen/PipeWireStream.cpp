@@ -1,6 +1,7 @@
 #include "screen/PipeWireStream.h"
 
 #include "screen/StreamFrame.h"
+#include "screen/StreamParams.h"
 
 #include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
@@ -25,49 +26,6 @@ struct PipeWireStream::Pw
     spa_hook registryListener{};
     pw_registry_events registryEvents{};
 };
-
-namespace {
-
-// The formats the program reads: the screen's usual 32-bit layouts, any size.
-const spa_pod* formatParam(spa_pod_builder& builder)
-{
-    const spa_rectangle minSize = spa_rectangle{1, 1};
-    const spa_rectangle defSize = spa_rectangle{1280, 1024};
-    const spa_rectangle maxSize = spa_rectangle{16384, 16384};
-    const spa_fraction minRate = spa_fraction{0, 1};
-    const spa_fraction defRate = spa_fraction{60, 1};
-    const spa_fraction maxRate = spa_fraction{1000, 1};
-    return static_cast<const spa_pod*>(spa_pod_builder_add_object(
-        &builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType,
-        SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
-        SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
-        SPA_POD_CHOICE_ENUM_Id(5, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx,
-                               SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_RGBx, SPA_VIDEO_FORMAT_RGBA),
-        SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&defSize, &minSize, &maxSize),
-        SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&defRate, &minRate, &maxRate)));
-}
-
-// Shared memory only: the buffers are read by the processor. Every buffer goes back
-// within the callback that got it, so the sender never waits for one (a sender that
-// drives the stream and finds none free stops sending); a few spare ones let it fill
-// the next while this side copies.
-constexpr int kBuffers = 4;
-
-const spa_pod* buffersParam(spa_pod_builder& builder, bool enough)
-{
-    const int types = (1 << SPA_DATA_MemPtr) | (1 << SPA_DATA_MemFd);
-    if (!enough) {
-        return static_cast<const spa_pod*>(spa_pod_builder_add_object(
-            &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_dataType,
-            SPA_POD_CHOICE_FLAGS_Int(types)));
-    }
-    return static_cast<const spa_pod*>(spa_pod_builder_add_object(
-        &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_buffers,
-        SPA_POD_CHOICE_RANGE_Int(kBuffers, kBuffers, 16), SPA_PARAM_BUFFERS_dataType,
-        SPA_POD_CHOICE_FLAGS_Int(types)));
-}
-
-}  // namespace
 
 PipeWireStream::PipeWireStream(QObject* parent) : QObject(parent)
 {
@@ -160,7 +118,7 @@ bool PipeWireStream::connectStream()
 
     std::array<std::uint8_t, 1024> space{};
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(space.data(), space.size());
-    const spa_pod* params[] = {formatParam(builder)};
+    const spa_pod* params[] = {streamparams::format(builder)};
     const auto flags =
         static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS);
     if (pw_stream_connect(pw.stream, PW_DIRECTION_INPUT, m_node, flags, params, 1) < 0) {
@@ -250,7 +208,8 @@ void PipeWireStream::onFormat(const void* param)
     m_height = static_cast<int>(info.size.height);
     std::array<std::uint8_t, 256> space{};
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(space.data(), space.size());
-    const spa_pod* params[] = {buffersParam(builder, true), buffersParam(builder, false)};
+    const spa_pod* params[] = {streamparams::buffers(builder, true),
+                               streamparams::buffers(builder, false)};
     pw_stream_update_params(m_pw->stream, params, 2);
 }
 
