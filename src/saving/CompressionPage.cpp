@@ -170,6 +170,9 @@ void CompressionPage::EstimatePngSize()
 {
     setPending(m_c.sizePng);
     m_estimates->requestPng(m_canvas(), m_settings);
+    if (m_takesPng && !m_settings.pngReduceColours) {
+        m_estimates->requestReductionAhead(m_canvas(), m_settings);
+    }
 }
 
 void CompressionPage::cancelEstimates()

@@ -3,9 +3,8 @@
 #include "jpeg/Jpeg.h"
 #include "platform/LatestWork.h"
 #include "saving/CompressionFiles.h"
-#include "saving/FormatAdvice.h"
+#include "saving/FitJob.h"
 #include "saving/SizeText.h"
-#include "saving/mdlSavedll.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -13,60 +12,30 @@
 #include <tuple>
 #include <utility>
 
-// One fit at a time: the search and the answers it starts from, used by the fit's jobs
-// one after the other. `probe` and `guess` are the running job's encoder.
-struct LiveEstimates::FitWork
-{
-    JpegFit::Measure probe;
-    JpegFit::Measure guess;
-    JpegFit fit{[this](int quality, int quarters, bool fullChroma) {
-                    return probe(quality, quarters, fullChroma);
-                },
-                [this](int quality, int quarters, bool fullChroma) {
-                    return guess(quality, quarters, fullChroma);
-                }};
-};
-
 LiveEstimates::LiveEstimates(SizeEstimator estimator, QObject* parent)
     : QObject(parent),
       m_estimator(std::move(estimator)),
-      m_fit(std::make_shared<FitWork>()),
+      m_fit(std::make_shared<fitjob::Search>()),
       m_transforms(std::make_shared<jpegwriter::SharedTransforms>()),
       m_jpegWork(std::make_unique<LatestWork>()),
       m_pngWork(std::make_unique<LatestWork>()),
-      m_fitWork(std::make_unique<LatestWork>())
+      m_fitWork(std::make_unique<LatestWork>()),
+      m_aheadWork(std::make_unique<LatestWork>())
 {
 }
 
 LiveEstimates::~LiveEstimates() = default;
 
-LiveEstimates::Key LiveEstimates::jpegKey(const QImage& canvas, const CompressionSettings& settings)
-{
-    return {canvas.cacheKey(),
-            sizetext::jpegQuality(settings.jpegLevel),
-            settings.jpegProgressive,
-            settings.jpegFullChroma,
-            0,
-            settings.jpegQuarters};
-}
-
-LiveEstimates::Key LiveEstimates::pngKey(const QImage& canvas, const CompressionSettings& settings)
-{
-    return {canvas.cacheKey(), settings.pngLevel, settings.pngReduceColours, false,
-            settings.pngReduceColours ? settings.sizeLimitBytes : 0};
-}
-
 void LiveEstimates::requestJpeg(const QImage& canvas, const CompressionSettings& settings)
 {
-    const Key key = jpegKey(canvas, settings);
+    const Key key = KeptFiles::jpegKey(canvas, settings);
+    m_kept.setCanvas(key.canvas);
     m_jpegRequested = key;
-    // The same file again (back on the page with nothing changed), or the one the fit
-    // has just made: at once.
-    for (const std::optional<Made>* made : {&m_jpeg, &m_fitFile}) {
-        if (*made && (*made)->key == key) {
-            deliverNow(*m_jpegWork, [this, made = **made] { deliverJpeg(made, {}); });
-            return;
-        }
+    // A file made before (back on the page with nothing changed, a level chosen again,
+    // the fit's answer): at once.
+    if (const Made* made = m_kept.find(key)) {
+        deliverNow(*m_jpegWork, [this, made = *made] { deliverJpeg(made, {}); });
+        return;
     }
     const bool preview = m_previewWanted;
     m_jpegWork->request([this, key, canvas, settings, preview,
@@ -86,10 +55,15 @@ void LiveEstimates::requestJpeg(const QImage& canvas, const CompressionSettings&
 
 void LiveEstimates::requestPng(const QImage& canvas, const CompressionSettings& settings)
 {
-    const Key key = pngKey(canvas, settings);
+    const Key key = KeptFiles::pngKey(canvas, settings);
+    m_kept.setCanvas(key.canvas);
     m_pngRequested = key;
-    if (m_png && m_png->key == key) {
-        deliverNow(*m_pngWork, [this, made = *m_png] { deliverPng(made); });
+    if (const Made* made = m_kept.find(key)) {
+        deliverNow(*m_pngWork, [this, made = *made] { deliverPng(made); });
+        return;
+    }
+    if (m_aheadRequested == key) {
+        m_pngWork->cancel();  // the reduction under way ahead is delivered instead
         return;
     }
     m_pngWork->request([this, key, canvas, settings](const LatestWork::Stop& stop) {
@@ -109,77 +83,72 @@ void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& 
                                bool adviseOnPng)
 {
     const qint64 canvasKey = canvas.cacheKey();
+    m_kept.setCanvas(canvasKey);
     m_fitUnderWay = true;
-    m_fitWork->request([this, fitWork = m_fit, canvas, canvasKey, settings, adviseOnPng,
+    // The advice weighs the reduced PNG within the limit: the one made already, if any.
+    std::optional<Made> keptPng;
+    CompressionSettings reduced = settings;
+    reduced.pngReduceColours = true;
+    if (const Made* made = m_kept.find(KeptFiles::pngKey(canvas, reduced)); made && adviseOnPng) {
+        keptPng = *made;
+    }
+    m_fitWork->request([this, fit = m_fit, canvas, canvasKey, settings, adviseOnPng, keptPng,
                         transforms = m_transforms](const LatestWork::Stop& stop) {
-        std::map<std::tuple<int, int, bool>, QByteArray> files;
-        // The canvas transformed once for the search, or already for an estimate.
-        jpegwriter::PictureEncoder encoder(transforms);
-        fitWork->probe = [&](int quality, int quarters, bool fullChroma) -> std::optional<qint64> {
-            if (stop.requested()) {
-                return std::nullopt;  // overtaken: the search ends here
-            }
-            // A file sure to be over the limit is not written: only its size counts.
-            const auto sized = encoder.encodeWithin(
-                canvas, quality, {settings.jpegProgressive, fullChroma, true, quarters},
-                settings.sizeLimitBytes);
-            if (!sized) {
-                return std::nullopt;
-            }
-            if (sized->file) {
-                files[{quality, quarters, fullChroma}] = *sized->file;
-            }
-            return sized->bytes;
-        };
-        fitWork->guess = [&](int quality, int quarters, bool fullChroma) -> std::optional<qint64> {
-            if (stop.requested()) {
-                return std::nullopt;
-            }
-            return encoder.estimate(canvas, quality,
-                                    {settings.jpegProgressive, fullChroma, true, quarters});
-        };
-        // A grey picture is written with one component: no chroma to search.
-        const std::optional<JpegFit::Result> result =
-            fitWork->fit.fit(settings.sizeLimitBytes,
-                             canvas.allGray() ? JpegFit::Picture::Grey : JpegFit::Picture::Colour);
-        fitWork->probe = nullptr;
-        fitWork->guess = nullptr;
-        if (!result || stop.requested()) {
+        std::optional<fitjob::Answer> answer =
+            fitjob::run(*fit, canvas, settings, adviseOnPng, keptPng, transforms, stop);
+        if (!answer || stop.requested()) {
             return LatestWork::Delivery();
         }
-        std::optional<Made> made;
-        QString advice;
-        if (const auto file = files.find({result->quality, result->quarters, result->fullChroma});
-            file != files.end()) {
-            made = Made{{canvasKey, result->quality, settings.jpegProgressive, result->fullChroma,
-                         0, result->quarters},
-                        file->second};
-            if (adviseOnPng) {
-                advice = pngAdvice(canvas, settings, file->second, stop);
-            }
-        }
-        if (stop.requested()) {
-            return LatestWork::Delivery();
-        }
-        return LatestWork::Delivery([this, result = *result, made, advice, canvasKey] {
+        return LatestWork::Delivery([this, answer = std::move(*answer), canvasKey] {
             m_fitUnderWay = false;
-            m_fitFile = made;
-            emit fitted(result, advice, canvasKey);
+            for (const std::optional<Made>& kept : {answer.file, answer.png}) {
+                if (kept) {
+                    m_kept.keep(*kept);
+                }
+            }
+            emit fitted(answer.result, answer.advice, canvasKey);
         });
     });
 }
 
-// Whether the reduced-colour PNG within the limit looks better than the fitted JPEG.
-QString LiveEstimates::pngAdvice(const QImage& canvas, const CompressionSettings& settings,
-                                 const QByteArray& jpeg, const LatestWork::Stop& stop)
+void LiveEstimates::requestReductionAhead(const QImage& canvas, const CompressionSettings& settings)
 {
-    const auto png =
-        mdlSavedll::encodeReducedPng(canvas, static_cast<mdlSavedll::PngChoice>(settings.pngLevel),
-                                     settings.sizeLimitBytes, [&stop] { return stop.requested(); });
-    if (!png || stop.requested()) {
-        return {};
+    CompressionSettings reduced = settings;
+    reduced.pngReduceColours = true;
+    m_aheadWaiting = std::pair{canvas, reduced};
+    startAhead();
+}
+
+void LiveEstimates::startAhead()
+{
+    // After the page's own estimates: they are what the user looks at now.
+    if (!m_aheadWaiting || m_jpegRequested || m_pngRequested) {
+        return;
     }
-    return formatadvice::adviceLine(canvas, jpeg, *png, settings.sizeLimitBytes, true);
+    const auto [canvas, reduced] = *std::exchange(m_aheadWaiting, std::nullopt);
+    const Key key = KeptFiles::pngKey(canvas, reduced);
+    if (key.canvas != m_kept.canvas() || m_kept.find(key) || m_aheadRequested == key) {
+        return;
+    }
+    m_aheadRequested = key;
+    m_aheadWork->request([this, key, canvas, reduced](const LatestWork::Stop& stop) {
+        if (stop.requested()) {
+            return LatestWork::Delivery();
+        }
+        Made made{key,
+                  compressionfiles::pngFile(canvas, reduced, [&stop] { return stop.requested(); })};
+        if (stop.requested()) {
+            return LatestWork::Delivery();
+        }
+        return LatestWork::Delivery([this, made = std::move(made)] {
+            m_aheadRequested.reset();
+            m_kept.keep(made);
+            if (m_pngRequested == made.key) {
+                deliverPng(made);
+            }
+            emit madeAhead();
+        });
+    });
 }
 
 void LiveEstimates::cancel()
@@ -187,9 +156,12 @@ void LiveEstimates::cancel()
     m_jpegWork->cancel();
     m_pngWork->cancel();
     m_fitWork->cancel();
+    m_aheadWork->cancel();
+    m_aheadWaiting.reset();
     m_fitUnderWay = false;
     m_jpegRequested.reset();
     m_pngRequested.reset();
+    m_aheadRequested.reset();
 }
 
 void LiveEstimates::deliverNow(LatestWork& work, LatestWork::Delivery delivery)
@@ -225,16 +197,20 @@ void LiveEstimates::deliverJpeg(Made made, const QImage& preview)
 {
     m_jpegRequested.reset();
     const std::optional<qint64> bytes = m_estimator.writeJpeg(made.file);
+    m_kept.keep(made);
     m_jpeg = std::move(made);
     emit jpegEstimated(bytes, preview);
+    startAhead();
 }
 
 void LiveEstimates::deliverPng(Made made)
 {
     m_pngRequested.reset();
     const std::optional<qint64> bytes = m_estimator.writePng(made.file);
+    m_kept.keep(made);
     m_png = std::move(made);
     emit pngEstimated(bytes);
+    startAhead();
 }
 
 void LiveEstimates::makeCurrent(LatestWork& work, const std::optional<Made>& made,
@@ -255,7 +231,7 @@ void LiveEstimates::makeCurrent(LatestWork& work, const std::optional<Made>& mad
 std::optional<QByteArray> LiveEstimates::currentJpeg(const QImage& canvas,
                                                      const CompressionSettings& settings)
 {
-    const Key key = jpegKey(canvas, settings);
+    const Key key = KeptFiles::jpegKey(canvas, settings);
     makeCurrent(*m_jpegWork, m_jpeg, m_jpegRequested, key, [&] { requestJpeg(canvas, settings); });
     if (m_jpeg && m_jpeg->key == key) {
         return m_jpeg->file;
@@ -266,7 +242,16 @@ std::optional<QByteArray> LiveEstimates::currentJpeg(const QImage& canvas,
 std::optional<QByteArray> LiveEstimates::currentPng(const QImage& canvas,
                                                     const CompressionSettings& settings)
 {
-    const Key key = pngKey(canvas, settings);
+    const Key key = KeptFiles::pngKey(canvas, settings);
+    if (m_aheadRequested == key) {
+        // The file is under way ahead: it is the one.
+        if (m_pngRequested != key) {
+            requestPng(canvas, settings);
+        }
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        m_aheadWork->finish();
+        QGuiApplication::restoreOverrideCursor();
+    }
     makeCurrent(*m_pngWork, m_png, m_pngRequested, key, [&] { requestPng(canvas, settings); });
     if (m_png && m_png->key == key) {
         return m_png->file;

@@ -3,6 +3,7 @@
 #include "jpeg/Jpeg.h"
 #include "platform/LatestWork.h"
 #include "saving/CompressionSettings.h"
+#include "saving/KeptFiles.h"
 #include "saving/SizeEstimator.h"
 
 #include <QByteArray>
@@ -10,7 +11,11 @@
 #include <QObject>
 #include <memory>
 #include <optional>
+#include <utility>
 
+namespace fitjob {
+struct Search;
+}
 namespace jpegwriter {
 class SharedTransforms;
 }
@@ -38,6 +43,9 @@ public:
     // With `adviseOnPng`, the fit also says whether the reduced-colour PNG within the
     // limit would look better than the fitted JPEG (the carrier takes PNG).
     void requestFit(const QImage& canvas, const CompressionSettings& settings, bool adviseOnPng);
+    // Makes the reduced-colour PNG of `settings` ahead, after the other work, and keeps
+    // it: ticking the reduction then shows its size at once.
+    void requestReductionAhead(const QImage& canvas, const CompressionSettings& settings);
     // Drops every request; nothing arrives from them.
     void cancel();
     void cancelFit();
@@ -62,31 +70,17 @@ signals:
     // kept, so the estimate of that quality is shown at once. `advice`: the line to show
     // beside the size, or empty.
     void fitted(const JpegFit::Result& result, const QString& advice, qint64 canvas);
+    // A file made ahead has been kept.
+    void madeAhead();
 
 private:
-    struct Key
-    {
-        qint64 canvas = 0;
-        int level = -1;      // JPEG quality, or PNG choice
-        bool flag = false;   // progressive JPEG, or colour reduction
-        bool other = false;  // 4:4:4 JPEG
-        qint64 limit = 0;    // the reduction's aim
-        int quarters = 0;    // JPEG quarter steps beyond the quality
-        bool operator==(const Key&) const = default;
-    };
-    struct Made
-    {
-        Key key;
-        std::optional<QByteArray> file;
-    };
-    struct FitWork;
+    using Key = KeptFiles::Key;
+    using Made = KeptFiles::Made;
 
-    static Key jpegKey(const QImage& canvas, const CompressionSettings& settings);
-    static QString pngAdvice(const QImage& canvas, const CompressionSettings& settings,
-                             const QByteArray& jpeg, const LatestWork::Stop& stop);
-    static Key pngKey(const QImage& canvas, const CompressionSettings& settings);
     void deliverJpeg(Made made, const QImage& preview);
     void deliverPng(Made made);
+    // Starts the work waiting to be done ahead once the page's estimates are done.
+    void startAhead();
     void deliverNow(LatestWork& work, LatestWork::Delivery delivery);
     // Finishes the estimate of `key` here unless its file is the one made last.
     void makeCurrent(LatestWork& work, const std::optional<Made>& made,
@@ -99,8 +93,10 @@ private:
     std::optional<Made> m_png;
     std::optional<Key> m_jpegRequested;  // the newest request
     std::optional<Key> m_pngRequested;
-    std::optional<Made> m_fitFile;  // the fit's answer, made by the fit
-    std::shared_ptr<FitWork> m_fit;
+    KeptFiles m_kept;
+    std::optional<Key> m_aheadRequested;  // the reduction under way ahead
+    std::optional<std::pair<QImage, CompressionSettings>> m_aheadWaiting;
+    std::shared_ptr<fitjob::Search> m_fit;
     bool m_fitUnderWay = false;  // a fit was asked for and has not answered nor been dropped
     // The canvas transformed once for the JPEG estimates and the fit alike.
     std::shared_ptr<jpegwriter::SharedTransforms> m_transforms;
@@ -108,4 +104,5 @@ private:
     std::unique_ptr<LatestWork> m_jpegWork;
     std::unique_ptr<LatestWork> m_pngWork;
     std::unique_ptr<LatestWork> m_fitWork;
+    std::unique_ptr<LatestWork> m_aheadWork;
 };

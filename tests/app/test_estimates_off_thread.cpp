@@ -2,6 +2,7 @@
 #include "platform/WorkFolder.h"
 #include "saving/CompressionFiles.h"
 #include "saving/CompressionPage.h"
+#include "saving/LiveEstimates.h"
 #include "saving/SizeText.h"
 #include "saving/mdlSavedll.h"
 #include "support/FakeDialogs.h"
@@ -9,6 +10,7 @@
 #include "support/SizesShown.h"
 
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -193,6 +195,36 @@ private slots:
         QVERIFY(sizesShown(*main));
         QCOMPARE(contents(workFile("temp.jpg")), file);
         QCOMPARE(control<QLabel>("lblSizeJ")->text(), sizetext::kiloBytes(file.size()));
+    }
+
+    // Where the carrier takes PNG, the reduced PNG is made ahead once the page's sizes
+    // are shown, and a fit's advice keeps the one it weighed: ticking the reduction then
+    // shows its size at once, without work for the pool.
+    void theColourReductionIsReadyWhenTicked()
+    {
+        PhoneModel phone = main->phone();
+        phone.carrier = 1;
+        main = std::make_unique<frmMain>(phone, dialogs, *folder);
+        main->open();
+        QSignalSpy ahead(page().findChild<LiveEstimates*>(), &LiveEstimates::madeAhead);
+        main->deliverCapture(picture);
+        QVERIFY(sizesShown(*main));
+        QVERIFY(ahead.count() == 1 || ahead.wait(30000));
+        auto* reduce = control<QCheckBox>("chkReduce");
+        for (const char* after : {"ahead", "fit"}) {
+            reduce->click();
+            QVERIFY2(!page().estimating(), after);
+            const QByteArray reduced =
+                compressionfiles::pngFile(main->images().canvas(), page().settings()).value();
+            QCOMPARE(contents(workFile("temp.png")), reduced);
+            QCOMPARE(control<QLabel>("lblSizeP")->text(), sizetext::kiloBytes(reduced.size()));
+            reduce->click();
+            QVERIFY(sizesShown(*main));
+            // An edit, then a fit, whose advice weighs the new canvas's reduction.
+            main->images().canvas().fill(Qt::white);
+            control<QPushButton>("cmdFit")->click();
+            drainResults();
+        }
     }
 
     // The save does not wait for the event loop: it writes the file of the settings
