@@ -29,6 +29,7 @@ CompressionPage::CompressionPage(SizeEstimator estimator, CanvasSource canvas, Q
     connect(m_estimates, &LiveEstimates::pngEstimated, this,
             [this](const std::optional<qint64>& bytes) { showSize(m_c.sizePng, bytes); });
     connect(m_estimates, &LiveEstimates::fitted, this, &CompressionPage::applyFit);
+    connect(m_estimates, &LiveEstimates::advised, this, &CompressionPage::showAdvice);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_c.pages);
@@ -126,7 +127,7 @@ void CompressionPage::fitToLimit()
     setPending(m_c.sizeJpeg);
 }
 
-void CompressionPage::applyFit(const JpegFit::Result& fitted, const QString& advice, qint64 canvas)
+void CompressionPage::applyFit(const JpegFit::Result& fitted, qint64 canvas)
 {
     if (canvas != m_canvas().cacheKey()) {
         // Worked out for a picture no longer on the canvas: the size of this one instead.
@@ -153,7 +154,19 @@ void CompressionPage::applyFit(const JpegFit::Result& fitted, const QString& adv
     if (sameText && m_settings.jpegEstimateOn) {
         EstimateJpegSize();  // the text did not change, the chroma or the steps may have
     }
-    m_c.advice->setText(advice);
+    m_c.advice->clear();  // until the advice on this answer
+}
+
+void CompressionPage::showAdvice(const QString& advice, const JpegFit::Result& fitted,
+                                 qint64 canvas)
+{
+    // For the answer still applied to this canvas only.
+    if (canvas == m_canvas().cacheKey() &&
+        sizetext::jpegQuality(m_settings.jpegLevel) == fitted.quality &&
+        m_settings.jpegFullChroma == fitted.fullChroma &&
+        m_settings.jpegQuarters == fitted.quarters) {
+        m_c.advice->setText(advice);
+    }
 }
 
 void CompressionPage::EstimateJpegSize()

@@ -84,7 +84,8 @@ private:
     void onPngChosen(int index);
     void onReduceSwitched(bool on);
     void fitToLimit();
-    void applyFit(const JpegFit::Result& result, const QString& advice, qint64 canvas);
+    void applyFit(const JpegFit::Result& result, qint64 canvas);
+    void showAdvice(const QString& advice, const JpegFit::Result& fitted, qint64 canvas);
     void onJpegEstimated(const std::optional<qint64>& bytes, const QImage& preview);
     void setPending(QLabel* field);
     void showSize(QLabel* field, const std::optional<qint64>& bytes);

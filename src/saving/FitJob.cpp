@@ -7,30 +7,25 @@
 #include <tuple>
 
 namespace fitjob {
-namespace {
 
-// Whether the reduced-colour PNG within the limit (`reduced` its settings) looks better
-// than the fitted JPEG; and that PNG.
-std::pair<QString, std::optional<KeptFiles::Made>> pngAdvice(
-    const QImage& canvas, const CompressionSettings& reduced, const QByteArray& jpeg,
-    const std::optional<KeptFiles::Made>& kept, const LatestWork::Stop& stop)
+std::pair<QString, std::optional<KeptFiles::Made>> advise(
+    const Advice& advice, const std::optional<KeptFiles::Made>& kept, const LatestWork::Stop& stop)
 {
     std::optional<KeptFiles::Made> png = kept;
     if (!png) {
-        png = KeptFiles::Made{
-            KeptFiles::pngKey(canvas, reduced),
-            compressionfiles::pngFile(canvas, reduced, [&stop] { return stop.requested(); })};
+        png = KeptFiles::Made{KeptFiles::pngKey(advice.canvas, advice.reduced),
+                              compressionfiles::pngFile(advice.canvas, advice.reduced,
+                                                        [&stop] { return stop.requested(); })};
     }
     if (!png->file || stop.requested()) {
         return {};
     }
-    return {formatadvice::adviceLine(canvas, jpeg, *png->file, reduced.sizeLimitBytes, true), png};
+    return {formatadvice::adviceLine(advice.canvas, advice.jpeg, *png->file,
+                                     advice.reduced.sizeLimitBytes, true),
+            png};
 }
 
-}  // namespace
-
 std::optional<Answer> run(Search& search, const QImage& canvas, const CompressionSettings& settings,
-                          bool adviseOnPng, const std::optional<KeptFiles::Made>& keptPng,
                           const std::shared_ptr<jpegwriter::SharedTransforms>& transforms,
                           const LatestWork::Stop& stop)
 {
@@ -69,21 +64,12 @@ std::optional<Answer> run(Search& search, const QImage& canvas, const Compressio
     if (!result || stop.requested()) {
         return std::nullopt;
     }
-    Answer answer{*result, std::nullopt, std::nullopt, QString()};
+    Answer answer{*result, std::nullopt};
     if (const auto file = files.find({result->quality, result->quarters, result->fullChroma});
         file != files.end()) {
         answer.file = KeptFiles::Made{{canvas.cacheKey(), result->quality, settings.jpegProgressive,
                                        result->fullChroma, 0, result->quarters},
                                       file->second};
-        if (adviseOnPng) {
-            CompressionSettings reduced = settings;
-            reduced.pngReduceColours = true;
-            std::tie(answer.advice, answer.png) =
-                pngAdvice(canvas, reduced, file->second, keptPng, stop);
-        }
-    }
-    if (stop.requested()) {
-        return std::nullopt;
     }
     return answer;
 }

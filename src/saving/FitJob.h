@@ -9,10 +9,11 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <utility>
 
-// The fit of the JPEG setting to the limit as a job of the pool: the search, the file
-// of its answer and, where the carrier takes PNG, whether the reduced-colour PNG within
-// the limit would look better.
+// The fit of the JPEG setting to the limit as jobs of the pool: the search and the file
+// of its answer; then, where the carrier takes PNG, whether the reduced-colour PNG
+// within the limit would look better.
 namespace fitjob {
 
 // One search for the fits one after the other, which start from its last answers.
@@ -33,17 +34,29 @@ struct Answer
 {
     JpegFit::Result result;
     std::optional<KeptFiles::Made> file;  // the answer's JPEG
-    std::optional<KeptFiles::Made> png;   // the reduced PNG the advice weighed
-    QString advice;                       // the line to show beside the size, or empty
 };
 
 // Fits `canvas` to the limit of `settings`, its picture transformed once in
-// `transforms` (or taken from there). With `adviseOnPng`, the advice weighs the reduced
-// PNG `keptPng` when given, else one made here. Nothing when an encode failed or the
-// job was overtaken.
+// `transforms` (or taken from there). Nothing when an encode failed or the job was
+// overtaken.
 std::optional<Answer> run(Search& search, const QImage& canvas, const CompressionSettings& settings,
-                          bool adviseOnPng, const std::optional<KeptFiles::Made>& keptPng,
                           const std::shared_ptr<jpegwriter::SharedTransforms>& transforms,
                           const LatestWork::Stop& stop);
+
+// What the advice after a fit weighs: the reduced PNG of `reduced` against `jpeg`, the
+// file of the fit's `result`.
+struct Advice
+{
+    QImage canvas;
+    CompressionSettings reduced;
+    QByteArray jpeg;
+    JpegFit::Result result;
+};
+
+// Whether the reduced-colour PNG within the limit would look better than the fitted
+// JPEG: the line to show beside the size, or empty; and the PNG weighed, `kept` when
+// given, else one made here (nothing when overtaken).
+std::pair<QString, std::optional<KeptFiles::Made>> advise(
+    const Advice& advice, const std::optional<KeptFiles::Made>& kept, const LatestWork::Stop& stop);
 
 }  // namespace fitjob

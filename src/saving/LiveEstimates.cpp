@@ -20,7 +20,8 @@ LiveEstimates::LiveEstimates(SizeEstimator estimator, QObject* parent)
       m_jpegWork(std::make_unique<LatestWork>()),
       m_pngWork(std::make_unique<LatestWork>()),
       m_fitWork(std::make_unique<LatestWork>()),
-      m_aheadWork(std::make_unique<LatestWork>())
+      m_aheadWork(std::make_unique<LatestWork>()),
+      m_adviceWork(std::make_unique<LatestWork>())
 {
 }
 
@@ -85,28 +86,50 @@ void LiveEstimates::requestFit(const QImage& canvas, const CompressionSettings& 
     const qint64 canvasKey = canvas.cacheKey();
     m_kept.setCanvas(canvasKey);
     m_fitUnderWay = true;
-    // The advice weighs the reduced PNG within the limit: the one made already, if any.
-    std::optional<Made> keptPng;
-    CompressionSettings reduced = settings;
-    reduced.pngReduceColours = true;
-    if (const Made* made = m_kept.find(KeptFiles::pngKey(canvas, reduced)); made && adviseOnPng) {
-        keptPng = *made;
-    }
-    m_fitWork->request([this, fit = m_fit, canvas, canvasKey, settings, adviseOnPng, keptPng,
+    m_adviceWork->cancel();
+    m_adviceWaiting.reset();
+    m_fitWork->request([this, fit = m_fit, canvas, canvasKey, settings, adviseOnPng,
                         transforms = m_transforms](const LatestWork::Stop& stop) {
         std::optional<fitjob::Answer> answer =
-            fitjob::run(*fit, canvas, settings, adviseOnPng, keptPng, transforms, stop);
+            fitjob::run(*fit, canvas, settings, transforms, stop);
         if (!answer || stop.requested()) {
             return LatestWork::Delivery();
         }
-        return LatestWork::Delivery([this, answer = std::move(*answer), canvasKey] {
-            m_fitUnderWay = false;
-            for (const std::optional<Made>& kept : {answer.file, answer.png}) {
-                if (kept) {
-                    m_kept.keep(*kept);
+        return LatestWork::Delivery(
+            [this, answer = std::move(*answer), canvas, canvasKey, settings, adviseOnPng] {
+                m_fitUnderWay = false;
+                if (answer.file) {
+                    m_kept.keep(*answer.file);
                 }
+                emit fitted(answer.result, canvasKey);
+                if (adviseOnPng && answer.file && answer.file->file) {
+                    CompressionSettings reduced = settings;
+                    reduced.pngReduceColours = true;
+                    requestAdvice({canvas, reduced, *answer.file->file, answer.result});
+                }
+            });
+    });
+}
+
+void LiveEstimates::requestAdvice(const Advice& advice)
+{
+    const Key key = KeptFiles::pngKey(advice.canvas, advice.reduced);
+    const Made* kept = m_kept.find(key);
+    if (!kept && m_aheadRequested == key) {
+        m_adviceWaiting = advice;  // weighs the reduction under way ahead once it is made
+        return;
+    }
+    m_adviceWork->request([this, advice, kept = kept ? std::optional(*kept) : std::nullopt](
+                              const LatestWork::Stop& stop) {
+        auto [line, png] = fitjob::advise(advice, kept, stop);
+        if (stop.requested()) {
+            return LatestWork::Delivery();
+        }
+        return LatestWork::Delivery([this, line, png, advice] {
+            if (png) {
+                m_kept.keep(*png);
             }
-            emit fitted(answer.result, answer.advice, canvasKey);
+            emit advised(line, advice.result, advice.canvas.cacheKey());
         });
     });
 }
@@ -147,6 +170,9 @@ void LiveEstimates::startAhead()
                 deliverPng(made);
             }
             emit madeAhead();
+            if (m_adviceWaiting) {
+                requestAdvice(*std::exchange(m_adviceWaiting, std::nullopt));
+            }
         });
     });
 }
@@ -158,6 +184,8 @@ void LiveEstimates::cancel()
     m_fitWork->cancel();
     m_aheadWork->cancel();
     m_aheadWaiting.reset();
+    m_adviceWork->cancel();
+    m_adviceWaiting.reset();
     m_fitUnderWay = false;
     m_jpegRequested.reset();
     m_pngRequested.reset();
@@ -174,6 +202,8 @@ void LiveEstimates::deliverNow(LatestWork& work, LatestWork::Delivery delivery)
 void LiveEstimates::cancelFit()
 {
     m_fitWork->cancel();
+    m_adviceWork->cancel();
+    m_adviceWaiting.reset();
     m_fitUnderWay = false;
 }
 

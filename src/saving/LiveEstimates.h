@@ -3,6 +3,7 @@
 #include "jpeg/Jpeg.h"
 #include "platform/LatestWork.h"
 #include "saving/CompressionSettings.h"
+#include "saving/FitJob.h"
 #include "saving/KeptFiles.h"
 #include "saving/SizeEstimator.h"
 
@@ -13,9 +14,6 @@
 #include <optional>
 #include <utility>
 
-namespace fitjob {
-struct Search;
-}
 namespace jpegwriter {
 class SharedTransforms;
 }
@@ -40,8 +38,8 @@ public:
 
     void requestJpeg(const QImage& canvas, const CompressionSettings& settings);
     void requestPng(const QImage& canvas, const CompressionSettings& settings);
-    // With `adviseOnPng`, the fit also says whether the reduced-colour PNG within the
-    // limit would look better than the fitted JPEG (the carrier takes PNG).
+    // With `adviseOnPng`, after its answer the fit also says whether the reduced-colour
+    // PNG within the limit would look better than the fitted JPEG (the carrier takes PNG).
     void requestFit(const QImage& canvas, const CompressionSettings& settings, bool adviseOnPng);
     // Makes the reduced-colour PNG of `settings` ahead, after the other work, and keeps
     // it: ticking the reduction then shows its size at once.
@@ -67,9 +65,11 @@ signals:
     void jpegEstimated(std::optional<qint64> bytes, const QImage& preview);
     void pngEstimated(std::optional<qint64> bytes);
     // The fit's answer for the canvas whose cache key is `canvas`; its file has been
-    // kept, so the estimate of that quality is shown at once. `advice`: the line to show
-    // beside the size, or empty.
-    void fitted(const JpegFit::Result& result, const QString& advice, qint64 canvas);
+    // kept, so the estimate of that quality is shown at once.
+    void fitted(const JpegFit::Result& result, qint64 canvas);
+    // After the fit's answer, where the carrier takes PNG: the line to show beside the
+    // fitted size (empty: none), for that answer on the canvas whose cache key is `canvas`.
+    void advised(const QString& advice, const JpegFit::Result& result, qint64 canvas);
     // A file made ahead has been kept.
     void madeAhead();
 
@@ -81,6 +81,8 @@ private:
     void deliverPng(Made made);
     // Starts the work waiting to be done ahead once the page's estimates are done.
     void startAhead();
+    using Advice = fitjob::Advice;
+    void requestAdvice(const Advice& advice);
     void deliverNow(LatestWork& work, LatestWork::Delivery delivery);
     // Finishes the estimate of `key` here unless its file is the one made last.
     void makeCurrent(LatestWork& work, const std::optional<Made>& made,
@@ -96,6 +98,7 @@ private:
     KeptFiles m_kept;
     std::optional<Key> m_aheadRequested;  // the reduction under way ahead
     std::optional<std::pair<QImage, CompressionSettings>> m_aheadWaiting;
+    std::optional<Advice> m_adviceWaiting;  // for the reduction under way ahead
     std::shared_ptr<fitjob::Search> m_fit;
     bool m_fitUnderWay = false;  // a fit was asked for and has not answered nor been dropped
     // The canvas transformed once for the JPEG estimates and the fit alike.
@@ -105,4 +108,5 @@ private:
     std::unique_ptr<LatestWork> m_pngWork;
     std::unique_ptr<LatestWork> m_fitWork;
     std::unique_ptr<LatestWork> m_aheadWork;
+    std::unique_ptr<LatestWork> m_adviceWork;
 };

@@ -198,15 +198,17 @@ private slots:
     }
 
     // Where the carrier takes PNG, the reduced PNG is made ahead once the page's sizes
-    // are shown, and a fit's advice keeps the one it weighed: ticking the reduction then
-    // shows its size at once, without work for the pool.
+    // are shown, and the advice after a fit keeps the one it weighed: ticking the
+    // reduction then shows its size at once, without work for the pool.
     void theColourReductionIsReadyWhenTicked()
     {
         PhoneModel phone = main->phone();
         phone.carrier = 1;
         main = std::make_unique<frmMain>(phone, dialogs, *folder);
         main->open();
-        QSignalSpy ahead(page().findChild<LiveEstimates*>(), &LiveEstimates::madeAhead);
+        auto* estimates = page().findChild<LiveEstimates*>();
+        QSignalSpy ahead(estimates, &LiveEstimates::madeAhead);
+        QSignalSpy advised(estimates, &LiveEstimates::advised);
         main->deliverCapture(picture);
         QVERIFY(sizesShown(*main));
         QVERIFY(ahead.count() == 1 || ahead.wait(30000));
@@ -223,7 +225,7 @@ private slots:
             // An edit, then a fit, whose advice weighs the new canvas's reduction.
             main->images().canvas().fill(Qt::white);
             control<QPushButton>("cmdFit")->click();
-            drainResults();
+            QVERIFY(advised.wait(30000));
         }
     }
 
