@@ -1,4 +1,5 @@
 #include "common/PoolJobs.h"
+#include "common/WorkPool.h"
 
 #include <QThreadPool>
 #include <algorithm>
@@ -23,7 +24,7 @@ Helper::Helper(std::function<void()> job)
 {
     auto state = std::make_shared<State>();
     state->job = std::move(job);
-    const bool taken = QThreadPool::globalInstance()->tryStart([state] {
+    const bool taken = workpool::instance().tryStart([state] {
         {
             const std::lock_guard<std::mutex> guard(state->lock);
             if (state->withdrawn) {
@@ -84,8 +85,7 @@ void forEach(int count, const std::function<void(int)>& job)
         }
     };
 
-    const int wanted =
-        std::min(count - 1, std::max(0, QThreadPool::globalInstance()->maxThreadCount() - 1));
+    const int wanted = std::min(count - 1, std::max(0, workpool::instance().maxThreadCount() - 1));
     std::vector<std::unique_ptr<Helper>> helpers;
     for (int i = 0; i < wanted; ++i) {
         auto helper = std::make_unique<Helper>(work);

@@ -3,7 +3,7 @@
 #include <functional>
 #include <memory>
 
-// Work shared between the calling thread and the idle threads of Qt's global pool. The
+// Work shared between the calling thread and the idle threads of the program's work pool. The
 // caller always works too, and waits only for jobs a pool thread has begun: the work gets
 // done when the pool is busy, has no threads, or (in a child process after fork()) has
 // threads that no longer exist.

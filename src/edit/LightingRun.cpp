@@ -1,4 +1,5 @@
 #include "edit/LightingRun.h"
+#include "common/WorkPool.h"
 
 #include <QThreadPool>
 #include <algorithm>
@@ -42,7 +43,7 @@ LightingRun::LightingRun(const QImage& source, const LPSLighting::ShiftedTables&
     m_outStride = m_result.bytesPerLine();
     // A picture of one or two bands is not worth waking a thread for, and with a pool of
     // one thread (one core) the helper would only take turns with the window's thread.
-    if (m_height > 2 * m_bandRows && QThreadPool::globalInstance()->maxThreadCount() > 1) {
+    if (m_height > 2 * m_bandRows && workpool::instance().maxThreadCount() > 1) {
         m_helper = std::make_unique<pooljobs::Helper>([this] { helperLoop(); });
     }
 }

@@ -1,4 +1,5 @@
 #include "platform/LatestWork.h"
+#include "common/WorkPool.h"
 
 #include <QThreadPool>
 #include <atomic>
@@ -58,7 +59,7 @@ void LatestWork::request(Job job)
         start = !std::exchange(m_state->taskStarted, true);
     }
     if (start) {
-        QThreadPool::globalInstance()->start([state = m_state] { drain(state); });
+        workpool::instance().start([state = m_state] { drain(state); });
     }
 }
 

@@ -5,12 +5,12 @@
 #include <functional>
 #include <memory>
 
-// Runs the newest of a stream of requests on a thread of Qt's pool and hands its result
-// back to the owner's thread by a queued call. Each request carries a generation; a new
-// one overtakes every earlier one: a request not begun never begins, the one running
-// is told so (Stop) and ends at its next step, and a result that is no longer the
-// newest when it arrives is dropped. Requests never queue up: while one runs, only the
-// newest waits. Nothing is delivered after cancel() or once the owner is gone.
+// Runs the newest of a stream of requests on a thread of the program's work pool (WorkPool) and
+// hands its result back to the owner's thread by a queued call. Each request carries a generation;
+// a new one overtakes every earlier one: a request not begun never begins, the one running is told
+// so (Stop) and ends at its next step, and a result that is no longer the newest when it arrives is
+// dropped. Requests never queue up: while one runs, only the newest waits. Nothing is delivered
+// after cancel() or once the owner is gone.
 class LatestWork : public QObject
 {
 public:

@@ -148,6 +148,11 @@ void LiveEstimates::startAhead()
     if (!m_aheadWaiting || m_jpegRequested || m_pngRequested) {
         return;
     }
+    // One reduction at a time for a canvas: the one under way is worth its file, and the
+    // newest waits for it.
+    if (m_aheadRequested && m_aheadRequested->canvas == m_aheadWaiting->first.cacheKey()) {
+        return;
+    }
     const auto [canvas, reduced] = *std::exchange(m_aheadWaiting, std::nullopt);
     const Key key = KeptFiles::pngKey(canvas, reduced);
     if (key.canvas != m_kept.canvas() || m_kept.find(key) || m_aheadRequested == key) {
@@ -173,6 +178,7 @@ void LiveEstimates::startAhead()
             if (m_adviceWaiting) {
                 requestAdvice(*std::exchange(m_adviceWaiting, std::nullopt));
             }
+            startAhead();
         });
     });
 }

@@ -1,4 +1,5 @@
 #include "app/frmMain.h"
+#include "common/WorkPool.h"
 #include "platform/WorkFolder.h"
 #include "saving/CompressionFiles.h"
 #include "saving/CompressionPage.h"
@@ -34,7 +35,7 @@ QByteArray contents(const QString& path)
 // Whatever the pool still has under way ends, and every result it sent is served.
 void drainResults()
 {
-    QThreadPool::globalInstance()->waitForDone();
+    workpool::instance().waitForDone();
     QCoreApplication::sendPostedEvents();
 }
 

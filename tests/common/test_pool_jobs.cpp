@@ -1,4 +1,5 @@
 #include "common/PoolJobs.h"
+#include "common/WorkPool.h"
 #include "support/PoolSize.h"
 
 #include <sys/wait.h>
@@ -82,7 +83,7 @@ private slots:
         // The pool has a thread now; the child inherits the pool but not the thread.
         pooljobs::forEach(2,
                           [](int) { std::this_thread::sleep_for(std::chrono::milliseconds(5)); });
-        QThreadPool::globalInstance()->waitForDone();  // its lock free when the child copies it
+        workpool::instance().waitForDone();  // its lock free when the child copies it
         const pid_t child = fork();
         QVERIFY(child >= 0);
         if (child == 0) {

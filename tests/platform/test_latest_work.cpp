@@ -1,3 +1,4 @@
+#include "common/WorkPool.h"
 #include "platform/LatestWork.h"
 #include "support/PoolSize.h"
 
@@ -109,7 +110,7 @@ private slots:
         QSignalSpy arrived(&results, &Results::arrived);
         gate.open();
         QVERIFY(arrived.wait());
-        QThreadPool::globalInstance()->waitForDone();
+        workpool::instance().waitForDone();
         QCoreApplication::sendPostedEvents();
         QCOMPARE(runs.started, (std::vector<int>{1, 10}));
         QCOMPARE(runs.sawStop, (std::vector<bool>{true, false}));
@@ -132,7 +133,7 @@ private slots:
                 work->cancel();
             }
             gate.open();
-            QThreadPool::globalInstance()->waitForDone();
+            workpool::instance().waitForDone();
             QCoreApplication::sendPostedEvents();
             QVERIFY(results.delivered.empty());
         }
@@ -145,7 +146,7 @@ private slots:
     {
         const PoolSize pool(1);
         Gate blocker;
-        QThreadPool::globalInstance()->start([&blocker] { blocker.pass(); });
+        workpool::instance().start([&blocker] { blocker.pass(); });
         blocker.awaitJob();
         Results results;
         Runs runs;
@@ -160,7 +161,7 @@ private slots:
         QVERIFY(onThisThread);
         QCOMPARE(results.delivered, std::vector<int>{7});
         blocker.open();
-        QThreadPool::globalInstance()->waitForDone();
+        workpool::instance().waitForDone();
         QCoreApplication::sendPostedEvents();
         QCOMPARE(results.delivered, std::vector<int>{7});  // once
     }

@@ -1,3 +1,4 @@
+#include "common/WorkPool.h"
 #include "saving/mdlPng.h"
 #include "saving/mdlSavedll.h"
 
@@ -388,7 +389,7 @@ private slots:
                 noise.scanLine(y)[i] = static_cast<uchar>(random());
             }
         }
-        QThreadPool::globalInstance()->waitForDone();  // the pool's lock free in the child
+        workpool::instance().waitForDone();  // the pool's lock free in the child
         const pid_t child = fork();
         if (child == 0) {
             // Every large block is mapped anew, so the memory in use grows with each

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/WorkPool.h"
+
 #include <QThreadPool>
 #include <functional>
 
@@ -15,6 +17,7 @@ inline int inChild(const std::function<bool()>& prepare, const std::function<int
     // The child inherits the pool's lock as it stands: with no job under way the pool's
     // threads are all waiting and the lock is free.
     QThreadPool::globalInstance()->waitForDone();
+    workpool::instance().waitForDone();
     const pid_t child = fork();
     if (child == 0) {
         // _exit: no atexit handler or destructor of the test's objects runs twice.

@@ -1,18 +1,20 @@
 #pragma once
 
+#include "common/WorkPool.h"
+
 #include <QThreadPool>
 
-// Keeps Qt's global pool idle and at `threads` threads for as long as it lives.
+// Keeps the program's work pool idle and at `threads` threads for as long as it lives.
 class PoolSize
 {
 public:
-    explicit PoolSize(int threads) : m_before(QThreadPool::globalInstance()->maxThreadCount())
+    explicit PoolSize(int threads) : m_before(workpool::instance().maxThreadCount())
     {
         // Offers an earlier test withdrew may still hold a thread for a moment.
-        QThreadPool::globalInstance()->waitForDone();
-        QThreadPool::globalInstance()->setMaxThreadCount(threads);
+        workpool::instance().waitForDone();
+        workpool::instance().setMaxThreadCount(threads);
     }
-    ~PoolSize() { QThreadPool::globalInstance()->setMaxThreadCount(m_before); }
+    ~PoolSize() { workpool::instance().setMaxThreadCount(m_before); }
     PoolSize(const PoolSize&) = delete;
     PoolSize& operator=(const PoolSize&) = delete;
 
